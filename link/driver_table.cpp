@@ -1,0 +1,63 @@
+#include "link/driver_table.h"
+
+#include <cstdlib>
+#include <functional>
+
+#include "link/backends.h"
+
+namespace tamro {
+namespace {
+
+struct Backend {
+    std::string_view name;
+    std::function<std::unique_ptr<DriverLibrary>(const std::string& argument, std::string* error)>
+        make;
+};
+
+std::unique_ptr<DriverLibrary> MakeTcpFromArgument(const std::string& argument, std::string* error) {
+    const std::size_t colon = argument.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == argument.size()) {
+        if (error) *error = "tcp needs HOST:PORT";
+        return nullptr;
+    }
+    return MakeTcpDriver(argument.substr(0, colon), argument.substr(colon + 1));
+}
+
+const Backend kBackends[] = {
+    {"emulator", [](const std::string&, std::string*) { return MakeEmulatorDriver(); }},
+    {"serial",
+     [](const std::string& argument, std::string* error) -> std::unique_ptr<DriverLibrary> {
+         if (argument.empty()) {
+             if (error) *error = "serial needs a device path";
+             return nullptr;
+         }
+         return MakeSerialDriver(argument);
+     }},
+    {"tcp", MakeTcpFromArgument},
+};
+
+}  // namespace
+
+std::unique_ptr<DriverLibrary> MakeDriver(std::string_view spec, std::string* error) {
+    const std::string text(spec.empty() ? std::string_view("emulator") : spec);
+    const std::size_t colon = text.find(':');
+    const std::string name = text.substr(0, colon);
+    const std::string argument = colon == std::string::npos ? "" : text.substr(colon + 1);
+    for (const Backend& backend : kBackends) {
+        if (backend.name == name) {
+            if (backend.name == "emulator" && colon != std::string::npos) break;
+            return backend.make(argument, error);
+        }
+    }
+    if (error) *error = "no driver backend named \"" + text + "\"";
+    return nullptr;
+}
+
+std::string DriverSpecFromEnvironment() {
+    const char* value = std::getenv("TAMRO18_DRIVER");
+    return value ? value : "";
+}
+
+bool IsEmulatorSpec(std::string_view spec) { return spec.empty() || spec == "emulator"; }
+
+}  // namespace tamro

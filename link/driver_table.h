@@ -1,0 +1,24 @@
+#pragma once
+// Backends are chosen by name from one table:
+//   "" or "emulator"  the in-process emulated programmer
+//   "serial:PATH"     a programmer that appears as a serial device
+//   "tcp:HOST:PORT"   a programmer reached over TCP
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/driver_library.h"
+
+namespace tamro {
+
+// The backend a driver specification names, or nullptr (with `error` set)
+// when it names none.
+std::unique_ptr<DriverLibrary> MakeDriver(std::string_view spec, std::string* error = nullptr);
+
+// The specification from the environment variable TAMRO18_DRIVER ("" when unset).
+std::string DriverSpecFromEnvironment();
+
+// True when the specification selects the emulated programmer.
+bool IsEmulatorSpec(std::string_view spec);
+
+}  // namespace tamro

@@ -1,0 +1,63 @@
+#include "link/link.h"
+
+#include <algorithm>
+
+namespace tamro {
+
+const std::array<std::string, 8> kDriverResultText = {
+    "OK!",
+    "NG(ドライバを既にオープンしている)",
+    "NG(ドライバオープンエラー)",
+    "NG(ドライバをオープンしていない)",
+    "NG(書込みエラー)",
+    "NG(読込みエラー)",
+    "NG(テストエラー)",
+    "",
+};
+
+std::string DriverResultText(std::int32_t result) {
+    if (result <= 0 && result >= -7) return kDriverResultText[static_cast<std::size_t>(-result)];
+    return "NG(" + std::to_string(result) + ")";
+}
+
+Link::Link(DriverLibrary& driver, MessageBoxes& messages) : driver_(driver), messages_(messages) {}
+
+int Link::SENDCMD(std::uint8_t d0, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3,
+                  std::uint8_t d4, std::uint8_t d5, std::uint8_t d6, std::uint8_t d7) {
+    return Send(Packet{d0, d1, d2, d3, d4, d5, d6, d7});
+}
+
+int Link::Send(const Packet& packet) {
+    ++exchanges_;
+    sendBuffer_.fill(0);
+    sendBuffer_ = packet;
+    if (driver_.DataWrite(sendBuffer_.data(), 8) != 8) {
+        SetUsbMessage("Write NG!:");
+        messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Write Error");
+        return 1;
+    }
+    SetUsbMessage("Write OK!:");
+    std::fill(receiveBuffer_.begin(), receiveBuffer_.begin() + 8, 0);
+    if (driver_.DataRead(receiveBuffer_.data(), 8) != 8) {
+        SetUsbMessage("Read NG!:");
+        messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Read Error");
+        return 1;
+    }
+    SetUsbMessage("Read OK!:");
+    for (int i = 0; i < 8 && replyText_.size() < 8; ++i) {
+        replyText_.push_back(static_cast<char>(receiveBuffer_[static_cast<std::size_t>(i)]));
+    }
+    std::copy(receiveBuffer_.begin(), receiveBuffer_.begin() + 8, replyData_.begin());
+    return 0;
+}
+
+void Link::SetUsbMessageSink(std::function<void(const std::string&)> sink) {
+    usbMessageSink_ = std::move(sink);
+}
+
+void Link::SetUsbMessage(const std::string& text) {
+    usbMessage_ = text;
+    if (usbMessageSink_) usbMessageSink_(text);
+}
+
+}  // namespace tamro

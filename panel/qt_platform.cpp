@@ -1,0 +1,47 @@
+#include "panel/qt_platform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace tamro {
+
+void QtMessageBoxes::Show(MessageIcon icon, const std::string& title, const std::string& text) {
+    QMessageBox::Icon qtIcon = QMessageBox::Critical;
+    if (icon == MessageIcon::Exclamation) qtIcon = QMessageBox::Warning;
+    if (icon == MessageIcon::Information) qtIcon = QMessageBox::Information;
+    QMessageBox box(qtIcon, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void QtMessageBoxes::Beep() { QApplication::beep(); }
+
+QString IniSettingsStore::FileFor(const std::string& application) {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty()) base = QDir::homePath() + "/.config";
+    const QString name = QString::fromStdString(application);
+    return base + "/" + name + "/" + name + ".conf";
+}
+
+std::string IniSettingsStore::Read(const std::string& application, const std::string& section,
+                                   const std::string& key) {
+    QSettings settings(FileFor(application), QSettings::IniFormat);
+    settings.beginGroup(QString::fromStdString(section));
+    return settings.value(QString::fromStdString(key)).toString().toStdString();
+}
+
+void IniSettingsStore::Write(const std::string& application, const std::string& section,
+                             const std::string& key, const std::string& value) {
+    QSettings settings(FileFor(application), QSettings::IniFormat);
+    settings.beginGroup(QString::fromStdString(section));
+    settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
+    settings.endGroup();
+    settings.sync();
+}
+
+void QtEventPump::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace tamro

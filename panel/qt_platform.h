@@ -1,0 +1,43 @@
+#pragma once
+// The platform interfaces as Qt gives them.
+
+#include <QString>
+
+#include "common/platform.h"
+
+class QWidget;
+
+namespace tamro {
+
+// Real modal QMessageBox with an OK button.
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    void Show(MessageIcon icon, const std::string& title, const std::string& text) override;
+    void Beep() override;
+
+private:
+    QWidget* parent_;
+};
+
+// INI files per application: application "TAMRO18" is
+// $XDG_CONFIG_HOME/TAMRO18/TAMRO18.conf (default ~/.config/...); the section is
+// the INI group.
+class IniSettingsStore final : public SettingsStore {
+public:
+    std::string Read(const std::string& application, const std::string& section,
+                     const std::string& key) override;
+    void Write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override;
+
+    static QString FileFor(const std::string& application);
+};
+
+// QCoreApplication::processEvents.
+class QtEventPump final : public EventPump {
+public:
+    void ProcessPendingEvents() override;
+};
+
+}  // namespace tamro

@@ -1,0 +1,43 @@
+# Shared by scripts/run and scripts/test: installs the Debian packages the
+# build needs when they are missing, then configures and builds into build/.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_DIR="${TAMRO_BUILD_DIR:-$ROOT/build}"
+
+PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    gputils srecord
+)
+
+missing_packages() {
+    local missing=()
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    echo "${missing[@]:-}"
+}
+
+install_packages() {
+    local missing
+    missing="$(missing_packages "$@")"
+    [ -z "$missing" ] && return 0
+    echo "Installing: $missing"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+    $sudo apt-get update -q
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q $missing
+}
+
+build_tree() {
+    install_packages "${PACKAGES[@]}"
+    if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    fi
+    cmake --build "$BUILD_DIR" -j "$(nproc)"
+}

@@ -1,0 +1,103 @@
+#pragma once
+// Stand-ins for the platform and the driver library, shared by all tests.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "common/platform.h"
+#include "link/driver_library.h"
+#include "link/link.h"
+
+namespace tamro::testing {
+
+struct ShownMessage {
+    MessageIcon icon;
+    std::string title;
+    std::string text;
+};
+
+// Records message boxes instead of showing them, so tests never block.
+class RecordingMessageBoxes final : public MessageBoxes {
+public:
+    void Show(MessageIcon icon, const std::string& title, const std::string& text) override {
+        shown.push_back({icon, title, text});
+        if (onShow) onShow();
+    }
+    void Beep() override { ++beeps; }
+
+    std::vector<ShownMessage> shown;
+    int beeps = 0;
+    std::function<void()> onShow;
+};
+
+class MemorySettingsStore final : public SettingsStore {
+public:
+    std::string Read(const std::string& application, const std::string& section,
+                     const std::string& key) override {
+        auto it = values.find({application, section, key});
+        return it == values.end() ? "" : it->second;
+    }
+    void Write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override {
+        values[{application, section, key}] = value;
+        writes.push_back(key + "=" + value);
+    }
+
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> values;
+    std::vector<std::string> writes;
+};
+
+class CountingEventPump final : public EventPump {
+public:
+    void ProcessPendingEvents() override {
+        ++calls;
+        if (onPump) onPump();
+    }
+    int calls = 0;
+    std::function<void()> onPump;
+};
+
+// A driver library that records every packet and answers from a responder
+// (all-zero replies by default). Writes and reads can be made to fail by their
+// 1-based position among all writes or reads.
+class RecordingDriver final : public DriverLibrary {
+public:
+    using Responder = std::function<Packet(const Packet&)>;
+
+    std::int32_t Open() override {
+        ++opens;
+        return openResult;
+    }
+    void Close() override { ++closes; }
+    std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override;
+    std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override;
+
+    // Packets written successfully, in order.
+    std::vector<Packet> packets;
+    Responder responder;
+    std::int32_t openResult = 0;
+    std::set<int> failWrites;  // 1-based write numbers that fail
+    std::set<int> failReads;   // 1-based read numbers that fail
+    int partialReadBytes = 0;  // bytes a failed read leaves in the buffer
+    int writes = 0;
+    int reads = 0;
+    int opens = 0;
+    int closes = 0;
+
+private:
+    Packet pendingReply_{};
+};
+
+// An emulated programmer as responder.
+RecordingDriver::Responder EmulatorResponder();
+
+// Packets as text lines "33 3F FF FE 00 00 00 00" for readable comparisons.
+std::string PacketText(const Packet& packet);
+std::vector<std::string> PacketTexts(const std::vector<Packet>& packets);
+
+}  // namespace tamro::testing
