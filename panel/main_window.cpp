@@ -23,7 +23,9 @@ namespace {
 
 constexpr int kTestPanelTopTwips = 4815;
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
@@ -77,7 +79,9 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     SetOuterHeight(kNormalHeightTwips);
 }
 
-TAMRO18_form::~TAMRO18_form() { Shutdown(); }
+TAMRO18_form::~TAMRO18_form() {
+    Shutdown();
+}
 
 void TAMRO18_form::BuildControls() {
     auto* client = new QWidget(this);
@@ -110,7 +114,8 @@ void TAMRO18_form::BuildControls() {
     FilenameTextbox = textBox("FilenameTextbox", "File name", 1650, 105, 7080, 315);
 
     const int row2 = 555;
-    F_OpenButton = button("F_OpenButton", "FILE OPEN", "Open your ASM,HEX file", 120, row2, 1350, 375);
+    F_OpenButton =
+        button("F_OpenButton", "FILE OPEN", "Open your ASM,HEX file", 120, row2, 1350, 375);
     EditorButton = button("EditorButton", "Editor", "Edit and View", 1530, row2, 1350, 375);
     New_EditorButton = button("New_EditorButton", "NEW", "New File", 2940, row2, 1350, 375);
     ASSMButton = button("ASSMButton", "Assembler", "Assembler", 4350, row2, 1350, 375);
@@ -133,7 +138,8 @@ void TAMRO18_form::BuildControls() {
     Frame1 = new QGroupBox("PIC Select", client);
     Frame1->setObjectName("Frame1");
     Place(Frame1, 120, 1650, 2400, 1050);
-    for (const auto& [index, caption] : {std::pair{kOption452, "18F452"}, std::pair{kOption4520, "18F4520"}}) {
+    for (const auto& [index, caption] :
+         {std::pair{kOption452, "18F452"}, std::pair{kOption4520, "18F4520"}}) {
         auto* option = new QRadioButton(caption, Frame1);
         option->setObjectName(QString("PICsel_%1").arg(index));
         Place(option, 240, index == kOption452 ? 330 : 660, 1800, 285);
@@ -175,7 +181,8 @@ void TAMRO18_form::BuildControls() {
     const char* wordLabels[] = {"0:", "2:", "4:", "6:", "8:", "A:", "C:"};
     for (int n = 0; n < 7; ++n) {
         const int top = 1920 + n * 345;
-        Label6[n] = label(qPrintable(QString("Label6_%1").arg(n)), wordLabels[n], 4560, top + 30, 300, 255);
+        Label6[n] =
+            label(qPrintable(QString("Label6_%1").arg(n)), wordLabels[n], 4560, top + 30, 300, 255);
         for (int index : {2 * n + 1, 2 * n}) {
             const int left = index % 2 ? 4890 : 5400;
             auto* box = textBox(QString("ConfigAddrText_%1").arg(index), "FF", left, top, 480, 315);
@@ -183,10 +190,11 @@ void TAMRO18_form::BuildControls() {
             // One byte per box: two hexadecimal digits at most.
             box->setMaxLength(2);
             ConfigAddrText[index] = box;
-            connect(box, &QLineEdit::textChanged, this, [this, index] { ConfigAddrText_Change(index); });
+            connect(box, &QLineEdit::textChanged, this,
+                    [this, index] { ConfigAddrText_Change(index); });
         }
-        Text_Configbit[n] =
-            textBox(QString("Text_Configbit_%1").arg(n), "1111 1111 1111 1111", 5940, top, 2790, 315);
+        Text_Configbit[n] = textBox(QString("Text_Configbit_%1").arg(n), "1111 1111 1111 1111",
+                                    5940, top, 2790, 315);
         Text_Configbit[n]->setToolTip("Config data");
     }
 
@@ -253,8 +261,9 @@ void TAMRO18_form::BuildControls() {
     connect(EXTButton, &QPushButton::clicked, this, [this] { close(); });
 
     // Buttons whose operations are not wired stay disabled.
-    for (QPushButton* pending : {F_OpenButton, EditorButton, New_EditorButton, ASSMButton, C_Button,
-                                 HexSet_Button, WriteButton, VerifyButton, ERASEButton, BUFVIEWButton}) {
+    for (QPushButton* pending :
+         {F_OpenButton, EditorButton, New_EditorButton, ASSMButton, C_Button, HexSet_Button,
+          WriteButton, VerifyButton, ERASEButton, BUFVIEWButton}) {
         pending->setEnabled(false);
     }
 
@@ -292,7 +301,8 @@ QAction* TAMRO18_form::menuAction(const QString& name) const {
 
 void TAMRO18_form::setMenuHandler(const QString& name, std::function<void()> handler) {
     menuHandlers_[name] = std::move(handler);
-    if (QAction* action = menuAction(name)) action->setEnabled(static_cast<bool>(menuHandlers_[name]));
+    if (QAction* action = menuAction(name))
+        action->setEnabled(static_cast<bool>(menuHandlers_[name]));
 }
 
 void TAMRO18_form::SetOuterHeight(int heightTwips) {
@@ -376,10 +386,11 @@ bool TAMRO18_form::RunTargetOperation(const std::function<void()>& operation) {
 }
 
 void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
-    for (QWidget* widget : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Command_VCC),
-                            static_cast<QWidget*>(Command_LED), static_cast<QWidget*>(Command_ID),
-                            static_cast<QWidget*>(Command_RESET), static_cast<QWidget*>(Command_Vset[0]),
-                            static_cast<QWidget*>(Command_Vset[1]), static_cast<QWidget*>(Command_Vset[2])}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Command_VCC),
+          static_cast<QWidget*>(Command_LED), static_cast<QWidget*>(Command_ID),
+          static_cast<QWidget*>(Command_RESET), static_cast<QWidget*>(Command_Vset[0]),
+          static_cast<QWidget*>(Command_Vset[1]), static_cast<QWidget*>(Command_Vset[2])}) {
         widget->setEnabled(enabled);
     }
 }
@@ -413,9 +424,13 @@ void TAMRO18_form::PICsel_Click(int index) {
     DSPCONFIG();
 }
 
-void TAMRO18_form::RD_DEVID() { deviceId_ = ReadDeviceId(*link_, *this); }
+void TAMRO18_form::RD_DEVID() {
+    deviceId_ = ReadDeviceId(*link_, *this);
+}
 
-void TAMRO18_form::Command_ID_Click() { RD_DEVID(); }
+void TAMRO18_form::Command_ID_Click() {
+    RD_DEVID();
+}
 
 void TAMRO18_form::Command_VCC_Click() {
     if (Command_VCC->text() == "VCC off") {
@@ -494,9 +509,11 @@ void TAMRO18_form::DSPCONFIG() {
 }
 
 void TAMRO18_form::ConfigAddrText_Change(int index) {
-    images_.config[index] = static_cast<std::uint8_t>(HexValue(ConfigAddrText[index]->text().toStdString()) & 0xFF);
+    images_.config[index] =
+        static_cast<std::uint8_t>(HexValue(ConfigAddrText[index]->text().toStdString()) & 0xFF);
     const int n = index / 2;
-    Config_bit_DSP(n, static_cast<std::uint16_t>(images_.config[2 * n + 1] * 256 + images_.config[2 * n]));
+    Config_bit_DSP(
+        n, static_cast<std::uint16_t>(images_.config[2 * n + 1] * 256 + images_.config[2 * n]));
 }
 
 void TAMRO18_form::Config_bit_DSP(int nmb, std::uint16_t conf) {
@@ -515,15 +532,25 @@ void TAMRO18_form::SetNotesColour(Rgb colour) {
     NotesLabel->setPalette(palette);
 }
 
-void TAMRO18_form::SetNotesCaption(const std::string& caption) { NotesLabel->setText(Q(caption)); }
+void TAMRO18_form::SetNotesCaption(const std::string& caption) {
+    NotesLabel->setText(Q(caption));
+}
 
-void TAMRO18_form::SetDeviceText(const std::string& text) { Text_Device->setText(Q(text)); }
+void TAMRO18_form::SetDeviceText(const std::string& text) {
+    Text_Device->setText(Q(text));
+}
 
-void TAMRO18_form::SetCurrentAddress(const std::string& text) { CurrentAddrText->setText(Q(text)); }
+void TAMRO18_form::SetCurrentAddress(const std::string& text) {
+    CurrentAddrText->setText(Q(text));
+}
 
-void TAMRO18_form::SetVccCaption(const std::string& caption) { Command_VCC->setText(Q(caption)); }
+void TAMRO18_form::SetVccCaption(const std::string& caption) {
+    Command_VCC->setText(Q(caption));
+}
 
-void TAMRO18_form::SetLedCaption(const std::string& caption) { Command_LED->setText(Q(caption)); }
+void TAMRO18_form::SetLedCaption(const std::string& caption) {
+    Command_LED->setText(Q(caption));
+}
 
 void TAMRO18_form::SetProgress(int done, int total) {
     if (total <= 0) {
@@ -535,6 +562,8 @@ void TAMRO18_form::SetProgress(int done, int total) {
     ProgressBar->show();
 }
 
-void TAMRO18_form::ProcessPendingEvents() { platform_.events.ProcessPendingEvents(); }
+void TAMRO18_form::ProcessPendingEvents() {
+    platform_.events.ProcessPendingEvents();
+}
 
 }  // namespace tamro

@@ -53,7 +53,7 @@ inline constexpr Rgb kLampReset{255, 255, 0};
 class TAMRO18_form : public QMainWindow, public OperationView {
     Q_OBJECT
 
-public:
+  public:
     explicit TAMRO18_form(PanelPlatform platform, QWidget* parent = nullptr);
     ~TAMRO18_form() override;
 
@@ -116,10 +116,10 @@ public:
     Rgb resetLampColour() const { return resetLampColour_; }
     QString kageTag() const { return kageTag_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void BuildMenus();
     void SetOuterHeight(int heightTwips);
@@ -151,7 +151,7 @@ private:
     std::map<QString, QAction*> actions_;
     std::map<QString, std::function<void()>> menuHandlers_;
 
-public:
+  public:
     // Controls, named as the panel's documentation names them.
     QLabel* Label1 = nullptr;
     QLineEdit* FilenameTextbox = nullptr;

@@ -12,7 +12,9 @@ using testing::PacketText;
 using testing::RecordingDriver;
 using testing::RecordingMessageBoxes;
 
-Packet Reply(std::uint8_t first) { return {first, 2, 3, 4, 5, 6, 7, 8}; }
+Packet Reply(std::uint8_t first) {
+    return {first, 2, 3, 4, 5, 6, 7, 8};
+}
 
 struct LinkFixture : ::testing::Test {
     RecordingDriver driver;
@@ -45,7 +47,9 @@ TEST_F(LinkFixture, ReplyTextKeepsTheFirstReplyIncludingZeroBytes) {
     link.SENDCMD(63);
     driver.responder = [](const Packet&) { return Packet{'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X'}; };
     link.SENDCMD(58, 1);
-    EXPECT_EQ(link.ReplyText(), std::string("\0B\0\0\0\0" "10", 8));
+    EXPECT_EQ(link.ReplyText(), std::string("\0B\0\0\0\0"
+                                            "10",
+                                            8));
 }
 
 TEST_F(LinkFixture, FailedWriteShowsOneBoxAndReadsNothing) {

@@ -55,14 +55,16 @@ const std::vector<std::string> kIdSequence = {
     "31 01 00 00 00 00 00 00",
 };
 
-int ClientHeightPx(int outerTwips) { return Px(ClientForOuter(kWindowWidthTwips, outerTwips).height); }
+int ClientHeightPx(int outerTwips) {
+    return Px(ClientForOuter(kWindowWidthTwips, outerTwips).height);
+}
 
 }  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void startUpSendsIdentifyIdReadSupplyAndLed() {
         Bench bench;
         QVERIFY(bench.form->Form_Load());
@@ -129,7 +131,8 @@ private slots:
         Bench bench;
         bench.driver.openResult = -2;
         QVERIFY(!bench.form->Form_Load());
-        QCOMPARE(bench.form->USBMSG->text(), QString::fromUtf8("Driver Open:NG(ドライバオープンエラー)"));
+        QCOMPARE(bench.form->USBMSG->text(),
+                 QString::fromUtf8("Driver Open:NG(ドライバオープンエラー)"));
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.messages.shown[0].title, std::string("USB ERROR"));
         QCOMPARE(bench.messages.shown[0].text, std::string("Unit not Found"));
@@ -150,11 +153,16 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("notes");
-        QTest::newRow("452 rev 7") << 0x0427 << "18F452  (427)" << "Device=18F452 (427)";
-        QTest::newRow("4520") << 0x1085 << "18F4520  (1085)" << "Device=18F4520 (1085)";
-        QTest::newRow("low byte below 10h") << 0x1005 << "18F452  (1005)" << "Device=18F452 (105)";
-        QTest::newRow("bit 15") << 0x9085 << "18F4520  (9085)" << "Device=18F4520 (9085)";
-        QTest::newRow("no target") << 0 << "18F452  (0)" << "Device=18F452 (00)";
+        QTest::newRow("452 rev 7") << 0x0427 << "18F452  (427)"
+                                   << "Device=18F452 (427)";
+        QTest::newRow("4520") << 0x1085 << "18F4520  (1085)"
+                              << "Device=18F4520 (1085)";
+        QTest::newRow("low byte below 10h") << 0x1005 << "18F452  (1005)"
+                                            << "Device=18F452 (105)";
+        QTest::newRow("bit 15") << 0x9085 << "18F4520  (9085)"
+                                << "Device=18F4520 (9085)";
+        QTest::newRow("no target") << 0 << "18F452  (0)"
+                                   << "Device=18F452 (00)";
     }
     void deviceIdTexts() {
         QFETCH(int, id);
@@ -217,7 +225,8 @@ private slots:
         bench.form->Command_VCC->setText("something");
         bench.driver.packets.clear();
         bench.form->Command_VCC->click();
-        QCOMPARE(PacketTexts(bench.driver.packets), (std::vector<std::string>{"3A 00 00 00 00 00 00 00"}));
+        QCOMPARE(PacketTexts(bench.driver.packets),
+                 (std::vector<std::string>{"3A 00 00 00 00 00 00 00"}));
     }
 
     void failedSupplyExchangeStillChangesTheCaption() {
@@ -303,7 +312,8 @@ private slots:
         // The test panel lies below what the normal height shows.
         QVERIFY(bench.form->Command_VCC->mapTo(bench.form.get(), QPoint(0, 0)).y() > normal);
         QVERIFY(bench.form->Label7->mapTo(bench.form.get(), QPoint(0, 0)).y() +
-                    bench.form->Label7->height() <= expanded);
+                    bench.form->Label7->height() <=
+                expanded);
     }
 
     void secondOperationIsRefusedWhileOneLetsEventsRun() {
