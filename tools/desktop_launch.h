@@ -15,7 +15,7 @@ namespace tamro {
 // window's Label5, and opened by every home page item.
 inline constexpr const char* kHomePageAddress = "https://github.com/tamro18/tamro18";
 // The maker's name as the main window and the version window show it.
-inline constexpr const char* kMakerName = "ZEK TOOLs";
+inline constexpr const char* kMakerName = "Tamro programmer";
 
 class DesktopLauncher {
   public:
