@@ -11,12 +11,12 @@
 namespace tamro {
 
 class OperationGuard {
-public:
+  public:
     bool Busy() const { return busy_; }
 
     // Holds the guard for the lifetime of the scope when it was free.
     class Scope {
-    public:
+      public:
         explicit Scope(OperationGuard& guard) : guard_(guard), entered_(!guard.busy_) {
             if (entered_) guard_.busy_ = true;
         }
@@ -28,12 +28,12 @@ public:
         // False when another operation was running: the caller must not go on.
         explicit operator bool() const { return entered_; }
 
-    private:
+      private:
         OperationGuard& guard_;
         bool entered_;
     };
 
-private:
+  private:
     bool busy_ = false;
 };
 

@@ -25,14 +25,22 @@ constexpr std::uint16_t kGoto100000First = 0xEF00;
 constexpr std::uint16_t kGoto100000Second = 0xF800;
 constexpr std::uint8_t kMovlw = 0x0E;
 
-constexpr std::uint8_t High(std::uint16_t word) { return static_cast<std::uint8_t>(word >> 8); }
-constexpr std::uint8_t Low(std::uint16_t word) { return static_cast<std::uint8_t>(word & 0xFF); }
+constexpr std::uint8_t High(std::uint16_t word) {
+    return static_cast<std::uint8_t>(word >> 8);
+}
+constexpr std::uint8_t Low(std::uint16_t word) {
+    return static_cast<std::uint8_t>(word & 0xFF);
+}
 
 // The word WRITE and VERIFY stop at: the block and group loops never go past 3FFFh.
-int CappedLastWord(int lastAddress) { return std::min(lastAddress, kLastProgramWord); }
+int CappedLastWord(int lastAddress) {
+    return std::min(lastAddress, kLastProgramWord);
+}
 
 // Groups of four words read by the verify and the program read for words 0..last.
-int GroupsFor(int lastWord) { return lastWord < 0 ? 1 : lastWord / 4 + 1; }
+int GroupsFor(int lastWord) {
+    return lastWord < 0 ? 1 : lastWord / 4 + 1;
+}
 
 }  // namespace
 
@@ -76,7 +84,9 @@ bool TargetOperations::SwitchSupply(bool on, const char* errorText) {
     return ok || Fail(errorText);
 }
 
-bool TargetOperations::EnterProgramming() { return Send(50, 0) && Send(49, 1) && Send(50, 2); }
+bool TargetOperations::EnterProgramming() {
+    return Send(50, 0) && Send(49, 1) && Send(50, 2);
+}
 
 // ---------------------------------------------------------------- erase
 
@@ -365,14 +375,13 @@ bool TargetOperations::RD_EEPROM(std::array<std::uint8_t, kEepromEntries>& eepro
     int a = 0;
     do {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(a)));
-        const bool ok =
-            Send(32, 0, kMovlw, Low(static_cast<std::uint16_t>(a))) &&
-            Send(32, 0, High(kMovwfEeadr), Low(kMovwfEeadr)) &&
-            Send(32, 0, kMovlw, High(static_cast<std::uint16_t>(a))) &&
-            Send(32, 0, High(kMovwfEeadrh), Low(kMovwfEeadrh)) &&
-            Send(32, 0, High(kBsfRd), Low(kBsfRd)) &&
-            Send(32, 0, High(kMovfEedata), Low(kMovfEedata)) &&
-            Send(32, 0, High(kMovwfTablat), Low(kMovwfTablat)) && Send(34, 2, 2);
+        const bool ok = Send(32, 0, kMovlw, Low(static_cast<std::uint16_t>(a))) &&
+                        Send(32, 0, High(kMovwfEeadr), Low(kMovwfEeadr)) &&
+                        Send(32, 0, kMovlw, High(static_cast<std::uint16_t>(a))) &&
+                        Send(32, 0, High(kMovwfEeadrh), Low(kMovwfEeadrh)) &&
+                        Send(32, 0, High(kBsfRd), Low(kBsfRd)) &&
+                        Send(32, 0, High(kMovfEedata), Low(kMovfEedata)) &&
+                        Send(32, 0, High(kMovwfTablat), Low(kMovwfTablat)) && Send(34, 2, 2);
         if (!ok) return Fail(kError);
         eeprom[a] = link_.ReceiveBuffer()[0];
         ++a;

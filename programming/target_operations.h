@@ -32,7 +32,7 @@ enum class OperationResult {
 enum class VerifyOutcome { Passed, Mismatch, LinkFailed };
 
 class TargetOperations {
-public:
+  public:
     // `group` and `tickCountdown` are read where the operations use them, so they
     // follow a later device selection and the 100 ms tick.
     TargetOperations(Link& link, Images& images, const DeviceGroupValues& group,
@@ -62,7 +62,7 @@ public:
     // The word that differed in the last verify that found a mismatch.
     int MismatchWord() const { return mismatchWord_; }
 
-private:
+  private:
     bool Send(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0);
     bool Fail(const char* errorText);
     bool SwitchLed(bool on, const char* errorText);
