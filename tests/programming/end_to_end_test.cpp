@@ -42,6 +42,8 @@ const Target k4520{
     0x1080,
     {0x00, 0x08, 0x1F, 0x1E, 0x00, 0x83, 0x81, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40}};
 
+void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
+
 std::string Source(const Target& target, int variant) {
     std::ostringstream text;
     text << "        list p=" << target.processor << "\n"
