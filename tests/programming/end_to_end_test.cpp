@@ -42,7 +42,9 @@ const Target k4520{
     0x1080,
     {0x00, 0x08, 0x1F, 0x1E, 0x00, 0x83, 0x81, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40}};
 
-void PrintTo(const Target& target, std::ostream* os) { *os << target.name; }
+void PrintTo(const Target& target, std::ostream* os) {
+    *os << target.name;
+}
 
 std::string Source(const Target& target, int variant) {
     std::ostringstream text;
@@ -52,7 +54,7 @@ std::string Source(const Target& target, int variant) {
          << "start:  movlw 0x" << std::hex << 0x12 + variant << "\n"
          << "        movwf 0x20, 0\n        bra start\n"
          << "        org 0x1000\n        db 0x01, 0x02, 0x03, 0x04, 0x05\n"
-         << "        org 0x7FF0\n        db 0xA5, 0x5A, 0x00, 0x" << 0x10 + variant << "\n"
+         << "        org 0x7FFC\n        db 0xA5, 0x5A, 0x00, 0x" << 0x10 + variant << "\n"
          << "        org 0x300000\n        db ";
     for (std::size_t i = 0; i < target.config.size(); ++i) {
         text << (i ? ", " : "") << "0x" << static_cast<int>(target.config[i]);
@@ -83,6 +85,7 @@ class EndToEndTest : public ::testing::TestWithParam<Target> {
     // Configuration bytes 300000h to 30000Fh as the target reads them.
     std::array<std::uint8_t, 16> ReadConfiguration() {
         std::array<std::uint8_t, 16> bytes{};
+        link.SENDCMD(58, 1);
         link.SENDCMD(50, 0);
         link.SENDCMD(49, 1);
         link.SENDCMD(50, 2);
@@ -93,6 +96,7 @@ class EndToEndTest : public ::testing::TestWithParam<Target> {
         }
         link.SENDCMD(50, 1);
         link.SENDCMD(49, 1);
+        link.SENDCMD(58, 0);
         return bytes;
     }
 
