@@ -95,6 +95,8 @@ EditorWindow::EditorWindow(ToolRunHost& host, ToolFiles& files, MessageBoxes& me
     setWindowTitle(QStringLiteral("Editor"));
     editorText_->setObjectName(QStringLiteral("EditorText"));
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
     font.setPointSize(kFontPointSize);
     editorText_->setFont(font);
     editorText_->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -51,7 +51,10 @@ ErrorViewWindow::ErrorViewWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Error view"));
     errText_->setObjectName(QStringLiteral("ErrText"));
     errText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    errText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    errText_->setFont(font);
     errText_->move(0, 0);
     exitButton_->setObjectName(QStringLiteral("EXITButton"));
     exitButton_->setToolTip(QStringLiteral("Exit Program"));
