@@ -536,6 +536,40 @@ TEST(ToolRunCTest, NameEndingInCIsTakenAsCSource) {
     EXPECT_EQ(rig.host.hexLoads[0].hexFileName, test.folder / "notes.dohex");
 }
 
+TEST(ToolRunCTest, SdccWrappersFitTheCRun) {
+    const char* sourceDir = std::getenv("TAMRO_SOURCE_DIR");
+    if (sourceDir == nullptr) GTEST_SKIP() << "run through ctest";
+    ScratchFolder folder;
+    // Stands in for sdcc: fails on a source with "bad" in its name, otherwise
+    // writes the file named after -o.
+    WriteScript(
+        folder.path() / "sdcc",
+        "for a do case $a in *bad.c) echo \"$a:1: syntax error\" >&2; exit 1;; esac; done\n"
+        "while [ $# -gt 0 ]; do [ \"$1\" = -o ] && echo ':00000001FF' > \"$2\"; shift; done\n");
+    setenv("SDCC", (folder / "sdcc").c_str(), 1);
+    const std::string wrappers = std::string(sourceDir) + "/tools/wrappers/";
+    ToolRunRig rig;
+    rig.settings.CMD_C = wrappers + "tamro-sdcc-cc -mpic16 -p18f452";
+    rig.settings.CMD_Lkr = wrappers + "tamro-sdcc-link -mpic16 -p18f452";
+    ToolRuns runs = rig.MakeRuns();
+
+    rig.host.filenameText = folder / "my main.c";
+    WriteBytes(rig.host.filenameText, "void main(void) {}\n");
+    runs.CRun();
+    EXPECT_EQ(rig.host.notesText, "Compile complete");
+    ASSERT_EQ(rig.host.hexLoads.size(), 1u);
+    EXPECT_EQ(rig.host.hexLoads[0].hexFileName, folder / "my main.hex");
+
+    rig.host.filenameText = folder / "bad.c";
+    WriteBytes(rig.host.filenameText, "oops\n");
+    runs.CRun();
+    EXPECT_EQ(rig.host.notesText, "Compile ERROR");
+    ASSERT_EQ(rig.host.errorViewTexts.size(), 1u);
+    EXPECT_EQ(rig.host.errorViewTexts[0], folder / "bad.c" + ":1: syntax error\n");
+    EXPECT_EQ(rig.host.hexLoads.size(), 1u);
+    unsetenv("SDCC");
+}
+
 // ---------------------------------------------------------------- editor buttons
 
 TEST(ToolRunEditorTest, ExternalEditorGetsTheSourceFileName) {
