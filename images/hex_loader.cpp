@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <vector>
 
 #include "common/number_text.h"
 
@@ -85,30 +84,31 @@ struct Record {
     int count = 0;
     std::int16_t address = 0;  // signed, as the 4-digit field reads
     int type = 0;
-    std::vector<std::uint8_t> data;
+    // Byte count, address, type, data and checksum.
+    std::array<std::uint8_t, 5 + 255> bytes{};
+    std::uint8_t Data(int i) const { return bytes[4 + static_cast<std::size_t>(i)]; }
 };
 
 // Decodes ":nnaaaatt<data>cc". False for bad digits, a length that does not
 // fit the byte count, or a wrong checksum.
 bool DecodeRecord(const std::string& item, Record& record) {
     const std::size_t digits = item.size() - 1;
-    if (digits < 10 || digits % 2 != 0) return false;
-    std::vector<std::uint8_t> bytes(digits / 2);
+    if (digits < 10 || digits % 2 != 0 || digits / 2 > record.bytes.size()) return false;
+    const std::size_t length = digits / 2;
     unsigned sum = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
+    for (std::size_t i = 0; i < length; ++i) {
         const int high = HexDigit(item[1 + 2 * i]);
         const int low = HexDigit(item[2 + 2 * i]);
         if (high < 0 || low < 0) return false;
-        bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
-        sum += bytes[i];
+        record.bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
+        sum += record.bytes[i];
     }
-    record.count = bytes[0];
-    if (bytes.size() != static_cast<std::size_t>(record.count) + 5) return false;
+    record.count = record.bytes[0];
+    if (length != static_cast<std::size_t>(record.count) + 5) return false;
     if (sum % 256 != 0) return false;
-    record.address =
-        static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[1] << 8 | bytes[2]));
-    record.type = bytes[3];
-    record.data.assign(bytes.begin() + 4, bytes.end() - 1);
+    record.address = static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(record.bytes[1] << 8 | record.bytes[2]));
+    record.type = record.bytes[3];
     return true;
 }
 
@@ -130,73 +130,93 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// One load's reading state; Read() is false on a failure.
+struct Loading {
+    Images& images;
+    HexLoadOutcome& outcome;
+    std::int16_t start = kStartUnset;
+    int lastStoredByte = -1;  // none yet
+
+    bool Read(ItemReader& reader) {
+        Region region = Region::Program;
+        std::string item;
+        item.reserve(kLongestItem);
+        bool overlong = false;
+        Record record;
+        while (reader.Next(item, overlong)) {
+            if (region != Region::Config) outcome.text2 = item;
+            if (item.empty() || item[0] != ':') return true;
+            if (overlong || !DecodeRecord(item, record)) return false;
+            if (record.type == kTypeEnd) return true;
+
+            const bool mayTakeStart = region != Region::Config && start == kStartUnset;
+            if (record.type == kTypeLinearAddress) {
+                if (record.count != 2) return false;
+                const int upper = record.Data(0) << 8 | record.Data(1);
+                const Region next = upper == kUpperConfig    ? Region::Config
+                                    : upper == kUpperProgram ? Region::Program
+                                                             : Region::Skipped;
+                if (mayTakeStart && next != Region::Config) start = record.address;
+                region = next;
+                if (region == Region::Config) outcome.configSeen = true;
+                continue;
+            }
+            if (record.type == kTypeSegmentAddress || record.type == kTypeSegmentStart ||
+                record.type == kTypeLinearStart) {
+                if (mayTakeStart && region == Region::Program) start = record.address;
+                continue;
+            }
+            if (region == Region::Skipped) continue;
+            if (region == Region::Config) {
+                for (int i = 0; i < record.count; ++i) {
+                    const int index = record.address + i;
+                    if (index < 0 || index >= kConfigEntries) return false;
+                    images.config[index] = record.Data(i);
+                }
+                continue;
+            }
+            if (mayTakeStart) start = record.address;
+            for (int i = 0; i < record.count; ++i) {
+                const int index = record.address + i;
+                if (index < 0 || index >= kProgramBytes) return false;
+                images.program[index] = record.Data(i);
+                lastStoredByte = index;
+            }
+            if (lastStoredByte > 2 * images.lastAddress) {
+                images.lastAddress = HalfRounded(lastStoredByte);
+            }
+        }
+        return !reader.Failed();
+    }
+
+    // Text_ADMON after the last stored program byte.
+    void ShowLastByte() {
+        if (lastStoredByte < 0) return;
+        outcome.textAdmon =
+            std::to_string(lastStoredByte) + "  " + std::to_string(images.program[lastStoredByte]);
+    }
+};
+
 }  // namespace
 
 HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images) {
     HexLoadOutcome outcome;
     images.program.fill(0xFF);
     images.lastAddress = 0;
-    std::int16_t start = kStartUnset;
 
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(hexFileName.c_str(), "rb"));
     if (!file) return outcome;
 
     ItemReader reader(file.get());
-    Region region = Region::Program;
-    int lastStoredByte = 0;
-    std::string item;
-    bool overlong = false;
-    Record record;
-    while (reader.Next(item, overlong)) {
-        if (region != Region::Config) outcome.text2 = item;
-        if (item.empty() || item[0] != ':') break;
-        if (overlong || !DecodeRecord(item, record)) return outcome;
-        if (record.type == kTypeEnd) break;
-
-        const bool mayTakeStart = region != Region::Config && start == kStartUnset;
-        if (record.type == kTypeLinearAddress) {
-            if (record.count != 2) return outcome;
-            const int upper = record.data[0] << 8 | record.data[1];
-            const Region next = upper == kUpperConfig    ? Region::Config
-                                : upper == kUpperProgram ? Region::Program
-                                                         : Region::Skipped;
-            if (mayTakeStart && next != Region::Config) start = record.address;
-            region = next;
-            if (region == Region::Config) outcome.configSeen = true;
-            continue;
-        }
-        if (record.type == kTypeSegmentAddress || record.type == kTypeSegmentStart ||
-            record.type == kTypeLinearStart) {
-            if (mayTakeStart && region == Region::Program) start = record.address;
-            continue;
-        }
-        if (region == Region::Skipped) continue;
-        if (region == Region::Config) {
-            for (int i = 0; i < record.count; ++i) {
-                const int index = record.address + i;
-                if (index < 0 || index >= kConfigEntries) return outcome;
-                images.config[index] = record.data[i];
-            }
-            continue;
-        }
-        if (mayTakeStart) start = record.address;
-        for (int i = 0; i < record.count; ++i) {
-            const int index = record.address + i;
-            if (index < 0 || index >= kProgramBytes) return outcome;
-            images.program[index] = record.data[i];
-            lastStoredByte = index;
-            outcome.textAdmon = std::to_string(index) + "  " + std::to_string(record.data[i]);
-        }
-        if (lastStoredByte > 2 * images.lastAddress) {
-            images.lastAddress = HalfRounded(lastStoredByte);
-        }
-    }
-    if (reader.Failed()) return outcome;
+    Loading loading{images, outcome};
+    const bool read = loading.Read(reader);
+    loading.ShowLastByte();
+    if (!read) return outcome;
 
     images.haveData = 1;
     outcome.ok = true;
     outcome.lastAddressText = HexText16(images.lastAddress);
-    outcome.startAddressText = HexText16(HalfRounded(start));
+    outcome.startAddressText = HexText16(HalfRounded(loading.start));
     return outcome;
 }
 

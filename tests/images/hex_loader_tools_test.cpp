@@ -135,10 +135,13 @@ TEST_F(AssembledHexTest, NearlyFullProgramMemory) {
 }
 
 TEST_F(AssembledHexTest, CommandLineToolPrintsTheLoad) {
+    // The build folder from the environment, or from the test's working
+    // folder (build/tests/images).
     const char* binaryDir = std::getenv("TAMRO_BINARY_DIR");
     const std::filesystem::path cli =
-        std::filesystem::path(binaryDir ? binaryDir : "") / "app" / "tamro18-cli";
-    if (!binaryDir || !std::filesystem::exists(cli)) GTEST_SKIP() << "tamro18-cli not built";
+        (binaryDir ? std::filesystem::path(binaryDir) : std::filesystem::path("../..")) / "app" /
+        "tamro18-cli";
+    if (!std::filesystem::exists(cli)) GTEST_SKIP() << "tamro18-cli not built";
 
     const auto hex = Assemble("cli",
                               "    list p=18f452\n"
