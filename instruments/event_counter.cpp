@@ -46,7 +46,7 @@ Form_CNT::Form_CNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) 
     connect(reset, &QPushButton::clicked, this, &Form_CNT::Command_RESET_Click);
     connect(start, &QPushButton::clicked, this, &Form_CNT::Command_START_Click);
     connect(stop, &QPushButton::clicked, this, &Form_CNT::Command_STOP_Click);
-    connect(exit, &QPushButton::clicked, this, &QDialog::close);
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(Timer_AUTO, &QTimer::timeout, this, &Form_CNT::Timer_AUTO_Timer);
 
     Form_Load();

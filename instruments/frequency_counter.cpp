@@ -43,7 +43,7 @@ Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link
 
     connect(read, &QPushButton::clicked, this, &Form_FCNT::Command_READ_Click);
     connect(Command_AUTO, &QPushButton::clicked, this, &Form_FCNT::Command_AUTO_Click);
-    connect(exit, &QPushButton::clicked, this, &QDialog::close);
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(Timer_AUTO, &QTimer::timeout, this, &Form_FCNT::Timer_AUTO_Timer);
     connect(Option_GATEH, &QRadioButton::toggled, this, [this](bool checked) {
         logic_.SelectGate(checked ? FrequencyGate::Gate100ms : FrequencyGate::Gate1s);

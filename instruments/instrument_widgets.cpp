@@ -25,10 +25,6 @@ void SetFixedOuterSize(QWidget* window, TwipSize outer) {
     window->setFixedSize(Px(client.width), Px(client.height));
 }
 
-TwipSize FixedOuterSize(const QWidget* window) {
-    return OuterForClient(Twips(window->width()), Twips(window->height()));
-}
-
 void SetTextColour(QWidget* widget, Rgb colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, ToQColor(colour));

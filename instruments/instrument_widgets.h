@@ -21,8 +21,6 @@ Rgb ToRgb(const QColor& colour);
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height);
 // Fixes a window's outer size (twips); only the window's own operations change it.
 void SetFixedOuterSize(QWidget* window, TwipSize outer);
-// The outer size (twips) that a window fixed with SetFixedOuterSize has.
-TwipSize FixedOuterSize(const QWidget* window);
 
 // A control with a caption or text, named and placed in twips.
 template <typename W>

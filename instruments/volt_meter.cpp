@@ -70,7 +70,7 @@ VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
     connect(read, &QPushButton::clicked, this, &VM::Command_READ_Click);
     connect(Command_AUTO, &QPushButton::clicked, this, &VM::Command_AUTO_Click);
     connect(Command_COMP, &QPushButton::clicked, this, &VM::Command_COMP_Click);
-    connect(exit, &QPushButton::clicked, this, &QDialog::close);
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(Timer_AUTO, &QTimer::timeout, this, &VM::Timer_AUTO_Timer);
     connect(Volt_Bar, &PressableProgressBar::pressed, this, &VM::Volt_Bar_MouseDown);
     for (int option = 0; option < 3; ++option) {
