@@ -28,7 +28,7 @@ struct Options {
 };
 
 class Programmer {
-public:
+  public:
     explicit Programmer(Options options);
     ~Programmer();
     Programmer(const Programmer&) = delete;
@@ -36,7 +36,7 @@ public:
 
     Block Exchange(const Block& packet);
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

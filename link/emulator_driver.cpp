@@ -8,7 +8,7 @@ namespace {
 
 // The emulated programmer behind the driver library's four operations.
 class EmulatorDriver final : public DriverLibrary {
-public:
+  public:
     explicit EmulatorDriver(emu::Options options) : options_(std::move(options)) {}
 
     std::int32_t Open() override {
@@ -31,7 +31,7 @@ public:
         return 8;
     }
 
-private:
+  private:
     emu::Options options_;
     std::unique_ptr<emu::Programmer> programmer_;
     emu::Block reply_{};
