@@ -13,26 +13,27 @@ Form_CNT::Form_CNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) 
     setWindowTitle("Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    VMtext = Make<QLineEdit>(this, "VMtext", "0", 135, 180, 2520, 720);
+    VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 135, 180, 2520, 720);
     StyleReadout(VMtext);
-    SetBoldPointSize(Make<QLabel>(this, "Label1", "Cnt", 2745, 540, 615, 375), 14.25);
+    SetBoldPointSize(MakeControl<QLabel>(this, "Label1", "Cnt", 2745, 540, 615, 375), 14.25);
 
     Shape_over = new LampShape(LampShape::Kind::Circle, kLampGrey, this);
     Shape_over->setObjectName("Shape_over");
     PlaceTwips(Shape_over, 195, 1035, 195, 195);
-    Make<QLabel>(this, "Label2", "OVER", 495, 1035, 675, 195);
-    SetTextColour(Make<QLabel>(this, "Label3", "Max 1MHz", 2115, 975, 1275, 195), kLampGrey);
-    SetTextColour(Make<QLabel>(this, "Label4", "Input  LA-TP", 2115, 1215, 1215, 195), kLampGrey);
+    MakeControl<QLabel>(this, "Label2", "OVER", 495, 1035, 675, 195);
+    SetTextColour(MakeControl<QLabel>(this, "Label3", "Max 1MHz", 2115, 975, 1275, 195), kLampGrey);
+    SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  LA-TP", 2115, 1215, 1215, 195),
+                  kLampGrey);
 
     Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
     Shape_AUTO->setObjectName("Shape_AUTO");
     PlaceTwips(Shape_AUTO, 120, 1530, 135, 375);
-    Command_AUTO = Make<QPushButton>(this, "Command_AUTO", "AUTO", 255, 1530, 915, 375);
-    auto* read = Make<QPushButton>(this, "Command_READ", "READ", 1260, 1530, 915, 375);
-    auto* reset = Make<QPushButton>(this, "Command_RESET", "RESET", 2460, 1560, 915, 375);
-    auto* start = Make<QPushButton>(this, "Command_START", "START", 240, 1980, 915, 375);
-    auto* stop = Make<QPushButton>(this, "Command_STOP", "STOP", 1260, 1980, 915, 375);
-    auto* exit = Make<QPushButton>(this, "Command_EXIT", "EXIT", 2460, 1980, 915, 375);
+    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 255, 1530, 915, 375);
+    auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1260, 1530, 915, 375);
+    auto* reset = MakeControl<QPushButton>(this, "Command_RESET", "RESET", 2460, 1560, 915, 375);
+    auto* start = MakeControl<QPushButton>(this, "Command_START", "START", 240, 1980, 915, 375);
+    auto* stop = MakeControl<QPushButton>(this, "Command_STOP", "STOP", 1260, 1980, 915, 375);
+    auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2460, 1980, 915, 375);
     for (QPushButton* button : {Command_AUTO, read, reset, start, stop, exit}) {
         button->setAutoDefault(false);
     }

@@ -14,27 +14,29 @@ Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link
     setWindowTitle("Frequency Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    VMtext = Make<QLineEdit>(this, "VMtext", "0", 180, 225, 2520, 720);
+    VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 180, 225, 2520, 720);
     StyleReadout(VMtext);
-    Label_unit = Make<QLabel>(this, "Label_unit", "KHz", 2790, 585, 615, 375);
+    Label_unit = MakeControl<QLabel>(this, "Label_unit", "KHz", 2790, 585, 615, 375);
     SetBoldPointSize(Label_unit, 14.25);
 
     Shape_over = new LampShape(LampShape::Kind::Circle, kLampGrey, this);
     Shape_over->setObjectName("Shape_over");
     PlaceTwips(Shape_over, 240, 1080, 195, 195);
-    Make<QLabel>(this, "Label2", "OVER", 540, 1080, 675, 195);
-    SetTextColour(Make<QLabel>(this, "Label3", "Max 1MHz", 2160, 1020, 1275, 195), kLampGrey);
-    SetTextColour(Make<QLabel>(this, "Label4", "Input  LA-TP", 2160, 1260, 1215, 195), kLampGrey);
+    MakeControl<QLabel>(this, "Label2", "OVER", 540, 1080, 675, 195);
+    SetTextColour(MakeControl<QLabel>(this, "Label3", "Max 1MHz", 2160, 1020, 1275, 195),
+                  kLampGrey);
+    SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  LA-TP", 2160, 1260, 1215, 195),
+                  kLampGrey);
 
-    Option_GATEH = Make<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1380, 915, 225);
-    Option_GATEL = Make<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1380, 675, 225);
+    Option_GATEH = MakeControl<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1380, 915, 225);
+    Option_GATEL = MakeControl<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1380, 675, 225);
 
     Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
     Shape_AUTO->setObjectName("Shape_AUTO");
     PlaceTwips(Shape_AUTO, 180, 1755, 135, 375);
-    Command_AUTO = Make<QPushButton>(this, "Command_AUTO", "AUTO", 300, 1755, 915, 375);
-    auto* read = Make<QPushButton>(this, "Command_READ", "READ", 1320, 1755, 915, 375);
-    auto* exit = Make<QPushButton>(this, "Command_EXIT", "EXIT", 2325, 1755, 915, 375);
+    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 300, 1755, 915, 375);
+    auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1320, 1755, 915, 375);
+    auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2325, 1755, 915, 375);
     for (QPushButton* button : {Command_AUTO, read, exit}) button->setAutoDefault(false);
 
     Timer_AUTO = new QTimer(this);

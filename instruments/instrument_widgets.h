@@ -24,8 +24,8 @@ void SetFixedOuterSize(QWidget* window, TwipSize outer);
 
 // A control with a caption or text, named and placed in twips.
 template <typename W>
-W* Make(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
-        int height) {
+W* MakeControl(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+               int height) {
     auto* widget = new W(text, parent);
     widget->setObjectName(name);
     PlaceTwips(widget, left, top, width, height);

@@ -35,30 +35,30 @@ LA::LA(Link& link, MessageBoxes& messages, EventPump& pump, QWidget* parent)
     Picture1->setObjectName("Picture1");
     PlaceTwips(Picture1, 165, 75, 5265, 2000);
 
-    auto* clear = Make<QPushButton>(this, "Command9", "CLEAR", 5625, 90, 915, 375);
+    auto* clear = MakeControl<QPushButton>(this, "Command9", "CLEAR", 5625, 90, 915, 375);
     Shape2 = new LampShape(LampShape::Kind::Rectangle, kBusyIdle, this);
     Shape2->setObjectName("Shape2");
     PlaceTwips(Shape2, 5625, 525, 915, 105);
-    auto* trig = Make<QPushButton>(this, "Command7", "TRIG", 5625, 630, 915, 375);
+    auto* trig = MakeControl<QPushButton>(this, "Command7", "TRIG", 5625, 630, 915, 375);
     trig->setToolTip("TRIG Go!");
-    Option1 = Make<QRadioButton>(this, "Option1", "POS", 5760, 1080, 735, 195);
-    Option2 = Make<QRadioButton>(this, "Option2", "NEG", 5760, 1305, 735, 195);
-    Make<QLabel>(this, "Label9", "Sample ", 5625, 1665, 855, 255);
-    Make<QLabel>(this, "Label1", "Time", 5625, 1935, 585, 255);
-    STIME = Make<QLineEdit>(this, "STIME", "1", 6075, 1890, 450, 270);
+    Option1 = MakeControl<QRadioButton>(this, "Option1", "POS", 5760, 1080, 735, 195);
+    Option2 = MakeControl<QRadioButton>(this, "Option2", "NEG", 5760, 1305, 735, 195);
+    MakeControl<QLabel>(this, "Label9", "Sample ", 5625, 1665, 855, 255);
+    MakeControl<QLabel>(this, "Label1", "Time", 5625, 1935, 585, 255);
+    STIME = MakeControl<QLineEdit>(this, "STIME", "1", 6075, 1890, 450, 270);
     STIME->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     STIME->setToolTip("Sample Time");
-    Make<QLabel>(this, "Label2", "x0.1mS", 5670, 2205, 900, 255);
-    auto* exit = Make<QPushButton>(this, "Command6", "EXIT", 270, 2160, 915, 375);
-    SetTextColour(Make<QLabel>(this, "Label4", "100 Sample /div", 1320, 2160, 2055, 195),
+    MakeControl<QLabel>(this, "Label2", "x0.1mS", 5670, 2205, 900, 255);
+    auto* exit = MakeControl<QPushButton>(this, "Command6", "EXIT", 270, 2160, 915, 375);
+    SetTextColour(MakeControl<QLabel>(this, "Label4", "100 Sample /div", 1320, 2160, 2055, 195),
                   Rgb{64, 64, 64});
 
     Text1 = MakeTextBox(this, "Text1", 6840, 165, 2415, 975);
-    auto* dataSet = Make<QPushButton>(this, "Command25", "DATA SET", 6900, 1245, 1095, 375);
+    auto* dataSet = MakeControl<QPushButton>(this, "Command25", "DATA SET", 6900, 1245, 1095, 375);
     Text3 = MakeTextBox(this, "Text3", 7005, 3675, 2535, 1335);
     Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* sampleDisplay =
-        Make<QPushButton>(this, "Command10", "SAMPLE DISPLAY", 7020, 5130, 1920, 375);
+        MakeControl<QPushButton>(this, "Command10", "SAMPLE DISPLAY", 7020, 5130, 1920, 375);
 
     connect(trig, &QPushButton::clicked, this, &LA::Command7_Click);
     connect(clear, &QPushButton::clicked, this, &LA::Command9_Click);

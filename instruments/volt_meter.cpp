@@ -17,17 +17,18 @@ VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
     setWindowTitle("Volt Meter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    VMtext = Make<QLineEdit>(this, "VMtext", "0", 225, 300, 1935, 720);
+    VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 225, 300, 1935, 720);
     StyleReadout(VMtext);
-    auto* unit = Make<QLabel>(this, "Label1", "V", 2280, 660, 375, 375);
+    auto* unit = MakeControl<QLabel>(this, "Label1", "V", 2280, 660, 375, 375);
     SetBoldPointSize(unit, 14.25);
 
-    Option_CH[2] = Make<QRadioButton>(this, "Option_CH2", "Vin", 2700, 240, 795, 255);
-    Option_CH[0] = Make<QRadioButton>(this, "Option_CH0", "Vpp", 2700, 480, 855, 255);
-    Option_CH[1] = Make<QRadioButton>(this, "Option_CH1", "Sab", 2700, 720, 855, 255);
+    Option_CH[2] = MakeControl<QRadioButton>(this, "Option_CH2", "Vin", 2700, 240, 795, 255);
+    Option_CH[0] = MakeControl<QRadioButton>(this, "Option_CH0", "Vpp", 2700, 480, 855, 255);
+    Option_CH[1] = MakeControl<QRadioButton>(this, "Option_CH1", "Sab", 2700, 720, 855, 255);
 
-    SetTextColour(Make<QLabel>(this, "Label3", "Max 20V", 2400, 1080, 1275, 195), kLampGrey);
-    SetTextColour(Make<QLabel>(this, "Label4", "Input  Vin", 2400, 1320, 1215, 195), kLampGrey);
+    SetTextColour(MakeControl<QLabel>(this, "Label3", "Max 20V", 2400, 1080, 1275, 195), kLampGrey);
+    SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  Vin", 2400, 1320, 1215, 195),
+                  kLampGrey);
 
     Volt_Bar = new PressableProgressBar(this);
     Volt_Bar->setObjectName("Volt_Bar");
@@ -39,16 +40,16 @@ VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
     Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
     Shape_AUTO->setObjectName("Shape_AUTO");
     PlaceTwips(Shape_AUTO, 255, 1620, 135, 375);
-    Command_AUTO = Make<QPushButton>(this, "Command_AUTO", "AUTO", 390, 1620, 735, 375);
-    auto* read = Make<QPushButton>(this, "Command_READ", "READ", 1215, 1620, 735, 375);
-    Command_COMP = Make<QPushButton>(this, "Command_COMP", "COMP", 2025, 1620, 735, 375);
-    auto* exit = Make<QPushButton>(this, "Command_EXIT", "EXIT", 2925, 1620, 600, 375);
+    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 390, 1620, 735, 375);
+    auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1215, 1620, 735, 375);
+    Command_COMP = MakeControl<QPushButton>(this, "Command_COMP", "COMP", 2025, 1620, 735, 375);
+    auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2925, 1620, 600, 375);
     for (QPushButton* button : {Command_AUTO, read, Command_COMP, exit}) {
         button->setAutoDefault(false);
     }
 
-    Make<QLabel>(this, "Label2", "ATT=", 3780, 225, 600, 195);
-    Make<QLabel>(this, "Label5", "1", 4275, 585, 465, 195);
+    MakeControl<QLabel>(this, "Label2", "ATT=", 3780, 225, 600, 195);
+    MakeControl<QLabel>(this, "Label5", "1", 4275, 585, 465, 195);
     auto* fractionBar = new QFrame(this);
     fractionBar->setObjectName("Line1");
     fractionBar->setAutoFillBackground(true);
@@ -56,12 +57,12 @@ VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
     barPalette.setColor(QPalette::Window, Qt::black);
     fractionBar->setPalette(barPalette);
     fractionBar->setGeometry(Px(3825), Px(855) - 1, Px(4770) - Px(3825), 2);
-    Text_COMP = Make<QLineEdit>(this, "Text_COMP", "4.4", 3870, 900, 885, 330);
+    Text_COMP = MakeControl<QLineEdit>(this, "Text_COMP", "4.4", 3870, 900, 885, 330);
     Text_COMP->setAlignment(Qt::AlignCenter);
 
-    Text1 = Make<QLineEdit>(this, "Text1", "Text1", 240, 2220, 855, 315);
-    Text2 = Make<QLineEdit>(this, "Text2", "Text1", 1200, 2220, 855, 315);
-    Text3 = Make<QLineEdit>(this, "Text3", "Text1", 240, 2640, 855, 315);
+    Text1 = MakeControl<QLineEdit>(this, "Text1", "Text1", 240, 2220, 855, 315);
+    Text2 = MakeControl<QLineEdit>(this, "Text2", "Text1", 1200, 2220, 855, 315);
+    Text3 = MakeControl<QLineEdit>(this, "Text3", "Text1", 240, 2640, 855, 315);
 
     Timer_AUTO = new QTimer(this);
     Timer_AUTO->setObjectName("Timer_AUTO");
