@@ -1,0 +1,49 @@
+#pragma once
+// The event counter window "Counter": modal over the main window. Opening it
+// resets the hardware's count.
+
+#include <QDialog>
+
+#include "instruments/meter_logic.h"
+
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace tamro {
+
+class LampShape;
+
+class Form_CNT final : public QDialog {
+    Q_OBJECT
+  public:
+    explicit Form_CNT(Link& link, QWidget* parent = nullptr);
+
+    const EventCounterLogic& Logic() const { return logic_; }
+    QTimer& AutoTimer() { return *Timer_AUTO; }
+
+  public slots:
+    void Command_RESET_Click() { logic_.Reset(); }
+    void Command_START_Click() { logic_.Start(); }
+    void Command_STOP_Click() { logic_.Stop(); }
+    void Command_READ_Click();
+    void Command_AUTO_Click();
+    void Timer_AUTO_Timer();
+
+  protected:
+    void done(int result) override;
+
+  private:
+    void Form_Load();
+    void ShowReading();
+    void ShowAutoState();
+
+    EventCounterLogic logic_;
+    QLineEdit* VMtext;
+    LampShape* Shape_over;
+    LampShape* Shape_AUTO;
+    QPushButton* Command_AUTO;
+    QTimer* Timer_AUTO;
+};
+
+}  // namespace tamro

@@ -1,0 +1,101 @@
+#include "instruments/frequency_counter.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "instruments/instrument_widgets.h"
+
+namespace tamro {
+
+Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) {
+    setWindowTitle("Frequency Counter");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 180, 225, 2520, 720);
+    StyleReadout(VMtext);
+    Label_unit = MakeControl<QLabel>(this, "Label_unit", "KHz", 2790, 585, 615, 375);
+    SetBoldPointSize(Label_unit, 14.25);
+
+    Shape_over = new LampShape(LampShape::Kind::Circle, kLampGrey, this);
+    Shape_over->setObjectName("Shape_over");
+    PlaceTwips(Shape_over, 240, 1080, 195, 195);
+    MakeControl<QLabel>(this, "Label2", "OVER", 540, 1080, 675, 195);
+    SetTextColour(MakeControl<QLabel>(this, "Label3", "Max 1MHz", 2160, 1020, 1275, 195),
+                  kLampGrey);
+    SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  LA-TP", 2160, 1260, 1215, 195),
+                  kLampGrey);
+
+    Option_GATEH = MakeControl<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1380, 915, 225);
+    Option_GATEL = MakeControl<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1380, 675, 225);
+
+    Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
+    Shape_AUTO->setObjectName("Shape_AUTO");
+    PlaceTwips(Shape_AUTO, 180, 1755, 135, 375);
+    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 300, 1755, 915, 375);
+    auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1320, 1755, 915, 375);
+    auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2325, 1755, 915, 375);
+    for (QPushButton* button : {Command_AUTO, read, exit}) button->setAutoDefault(false);
+
+    Timer_AUTO = new QTimer(this);
+    Timer_AUTO->setObjectName("Timer_AUTO");
+    Timer_AUTO->setInterval(kMeterTimerInterval);
+
+    connect(read, &QPushButton::clicked, this, &Form_FCNT::Command_READ_Click);
+    connect(Command_AUTO, &QPushButton::clicked, this, &Form_FCNT::Command_AUTO_Click);
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Timer_AUTO, &QTimer::timeout, this, &Form_FCNT::Timer_AUTO_Timer);
+    connect(Option_GATEH, &QRadioButton::toggled, this, [this](bool checked) {
+        logic_.SelectGate(checked ? FrequencyGate::Gate100ms : FrequencyGate::Gate1s);
+    });
+
+    Form_Load();
+}
+
+void Form_FCNT::Form_Load() {
+    SetFixedOuterSize(this, kFrequencyCounterSize);
+    logic_.Load();
+    Option_GATEH->setChecked(true);
+    ShowAutoState();
+}
+
+void Form_FCNT::Command_READ_Click() {
+    logic_.Read();
+    ShowReading();
+    ShowAutoState();
+}
+
+void Form_FCNT::Command_AUTO_Click() {
+    logic_.PressAuto();
+    ShowAutoState();
+}
+
+void Form_FCNT::Timer_AUTO_Timer() {
+    logic_.Tick();
+    ShowReading();
+    ShowAutoState();
+}
+
+void Form_FCNT::done(int result) {
+    logic_.Unload();
+    Shape_AUTO->SetFill(logic_.Auto().Lamp());
+    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
+    Timer_AUTO->stop();
+    QDialog::done(result);
+}
+
+void Form_FCNT::ShowReading() {
+    VMtext->setText(QString::fromStdString(logic_.Shown().readout));
+    Label_unit->setText(QString::fromStdString(logic_.Shown().unit));
+    Shape_over->SetFill(logic_.OverflowLamp());
+}
+
+void Form_FCNT::ShowAutoState() {
+    Shape_AUTO->SetFill(logic_.Auto().Lamp());
+    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
+    SyncTimer(*Timer_AUTO, logic_.Auto().TimerEnabled(), logic_.TimerInterval());
+}
+
+}  // namespace tamro

@@ -1,0 +1,88 @@
+#include "instruments/instrument_widgets.h"
+
+#include <QFont>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPalette>
+#include <QTimer>
+
+namespace tamro {
+
+QColor ToQColor(Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
+
+Rgb ToRgb(const QColor& colour) {
+    return {colour.red(), colour.green(), colour.blue()};
+}
+
+void PlaceTwips(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+void SetFixedOuterSize(QWidget* window, TwipSize outer) {
+    const TwipSize client = ClientForOuter(outer.width, outer.height);
+    window->setFixedSize(Px(client.width), Px(client.height));
+}
+
+void SetTextColour(QWidget* widget, Rgb colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(colour));
+    palette.setColor(QPalette::Text, ToQColor(colour));
+    widget->setPalette(palette);
+}
+
+void SetBoldPointSize(QWidget* widget, double pointSize) {
+    QFont font = widget->font();
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    widget->setFont(font);
+}
+
+void StyleReadout(QLineEdit* readout) {
+    QPalette palette = readout->palette();
+    palette.setColor(QPalette::Base, QColor(64, 64, 64));
+    palette.setColor(QPalette::Text, QColor(0, 255, 255));
+    readout->setPalette(palette);
+    SetBoldPointSize(readout, 27.75);
+    readout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void SyncTimer(QTimer& timer, bool enabled, int intervalMs) {
+    if (!enabled) {
+        timer.stop();
+        return;
+    }
+    if (timer.interval() != intervalMs) timer.setInterval(intervalMs);
+    if (!timer.isActive()) timer.start();
+}
+
+LampShape::LampShape(Kind kind, Rgb fill, QWidget* parent)
+    : QWidget(parent), kind_(kind), fill_(fill) {}
+
+void LampShape::SetFill(Rgb fill) {
+    if (fill == fill_) return;
+    fill_ = fill;
+    update();
+}
+
+void LampShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(ToQColor(fill_));
+    const QRect box = rect().adjusted(0, 0, -1, -1);
+    if (kind_ == Kind::Circle) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const int side = std::min(box.width(), box.height());
+        painter.drawEllipse(QRect(box.left(), box.top(), side, side));
+    } else {
+        painter.drawRect(box);
+    }
+}
+
+void PressableProgressBar::mousePressEvent(QMouseEvent* event) {
+    QProgressBar::mousePressEvent(event);
+    emit pressed();
+}
+
+}  // namespace tamro

@@ -1,0 +1,75 @@
+#pragma once
+// Small pieces the instrument windows share: placing controls in twips, the
+// fixed outer window size, filled lamp shapes and the read-out box.
+
+#include <QColor>
+#include <QProgressBar>
+#include <QWidget>
+
+#include "common/platform.h"
+#include "common/twips.h"
+
+class QLineEdit;
+class QTimer;
+
+namespace tamro {
+
+QColor ToQColor(Rgb colour);
+Rgb ToRgb(const QColor& colour);
+
+// Left, top, width and height in twips, inside the parent's client area.
+void PlaceTwips(QWidget* widget, int left, int top, int width, int height);
+// Fixes a window's outer size (twips); only the window's own operations change it.
+void SetFixedOuterSize(QWidget* window, TwipSize outer);
+
+// A control with a caption or text, named and placed in twips.
+template <typename W>
+W* MakeControl(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+               int height) {
+    auto* widget = new W(text, parent);
+    widget->setObjectName(name);
+    PlaceTwips(widget, left, top, width, height);
+    return widget;
+}
+
+void SetTextColour(QWidget* widget, Rgb colour);
+void SetBoldPointSize(QWidget* widget, double pointSize);
+
+// The large read-out: dark grey box, cyan bold 27.75 pt text, right-aligned.
+void StyleReadout(QLineEdit* readout);
+
+// Enables, disables and re-times a repeat timer. Enabling a running timer
+// leaves its next tick where it was.
+void SyncTimer(QTimer& timer, bool enabled, int intervalMs);
+
+// A filled rectangle or circle.
+class LampShape final : public QWidget {
+    Q_OBJECT
+  public:
+    enum class Kind { Rectangle, Circle };
+    LampShape(Kind kind, Rgb fill, QWidget* parent);
+    void SetFill(Rgb fill);
+    Rgb Fill() const { return fill_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    Kind kind_;
+    Rgb fill_;
+};
+
+// A progress bar that reports a mouse-button press on it.
+class PressableProgressBar final : public QProgressBar {
+    Q_OBJECT
+  public:
+    using QProgressBar::QProgressBar;
+
+  signals:
+    void pressed();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+}  // namespace tamro

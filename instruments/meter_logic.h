@@ -1,0 +1,166 @@
+#pragma once
+// Readings of the volt meter, the frequency counter and the event counter:
+// the packets they send, the arithmetic on the reply and the texts shown.
+// The windows only show what these give.
+
+#include <cstdint>
+#include <string>
+
+#include "common/platform.h"
+#include "common/twips.h"
+#include "instruments/auto_repeat.h"
+#include "link/link.h"
+
+namespace tamro {
+
+// ---- Volt meter ----
+
+inline constexpr std::uint8_t kAnalogReadCommand = 0x39;
+inline constexpr int kVoltBarMaximum = 255;
+inline constexpr int kMeterTimerInterval = 500;
+inline constexpr const char* kVoltSettingsApplication = "TAMRO";
+inline constexpr const char* kVoltSettingsSection = "DATA";
+inline constexpr const char* kVoltSettingsKey = "VOLTATT";
+inline constexpr const char* kDefaultAttenuationText = "4.4";
+
+// Window sizes (outer, twips).
+inline constexpr TwipSize kVoltNormalSize{3825, 2655};
+inline constexpr TwipSize kVoltCalibrationSize{5100, 2655};
+inline constexpr TwipSize kVoltMaintenanceSize{3600, 3500};
+
+// Option_CH index (0 "Vpp", 1 "Sab", 2 "Vin") to the analog channel byte.
+std::uint8_t VoltChannelCode(int channelOption);
+
+// Raw count of a two-byte reply, high byte first. Read unsigned: a count of
+// 8000h or more is a large count, not a negative one.
+float ReplyCount(std::uint8_t high, std::uint8_t low);
+
+struct VoltReadout {
+    std::string readout;          // VMtext, "#0.0"
+    int bar = 0;                  // Volt_Bar, always within 0 to 255
+    std::string converterSingle;  // Text1
+    std::string converterDouble;  // Text2
+    std::string rawCount;         // Text3
+};
+
+VoltReadout ComputeVoltReadout(std::uint8_t high, std::uint8_t low, float attenuationFactor);
+
+class VoltMeterLogic {
+  public:
+    VoltMeterLogic(Link& link, SettingsStore& settings);
+
+    // Form_Load: channel "Vin", normal size, AUTO off, factor loaded or stored.
+    void Load();
+    // Command_READ_Click (and each AUTO tick): one reading.
+    void Read();
+    void PressAuto();
+    void Tick();
+    void PressComp();
+    // A mouse-button press on the bar: maintenance size.
+    void PressBar();
+    // Text_COMP_Change: every change is stored at once.
+    void FactorTextChanged(const std::string& text);
+    void SelectChannel(int channelOption) { channelOption_ = channelOption; }
+    void Unload() { autoRepeat_.Reset(); }
+
+    int ChannelOption() const { return channelOption_; }
+    const std::string& FactorText() const { return factorText_; }
+    float AttFactor() const { return attFactor_; }
+    const VoltReadout& Shown() const { return shown_; }
+    const AutoRepeat& Auto() const { return autoRepeat_; }
+    const std::string& CompTag() const { return compTag_; }
+    TwipSize WindowSize() const { return windowSize_; }
+
+  private:
+    Link& link_;
+    SettingsStore& settings_;
+    int channelOption_ = 2;
+    std::string factorText_ = kDefaultAttenuationText;
+    float attFactor_ = 0;
+    VoltReadout shown_{"0", 0, "Text1", "Text1", "Text1"};
+    AutoRepeat autoRepeat_;
+    std::string compTag_ = "0";
+    TwipSize windowSize_ = kVoltNormalSize;
+    bool reading_ = false;
+};
+
+// ---- Frequency counter ----
+
+inline constexpr std::uint8_t kFrequencyCountCommand = 0x3C;
+inline constexpr TwipSize kFrequencyCounterSize{3600, 2900};
+
+enum class FrequencyGate { Gate100ms, Gate1s };
+
+struct CountReadout {
+    std::string readout;  // VMtext
+    std::string unit;     // Label_unit (frequency counter only)
+    bool overflow = false;
+};
+
+std::uint8_t FrequencyGateCode(FrequencyGate gate);
+int FrequencyTimerInterval(FrequencyGate gate);
+CountReadout ComputeFrequencyReadout(const Packet& reply, FrequencyGate gate);
+
+class FrequencyCounterLogic {
+  public:
+    explicit FrequencyCounterLogic(Link& link) : link_(link) {}
+
+    void Load();
+    void Read();
+    void PressAuto() { autoRepeat_.Press(); }
+    void Tick();
+    void SelectGate(FrequencyGate gate) { gate_ = gate; }
+    void Unload() { autoRepeat_.Reset(); }
+
+    FrequencyGate Gate() const { return gate_; }
+    const CountReadout& Shown() const { return shown_; }
+    Rgb OverflowLamp() const { return overflowLamp_; }
+    const AutoRepeat& Auto() const { return autoRepeat_; }
+    int TimerInterval() const { return timerInterval_; }
+
+  private:
+    Link& link_;
+    FrequencyGate gate_ = FrequencyGate::Gate100ms;
+    CountReadout shown_{"0", "KHz", false};
+    Rgb overflowLamp_ = kLampGrey;
+    AutoRepeat autoRepeat_;
+    int timerInterval_ = kMeterTimerInterval;
+    bool reading_ = false;
+};
+
+// ---- Event counter ----
+
+inline constexpr std::uint8_t kEventCounterCommand = 0x3D;
+inline constexpr TwipSize kEventCounterSize{3600, 2970};
+
+enum class CounterAction : std::uint8_t { Reset = 0, Read = 1, Start = 2, Stop = 3 };
+
+CountReadout ComputeEventCountReadout(const Packet& reply);
+
+class EventCounterLogic {
+  public:
+    explicit EventCounterLogic(Link& link) : link_(link) {}
+
+    // Form_Load: AUTO off, then the reset packet.
+    void Load();
+    void Read();
+    void Reset() { link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Reset)); }
+    void Start() { link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Start)); }
+    void Stop() { link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Stop)); }
+    void PressAuto() { autoRepeat_.Press(); }
+    void Tick();
+    void Unload() { autoRepeat_.Reset(); }
+
+    const CountReadout& Shown() const { return shown_; }
+    Rgb OverflowLamp() const { return overflowLamp_; }
+    const AutoRepeat& Auto() const { return autoRepeat_; }
+
+  private:
+    Link& link_;
+    CountReadout shown_{"0", "Cnt", false};
+    Rgb overflowLamp_ = kLampGrey;
+    AutoRepeat autoRepeat_;
+    bool reading_ = false;
+};
+
+}  // namespace tamro

@@ -1,0 +1,59 @@
+#pragma once
+// The volt meter window "Volt Meter": modal over the main window.
+
+#include <QDialog>
+#include <array>
+
+#include "instruments/meter_logic.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace tamro {
+
+class LampShape;
+class PressableProgressBar;
+
+class VM final : public QDialog {
+    Q_OBJECT
+  public:
+    VM(Link& link, SettingsStore& settings, QWidget* parent = nullptr);
+
+    const VoltMeterLogic& Logic() const { return logic_; }
+    QTimer& AutoTimer() { return *Timer_AUTO; }
+
+  public slots:
+    void Command_READ_Click();
+    void Command_AUTO_Click();
+    void Timer_AUTO_Timer();
+    void Command_COMP_Click();
+    void Volt_Bar_MouseDown();
+
+  protected:
+    // Form_Unload runs on every way of closing.
+    void done(int result) override;
+
+  private:
+    void Form_Load();
+    void ShowReading();
+    void ShowAutoState();
+    void ShowWindowSize();
+
+    VoltMeterLogic logic_;
+    QLineEdit* VMtext;
+    std::array<QRadioButton*, 3> Option_CH;
+    PressableProgressBar* Volt_Bar;
+    LampShape* Shape_AUTO;
+    QPushButton* Command_AUTO;
+    QPushButton* Command_COMP;
+    QLineEdit* Text_COMP;
+    QLineEdit* Text1;
+    QLineEdit* Text2;
+    QLineEdit* Text3;
+    QTimer* Timer_AUTO;
+};
+
+}  // namespace tamro
