@@ -17,9 +17,20 @@
 #include "common/number_text.h"
 #include "common/twips.h"
 #include "convertor/data_conv.h"
+#include "images/config_display.h"
+#include "images/hex_loader.h"
+#include "instruments/event_counter.h"
+#include "instruments/frequency_counter.h"
+#include "instruments/logic_analyzer.h"
+#include "instruments/volt_meter.h"
 #include "panel/clickable_label.h"
+#include "programming/hex_writer.h"
+#include "tools/editor.h"
+#include "tools/error_view.h"
 #include "tools/help_form.h"
+#include "tools/setup_form.h"
 #include "tools/version_form.h"
+#include "views/buffer_viewers.h"
 
 namespace tamro {
 namespace {
@@ -53,6 +64,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "READ", "READ", {}},
     {"Function", "Buffer_view", "Buffer_view", {}},
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
+    {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
     {"TOOL", "Ccmp", "C compiler", QKeySequence(Qt::Key_F7)},
@@ -76,6 +88,14 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     setObjectName("TAMRO18_form");
     setWindowTitle("PIC18 Tamro Control Panel");
     link_ = std::make_unique<Link>(platform_.driver, platform_.messages);
+    operations_ = std::make_unique<TargetOperations>(*link_, images_, group_, tickCountdown_, *this,
+                                                     platform_.messages, guard_);
+    toolRuns_ = std::make_unique<ToolRuns>(
+        ToolRunContext{*this, toolFiles_, toolSettings_, platform_.messages, platform_.dialogs,
+                       platform_.processes, platform_.events, SystemClock()});
+    viewers_ = std::make_unique<BufferViewers>(this, kProgramWords);
+    errorView_ = new ErrorViewWindow(this);
+    editor_ = new EditorWindow(*this, toolFiles_, platform_.messages, platform_.dialogs, this);
     BuildControls();
     BuildMenus();
     link_->SetUsbMessageSink([this](const std::string& text) { USBMSG->setText(Q(text)); });
@@ -191,7 +211,7 @@ void TAMRO18_form::BuildControls() {
             auto* box = textBox(QString("ConfigAddrText_%1").arg(index), "FF", left, top, 480, 315);
             box->setToolTip("Config data");
             // One byte per box: two hexadecimal digits at most.
-            box->setMaxLength(2);
+            box->setMaxLength(kConfigBoxMaxLength);
             ConfigAddrText[index] = box;
             connect(box, &QLineEdit::textChanged, this,
                     [this, index] { ConfigAddrText_Change(index); });
@@ -266,12 +286,21 @@ void TAMRO18_form::BuildControls() {
             [this] { RunTargetOperation([this] { Command_RESET_Click(); }); });
     connect(EXTButton, &QPushButton::clicked, this, [this] { close(); });
 
-    // Buttons whose operations are not wired stay disabled.
-    for (QPushButton* pending :
-         {F_OpenButton, EditorButton, New_EditorButton, ASSMButton, C_Button, HexSet_Button,
-          WriteButton, VerifyButton, ERASEButton, BUFVIEWButton}) {
-        pending->setEnabled(false);
-    }
+    auto programming = [this](QPushButton* button, std::function<void()> operation) {
+        connect(button, &QPushButton::clicked, this,
+                [this, operation] { RunProgrammingOperation(operation); });
+    };
+    programming(ERASEButton, [this] { operations_->ERASEButton_Click(); });
+    programming(WriteButton,
+                [this] { operations_->WriteButton_Click(LastAddrText->text().toStdString()); });
+    programming(VerifyButton, [this] { operations_->VerifyButton_Click(); });
+    connect(BUFVIEWButton, &QPushButton::clicked, this, [this] { BUFVIEWButton_Click(); });
+    connect(F_OpenButton, &QPushButton::clicked, this, [this] { toolRuns_->FileOpen(); });
+    connect(ASSMButton, &QPushButton::clicked, this, [this] { toolRuns_->AssemblerRun(); });
+    connect(C_Button, &QPushButton::clicked, this, [this] { toolRuns_->CRun(); });
+    connect(HexSet_Button, &QPushButton::clicked, this, [this] { toolRuns_->HexSet(); });
+    connect(EditorButton, &QPushButton::clicked, this, [this] { toolRuns_->OpenEditor(); });
+    connect(New_EditorButton, &QPushButton::clicked, this, [this] { toolRuns_->NewFile(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -298,6 +327,25 @@ void TAMRO18_form::BuildMenus() {
         });
         actions_[name] = action;
     }
+    setMenuHandler("FILEOPENMENU", [this] { toolRuns_->FileOpen(); });
+    setMenuHandler("READ", [this] {
+        RunProgrammingOperation(
+            [this] { operations_->READ_Click(LastAddrText->text().toStdString()); });
+    });
+    setMenuHandler("Buffer_view", [this] { Buffer_view_Click(); });
+    setMenuHandler("READ_EEPROM", [this] {
+        RunProgrammingOperation([this] { operations_->READ_EEPROM_Click(); });
+    });
+    setMenuHandler("SaveHex", [this] { SaveHex_Click(); });
+    setMenuHandler("Editor", [this] { toolRuns_->OpenEditor(); });
+    setMenuHandler("Assembler", [this] { toolRuns_->AssemblerRun(); });
+    setMenuHandler("Ccmp", [this] { toolRuns_->CRun(); });
+    setMenuHandler("NEW_EDITOR", [this] { toolRuns_->NewFile(); });
+    setMenuHandler("LAview", [this] { LAview_Click(); });
+    setMenuHandler("VM_MANU", [this] { VM_MANU_Click(); });
+    setMenuHandler("CNT_MENU", [this] { CNT_MENU_Click(); });
+    setMenuHandler("CNT_MENU2", [this] { CNT_MENU2_Click(); });
+    setMenuHandler("System_Setup", [this] { System_Setup_Click(); });
     setMenuHandler("HELP", [this] { HELP_Click(); });
     setMenuHandler("VER", [this] { VER_Click(); });
     setMenuHandler("HomePage_OPEN", [this] { open_homepage(); });
@@ -409,28 +457,39 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
 }
 
 bool TAMRO18_form::RunTargetOperation(const std::function<void()>& operation) {
-    // Operations let pending events run between their packets (repaint, timer,
-    // input). A second target operation started from such a pass would
-    // interleave its packets with the first one's ICSP sequence, so it is
-    // refused until the running one ends.
-    if (operationRunning_) {
+    // The guard lives in OperationGuard: operations let pending events run
+    // between their packets, and a second one started from such a pass would
+    // interleave its packets with the first one's ICSP sequence.
+    OperationGuard::Scope scope(guard_);
+    if (!scope) {
         platform_.messages.Beep();
         return false;
     }
-    operationRunning_ = true;
     SetTargetControlsEnabled(false);
     operation();
     SetTargetControlsEnabled(true);
-    operationRunning_ = false;
+    return true;
+}
+
+bool TAMRO18_form::RunProgrammingOperation(const std::function<void()>& operation) {
+    if (guard_.Busy()) {
+        platform_.messages.Beep();
+        return false;
+    }
+    SetTargetControlsEnabled(false);
+    operation();
+    SetTargetControlsEnabled(true);
     return true;
 }
 
 void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
     for (QWidget* widget :
-         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Command_VCC),
-          static_cast<QWidget*>(Command_LED), static_cast<QWidget*>(Command_ID),
-          static_cast<QWidget*>(Command_RESET), static_cast<QWidget*>(Command_Vset[0]),
-          static_cast<QWidget*>(Command_Vset[1]), static_cast<QWidget*>(Command_Vset[2])}) {
+         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(WriteButton),
+          static_cast<QWidget*>(VerifyButton), static_cast<QWidget*>(ERASEButton),
+          static_cast<QWidget*>(Command_VCC), static_cast<QWidget*>(Command_LED),
+          static_cast<QWidget*>(Command_ID), static_cast<QWidget*>(Command_RESET),
+          static_cast<QWidget*>(Command_Vset[0]), static_cast<QWidget*>(Command_Vset[1]),
+          static_cast<QWidget*>(Command_Vset[2])}) {
         widget->setEnabled(enabled);
     }
 }
@@ -545,24 +604,101 @@ void TAMRO18_form::Label_ZEKname_Click() {
 }
 
 void TAMRO18_form::DSPCONFIG() {
-    for (int i = 0; i < 14; ++i) ConfigAddrText[i]->setText(Q(HexText(images_.config[i])));
+    const auto texts = tamro::DSPCONFIG(images_);
+    for (int i = 0; i < 14; ++i) ConfigAddrText[i]->setText(Q(texts[i]));
 }
 
 void TAMRO18_form::ConfigAddrText_Change(int index) {
-    images_.config[index] =
-        static_cast<std::uint8_t>(HexValue(ConfigAddrText[index]->text().toStdString()) & 0xFF);
-    const int n = index / 2;
-    Config_bit_DSP(
-        n, static_cast<std::uint16_t>(images_.config[2 * n + 1] * 256 + images_.config[2 * n]));
+    const ConfigBitUpdate update =
+        tamro::ConfigAddrText_Change(images_, index, ConfigAddrText[index]->text().toStdString());
+    Text_Configbit[update.word]->setText(Q(update.bitString));
 }
 
 void TAMRO18_form::Config_bit_DSP(int nmb, std::uint16_t conf) {
-    Text_Configbit[nmb]->setText(Q(BitString16(conf)));
+    Text_Configbit[nmb]->setText(Q(tamro::Config_bit_DSP(static_cast<std::int16_t>(conf))));
 }
 
 void TAMRO18_form::LastAddrText_Change() {
-    const std::int32_t value = HexValue(LastAddrText->text().toStdString());
-    if (value > group_.programSize) LastAddrText->setText(Q(HexText16(group_.programSize)));
+    if (auto replacement =
+            tamro::LastAddrText_Change(LastAddrText->text().toStdString(), group_.programSize)) {
+        LastAddrText->setText(Q(*replacement));
+    }
+}
+
+void TAMRO18_form::HEX_LOAD() {
+    const HexLoadOutcome outcome = tamro::HEX_LOAD(toolFiles_.HexFileName, images_);
+    if (outcome.text2) Text2->setText(Q(*outcome.text2));
+    if (outcome.textAdmon) Text_ADMON->setText(Q(*outcome.textAdmon));
+    if (!outcome.ok) {
+        ShowHexFileError(platform_.messages);
+        return;
+    }
+    CurrentAddrText->setText(Q(outcome.lastAddressText));
+    LastAddrText->setText(Q(outcome.lastAddressText));
+    StartAddrText->setText(Q(outcome.startAddressText));
+    DSPCONFIG();
+    if (viewers_->ProgramViewVisible()) viewers_->FillProgramGrid(images_);
+}
+
+void TAMRO18_form::Buffer_view_Click() {
+    viewers_->ShowProgramView();
+    viewers_->FillProgramGrid(images_);
+    tickCountdown_ = 0;
+}
+
+void TAMRO18_form::BUFVIEWButton_Click() {
+    Buffer_view_Click();
+    SetNotesColour(kNotesViolet);
+    SetNotesCaption("Show Read BUFFER");
+}
+
+void TAMRO18_form::SaveHex_Click() {
+    const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
+    if (path.empty()) return;
+    std::string error;
+    if (!WriteIntelHexFile(path, images_.program, kLastProgramWord, std::nullopt, &error)) {
+        platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
+        return;
+    }
+    SetNotesColour(kNotesWhite);
+    SetNotesCaption("HEX Saved");
+}
+
+void TAMRO18_form::System_Setup_Click() {
+    if (!setup_) setup_ = new Setup_Form(toolSettings_, platform_.settings, this);
+    setup_->show();
+    setup_->raise();
+    setup_->activateWindow();
+}
+
+// The meters are modal and talk to the programmer: none opens while a target
+// operation lets events run.
+void TAMRO18_form::VM_MANU_Click() {
+    if (guard_.Busy()) return platform_.messages.Beep();
+    VM meter(*link_, platform_.settings, this);
+    meter.exec();
+}
+
+void TAMRO18_form::CNT_MENU_Click() {
+    if (guard_.Busy()) return platform_.messages.Beep();
+    Form_FCNT counter(*link_, this);
+    counter.exec();
+}
+
+void TAMRO18_form::CNT_MENU2_Click() {
+    if (guard_.Busy()) return platform_.messages.Beep();
+    Form_CNT counter(*link_, this);
+    counter.exec();
+}
+
+void TAMRO18_form::LAview_Click() {
+    if (!logicAnalyzer_) {
+        logicAnalyzer_ = new LA(*link_, platform_.messages, platform_.events, this);
+        logicAnalyzer_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    logicAnalyzer_->show();
+    logicAnalyzer_->raise();
+    logicAnalyzer_->activateWindow();
 }
 
 void TAMRO18_form::SetNotesColour(Rgb colour) {
@@ -604,6 +740,49 @@ void TAMRO18_form::SetProgress(int done, int total) {
 
 void TAMRO18_form::ProcessPendingEvents() {
     platform_.events.ProcessPendingEvents();
+}
+
+void TAMRO18_form::SetStartAddress(const std::string& text) {
+    StartAddrText->setText(Q(text));
+}
+
+void TAMRO18_form::ClearFileName() {
+    FilenameTextbox->clear();
+}
+
+void TAMRO18_form::ShowProgramBuffer() {
+    if (viewers_->ProgramViewVisible()) viewers_->FillProgramGrid(images_);
+    Buffer_view_Click();
+}
+
+void TAMRO18_form::ShowEepromBuffer() {
+    viewers_->ShowEepromView();
+    viewers_->FillEepromGrid(images_);
+}
+
+std::string TAMRO18_form::FilenameText() {
+    return FilenameTextbox->text().toStdString();
+}
+
+void TAMRO18_form::SetFilenameText(const std::string& text) {
+    FilenameTextbox->setText(Q(text));
+}
+
+void TAMRO18_form::SetTestText(const std::string& text) {
+    TEST->setText(Q(text));
+}
+
+void TAMRO18_form::SetNotes(const Rgb& colour, const std::string& text) {
+    SetNotesColour(colour);
+    SetNotesCaption(text);
+}
+
+bool TAMRO18_form::OpenErrorView(const std::string& errorFileName) {
+    return errorView_->ShowFile(errorFileName);
+}
+
+bool TAMRO18_form::OpenBuiltInEditor() {
+    return editor_->Open();
 }
 
 }  // namespace tamro

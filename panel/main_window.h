@@ -4,6 +4,7 @@
 // control of the panel; the operations it runs live in plain C++ elsewhere.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,8 +17,13 @@
 #include "link/driver_library.h"
 #include "link/link.h"
 #include "programming/device.h"
+#include "programming/operation_guard.h"
 #include "programming/operation_view.h"
+#include "programming/target_operations.h"
 #include "tools/desktop_launch.h"
+#include "tools/file_dialogs.h"
+#include "tools/process_runner.h"
+#include "tools/tool_runs.h"
 #include "tools/tool_settings.h"
 
 class QAction;
@@ -33,8 +39,13 @@ class QTimer;
 namespace tamro {
 
 class ClickableLabel;
+class BufferViewers;
 class DataConv;
+class EditorWindow;
+class ErrorViewWindow;
 class HELP_FORM;
+class LA;
+class Setup_Form;
 
 // What the main window needs from the platform.
 struct PanelPlatform {
@@ -43,6 +54,8 @@ struct PanelPlatform {
     SettingsStore& settings;
     EventPump& events;
     DesktopLauncher& launcher;
+    FileDialogs& dialogs;
+    ProcessRunner& processes;
     // Shown where the user sees it, so an emulated programmer is never taken
     // for hardware.
     bool emulatedProgrammer = false;
@@ -54,7 +67,7 @@ inline constexpr int kWindowWidthTwips = 9000;
 inline constexpr Rgb kLampIdle{128, 255, 128};
 inline constexpr Rgb kLampReset{255, 255, 0};
 
-class TAMRO18_form : public QMainWindow, public OperationView {
+class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHost {
     Q_OBJECT
 
   public:
@@ -100,11 +113,29 @@ class TAMRO18_form : public QMainWindow, public OperationView {
     void VER_Click();
     void CALC_Click();
     void Convertor_Click();
+    void System_Setup_Click();
+    void VM_MANU_Click();
+    void CNT_MENU_Click();
+    void CNT_MENU2_Click();
+    void LAview_Click();
+    void Buffer_view_Click();
+    void BUFVIEWButton_Click();
+    void SaveHex_Click();
+    // Loads the file named by HexFileName into the images and shows the result.
+    void HEX_LOAD();
+
+    ToolFiles& toolFiles() { return toolFiles_; }
+    ToolRuns& toolRuns() { return *toolRuns_; }
+    TargetOperations& operations() { return *operations_; }
+    BufferViewers& viewers() { return *viewers_; }
 
     // Runs `operation` as the one target operation under way, or refuses (with a
     // beep) while another one is running. True when it ran.
     bool RunTargetOperation(const std::function<void()>& operation);
-    bool targetOperationRunning() const { return operationRunning_; }
+    bool targetOperationRunning() const { return guard_.Busy(); }
+    // Runs one of the programming operations, which hold the guard themselves,
+    // with the target controls disabled meanwhile.
+    bool RunProgrammingOperation(const std::function<void()>& operation);
 
     // Menu entries by their names ("READ", "Buffer_view", "LAview", ...). An
     // entry without an action stays disabled.
@@ -120,6 +151,21 @@ class TAMRO18_form : public QMainWindow, public OperationView {
     void SetLedCaption(const std::string& caption) override;
     void SetProgress(int done, int total) override;
     void ProcessPendingEvents() override;
+    void SetStartAddress(const std::string& text) override;
+    void ClearFileName() override;
+    void ShowProgramBuffer() override;
+    void ShowEepromBuffer() override;
+
+    // ToolRunHost
+    std::string FilenameText() override;
+    void SetFilenameText(const std::string& text) override;
+    void SetTestText(const std::string& text) override;
+    void SetNotes(const Rgb& colour, const std::string& text) override;
+    void HexLoad() override { HEX_LOAD(); }
+    bool OpenErrorView(const std::string& errorFileName) override;
+    bool OpenBuiltInEditor() override;
+    std::int16_t TickCountdown() override { return tickCountdown_; }
+    void SetTickCountdown(std::int16_t value) override { tickCountdown_ = value; }
 
     Rgb notesColour() const { return notesColour_; }
     Rgb resetLampColour() const { return resetLampColour_; }
@@ -151,15 +197,24 @@ class TAMRO18_form : public QMainWindow, public OperationView {
     std::int16_t tickCountdown_ = 0;
     std::int16_t resetLampCount_ = 0;
     int selectedOption_ = 0;
-    bool operationRunning_ = false;
+    OperationGuard guard_;
     bool driverOpen_ = false;
     Rgb notesColour_{255, 255, 255};
     Rgb resetLampColour_ = kLampIdle;
     QString kageTag_;
 
+    ToolFiles toolFiles_;
+    std::unique_ptr<TargetOperations> operations_;
+    std::unique_ptr<ToolRuns> toolRuns_;
+    std::unique_ptr<BufferViewers> viewers_;
+
     // Single modeless windows: shown again, never created twice.
     DataConv* dataConv_ = nullptr;
     HELP_FORM* help_ = nullptr;
+    ErrorViewWindow* errorView_ = nullptr;
+    EditorWindow* editor_ = nullptr;
+    QPointer<Setup_Form> setup_;
+    QPointer<LA> logicAnalyzer_;
 
     std::map<QString, QAction*> actions_;
     std::map<QString, std::function<void()>> menuHandlers_;

@@ -7,6 +7,8 @@
 #include "panel/main_window.h"
 #include "panel/qt_platform.h"
 #include "tools/desktop_launch.h"
+#include "tools/file_dialogs.h"
+#include "tools/process_runner.h"
 
 namespace tamro {
 
@@ -17,8 +19,11 @@ int RunPanel(const std::string& driverSpec, MessageBoxes& messages, SettingsStor
     if (!error.empty()) std::cerr << "tamro18: " << error << "\n";
 
     QtDesktopLauncher launcher;
-    TAMRO18_form form(
-        PanelPlatform{*driver, messages, settings, events, launcher, IsEmulatorSpec(driverSpec)});
+    QtFileDialogs dialogs;
+    QtProcessRunner processes;
+    TAMRO18_form form(PanelPlatform{*driver, messages, settings, events, launcher, dialogs,
+                                    processes, IsEmulatorSpec(driverSpec)});
+    dialogs.SetParent(&form);
     if (auto* qtMessages = dynamic_cast<QtMessageBoxes*>(&messages)) qtMessages->SetParent(&form);
     if (!form.Form_Load()) return 1;
     form.show();

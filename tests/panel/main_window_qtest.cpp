@@ -13,6 +13,7 @@
 #include "panel/main_window.h"
 #include "tests/testing/fakes.h"
 #include "tests/tools/desktop_fake_launcher.h"
+#include "tests/tools/toolrun_fakes.h"
 #include "tools/help_form.h"
 
 using namespace tamro;
@@ -28,6 +29,8 @@ struct Bench {
     testing::MemorySettingsStore store;
     testing::CountingEventPump pump;
     testing::FakeDesktopLauncher launcher;
+    testing::FakeFileDialogs dialogs;
+    testing::RecordingRunner processes;
     std::uint16_t deviceId = 0x0427;
     std::uint16_t analog = 0;
     std::unique_ptr<TAMRO18_form> form;
@@ -47,7 +50,7 @@ struct Bench {
             return reply;
         };
         form = std::make_unique<TAMRO18_form>(
-            PanelPlatform{driver, messages, store, pump, launcher, true});
+            PanelPlatform{driver, messages, store, pump, launcher, dialogs, processes, true});
     }
     std::string Device() { return store.Read("TAMRO18", "DATA", "DEVICE"); }
     void Start() {
