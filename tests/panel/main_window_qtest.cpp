@@ -1,8 +1,11 @@
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -15,6 +18,7 @@
 #include "tests/tools/desktop_fake_launcher.h"
 #include "tests/tools/toolrun_fakes.h"
 #include "tools/help_form.h"
+#include "views/buffer_viewers.h"
 
 using namespace tamro;
 using tamro::testing::PacketTexts;
@@ -423,6 +427,137 @@ class MainWindowTest : public QObject {
         });
         bench.form->menuAction("VER")->trigger();
         QVERIFY(bench.driver.packets.empty());
+    }
+
+    void fileOpenLoadsAHexFileIntoImagesFieldsAndConfiguration() {
+        Bench bench;
+        bench.Start();
+        QTemporaryDir folder;
+        const QString path = folder.filePath("blink.hex");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // Words 80h..81h, then the configuration word at 300002h..300003h.
+        file.write(
+            ":020000040000FA\n"
+            ":04010000341200EFC6\n"
+            ":020000040030CA\n"
+            ":020002001F0ECF\n"
+            ":00000001FF\n");
+        file.close();
+        bench.dialogs.openAnswer = path.toStdString();
+        bench.form->F_OpenButton->click();
+        QCOMPARE(bench.form->FilenameTextbox->text(), path);
+        QCOMPARE(bench.form->images().haveData, std::int16_t{1});
+        QCOMPARE(bench.form->images().program[0x100], std::uint8_t{0x34});
+        QCOMPARE(bench.form->images().program[0x103], std::uint8_t{0xEF});
+        QCOMPARE(bench.form->images().program[0x104], std::uint8_t{0xFF});
+        QCOMPARE(bench.form->StartAddrText->text(),
+                 QString("0"));  // the address record comes first
+        QCOMPARE(bench.form->LastAddrText->text(), QString("82"));
+        QCOMPARE(bench.form->CurrentAddrText->text(), QString("82"));
+        QCOMPARE(bench.form->ConfigAddrText[3]->text(), QString("E"));
+        QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("0000 1110 0001 1111"));
+        QVERIFY(bench.messages.shown.empty());
+        QVERIFY(bench.driver.packets.empty());
+
+        // A file that does not load reports the file error and keeps the fields.
+        bench.dialogs.openAnswer = folder.filePath("missing.hex").toStdString();
+        bench.form->F_OpenButton->click();
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.messages.shown[0].text, std::string("Can't Open or Read the FILE"));
+        QCOMPARE(bench.form->LastAddrText->text(), QString("82"));
+    }
+
+    void writeRefusesWithoutDataOrWhileTheCountdownRuns() {
+        Bench bench;
+        bench.Start();
+        bench.form->setTickCountdown(5);
+        bench.form->images().haveData = 1;
+        bench.form->WriteButton->click();
+        QVERIFY(bench.driver.packets.empty());
+        QVERIFY(bench.messages.shown.empty());
+        bench.form->setTickCountdown(0);
+        bench.form->images().haveData = 0;
+        bench.form->WriteButton->click();
+        QVERIFY(bench.driver.packets.empty());
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.messages.shown[0].text, std::string("I have no data"));
+        QCOMPARE(bench.messages.shown[0].title, std::string("WRITE ERROR"));
+    }
+
+    void eraseButtonSendsItsGroupSequence() {
+        Bench bench;
+        bench.Start();
+        bench.form->ERASEButton->click();
+        QCOMPARE(bench.driver.packets.size(), std::size_t{12});
+        QCOMPARE(bench.form->NotesLabel->text(), QString("Chip Erase Complete"));
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        bench.form->PICsel[10]->click();
+        bench.driver.packets.clear();
+        bench.form->ERASEButton->click();
+        QCOMPARE(bench.driver.packets.size(), std::size_t{14});
+    }
+
+    void bufferButtonShowsTheProgramBuffer() {
+        Bench bench;
+        bench.Start();
+        bench.form->setTickCountdown(7);
+        bench.form->BUFVIEWButton->click();
+        QVERIFY(bench.form->viewers().ProgramViewVisible());
+        QCOMPARE(bench.form->tickCountdown(), std::int16_t{0});
+        QCOMPARE(bench.form->NotesLabel->text(), QString("Show Read BUFFER"));
+        QCOMPARE(bench.form->notesColour(), kNotesViolet);
+    }
+
+    void readReplacesTheImageAndOpensTheViewer() {
+        Bench bench;
+        bench.Start();
+        bench.form->images().haveData = 1;
+        bench.form->LastAddrText->setText("7");
+        bench.form->menuAction("READ")->trigger();
+        QCOMPARE(bench.form->NotesLabel->text(), QString("Read Complete"));
+        QCOMPARE(bench.form->images().haveData, std::int16_t{0});
+        QVERIFY(bench.form->viewers().ProgramViewVisible());
+        QCOMPARE(bench.form->StartAddrText->text(), QString("0"));
+        QCOMPARE(bench.form->CurrentAddrText->text(), QString("7"));
+        QVERIFY(!bench.form->ProgressBar->isVisible());
+    }
+
+    void saveHexWritesTheProgramBufferForTheLoader() {
+        Bench bench;
+        bench.Start();
+        QTemporaryDir folder;
+        for (int i = 0; i < 64; ++i) bench.form->images().program[i] = static_cast<std::uint8_t>(i);
+        const std::string path = folder.filePath("saved.hex").toStdString();
+        bench.dialogs.saveAnswer = path;
+        bench.form->menuAction("SaveHex")->trigger();
+        QVERIFY(bench.messages.shown.empty());
+        const auto saved = bench.form->images().program;
+        bench.form->images().program.fill(0);
+        bench.form->toolFiles().HexFileName = path;
+        bench.form->HEX_LOAD();
+        QVERIFY(bench.form->images().program == saved);
+        // A folder that cannot be written reports the error.
+        bench.dialogs.saveAnswer = path + "/inside-a-file.hex";
+        bench.form->menuAction("SaveHex")->trigger();
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.messages.shown[0].title, std::string("FILE ERROR"));
+    }
+
+    void metersRefuseWhileATargetOperationRuns() {
+        Bench bench;
+        bench.Start();
+        bench.pump.onPump = [&] { bench.form->menuAction("VM_MANU")->trigger(); };
+        bench.form->PICsel[10]->click();
+        bench.pump.onPump = nullptr;
+        const int refusals = bench.messages.beeps;
+        QVERIFY(refusals >= 1);
+        QCOMPARE(PacketTexts(bench.driver.packets), kIdSequence);
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        bench.form->menuAction("VM_MANU")->trigger();
+        QCOMPARE(bench.messages.beeps, refusals);
     }
 
     void shutdownClosesTheDriverAndSendsNothing() {
