@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,9 +31,15 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr auto kTestTimeout = 300ms;
 
+// TAMRO_BINARY_DIR/app/tamro18-emulator, or found from this test's own place in
+// the build tree (tests/link/link_tests).
 std::string DaemonPath() {
-    const char* binary = std::getenv("TAMRO_BINARY_DIR");
-    return std::string(binary ? binary : ".") + "/app/tamro18-emulator";
+    if (const char* binary = std::getenv("TAMRO_BINARY_DIR"); binary && *binary) {
+        return std::string(binary) + "/app/tamro18-emulator";
+    }
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (self.parent_path().parent_path().parent_path() / "app" / "tamro18-emulator").string();
 }
 
 // The daemon as a child process; its first line of output is kept.
@@ -42,15 +50,19 @@ class DaemonProcess {
         if (pipe(out) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
+            // The pipe may have taken descriptor 0 or 1 when the test runs without them.
+            if (out[1] != STDOUT_FILENO) {
+                dup2(out[1], STDOUT_FILENO);
+                close(out[1]);
+            }
+            if (out[0] != STDOUT_FILENO) close(out[0]);
             setenv("TAMRO18_EMULATOR_STATE", "none", 1);
             const std::string path = DaemonPath();
             std::vector<char*> argv{const_cast<char*>(path.c_str())};
             for (std::string& argument : arguments) argv.push_back(argument.data());
             argv.push_back(nullptr);
             execv(path.c_str(), argv.data());
+            std::perror(path.c_str());
             _exit(127);
         }
         close(out[1]);
@@ -204,13 +216,16 @@ TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
 }
 
 TEST_P(TransportTest, StoppingTheDaemonGivesAReadErrorWithinTheTimeLimitAndThePanelGoesOn) {
-    DaemonProcess daemon(GetParam().arguments);
+    // The latency keeps the reply from being on its way before the daemon is killed.
+    std::vector<std::string> arguments = GetParam().arguments;
+    arguments.insert(arguments.end(), {"--latency-ms", "20"});
+    DaemonProcess daemon(arguments);
     auto stream = DriverFor(daemon.FirstLine(), kTestTimeout);
     ASSERT_EQ(stream->Open(), 0);
     KillingDriver driver(*stream, daemon);
     testing::RecordingMessageBoxes messages;
     Link link(driver, messages);
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(link.SENDCMD(57, 0), 0);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(link.SENDCMD(57, 0), 0);
 
     driver.killOnWrite = true;
     const auto start = SteadyClock::now();
