@@ -8,7 +8,9 @@
 namespace tamro {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 std::string WithoutBlanks(std::string_view text) {
     std::string out;
@@ -90,7 +92,9 @@ std::int16_t HexValue16(std::string_view text) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(HexValue(text) & 0xFFFF));
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::string HexText(std::uint32_t value) {
     char buffer[16];
@@ -98,9 +102,13 @@ std::string HexText(std::uint32_t value) {
     return buffer;
 }
 
-std::string HexText16(std::int16_t value) { return HexText(static_cast<std::uint16_t>(value)); }
+std::string HexText16(std::int16_t value) {
+    return HexText(static_cast<std::uint16_t>(value));
+}
 
-std::string HexText32(std::int32_t value) { return HexText(static_cast<std::uint32_t>(value)); }
+std::string HexText32(std::int32_t value) {
+    return HexText(static_cast<std::uint32_t>(value));
+}
 
 std::string HexByte2(std::uint8_t value) {
     char buffer[4];
@@ -139,7 +147,8 @@ std::string GeneralNumberText(double value, int significantDigits) {
 
 std::string FormatPattern(double value, std::string_view pattern) {
     const std::size_t dot = pattern.find('.');
-    const int decimals = dot == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - dot - 1);
+    const int decimals =
+        dot == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - dot - 1);
     if (!std::isfinite(value)) value = 0.0;
     // Round half away from zero on the decimal scale, as number formats do.
     const double scale = std::pow(10.0, decimals);

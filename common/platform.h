@@ -11,7 +11,7 @@ enum class MessageIcon { Critical, Exclamation, Information };
 
 // Modal message boxes (with an OK button) and the beep.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Returns when the user has closed the box.
     virtual void Show(MessageIcon icon, const std::string& title, const std::string& text) = 0;
@@ -21,7 +21,7 @@ public:
 // Per-user settings: text values addressed by application, section and key.
 // An absent key reads as the empty text.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::string Read(const std::string& application, const std::string& section,
                              const std::string& key) = 0;
@@ -32,14 +32,14 @@ public:
 // "Let pending events run": repaint, timer ticks and queued input, from inside
 // an operation.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     virtual void ProcessPendingEvents() = 0;
 };
 
 // Monotonic time, and waiting without spinning.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::chrono::steady_clock::time_point Now() = 0;
     virtual void SleepFor(std::chrono::microseconds duration) = 0;

@@ -14,7 +14,9 @@ constexpr int Px(int twips) {
 }
 
 // Pixels to twips.
-constexpr int Twips(int pixels) { return pixels * kTwipsPerPixel; }
+constexpr int Twips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 // Sizes in the specification are outer sizes, title bar (and menu bar) included.
 // The client area is what remains after this fixed frame allowance.

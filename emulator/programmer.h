@@ -40,7 +40,7 @@ struct Options {
 };
 
 // The identification the emulated firmware answers to command 63.
-inline constexpr char kIdentification[9] = "EMUL1810";
+inline constexpr char kIdentification[9] = "EMUL1830";
 
 class Programmer {
   public:

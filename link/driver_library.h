@@ -7,7 +7,7 @@
 namespace tamro {
 
 class DriverLibrary {
-public:
+  public:
     virtual ~DriverLibrary() = default;
     // 0: the programmer is open and ready; -1 to -7: failure (see DriverResultText).
     virtual std::int32_t Open() = 0;

@@ -14,7 +14,8 @@ struct Backend {
         make;
 };
 
-std::unique_ptr<DriverLibrary> MakeTcpFromArgument(const std::string& argument, std::string* error) {
+std::unique_ptr<DriverLibrary> MakeTcpFromArgument(const std::string& argument,
+                                                   std::string* error) {
     const std::size_t colon = argument.rfind(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == argument.size()) {
         if (error) *error = "tcp needs HOST:PORT";
@@ -58,6 +59,32 @@ std::string DriverSpecFromEnvironment() {
     return value ? value : "";
 }
 
-bool IsEmulatorSpec(std::string_view spec) { return spec.empty() || spec == "emulator"; }
+bool IsEmulatorSpec(std::string_view spec) {
+    return spec.empty() || spec == "emulator";
+}
+
+}  // namespace tamro
+
+namespace tamro {
+namespace {
+
+class UnavailableDriver final : public DriverLibrary {
+  public:
+    std::int32_t Open() override { return -2; }
+    void Close() override {}
+    std::int32_t DataWrite(const std::uint8_t*, std::int32_t) override { return 0; }
+    std::int32_t DataRead(std::uint8_t*, std::int32_t) override { return 0; }
+};
+
+}  // namespace
+
+std::unique_ptr<DriverLibrary> MakeUnavailableDriver() {
+    return std::make_unique<UnavailableDriver>();
+}
+
+std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view spec, std::string* error) {
+    auto driver = MakeDriver(spec, error);
+    return driver ? std::move(driver) : MakeUnavailableDriver();
+}
 
 }  // namespace tamro

@@ -22,3 +22,15 @@ std::string DriverSpecFromEnvironment();
 bool IsEmulatorSpec(std::string_view spec);
 
 }  // namespace tamro
+
+namespace tamro {
+
+// A driver that never opens (open result -2): what the panel gets when the
+// specification names no backend, so that start-up takes its "Unit not Found" path.
+std::unique_ptr<DriverLibrary> MakeUnavailableDriver();
+
+// The backend the specification names, or the unavailable driver.
+std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view spec,
+                                                       std::string* error = nullptr);
+
+}  // namespace tamro

@@ -21,14 +21,13 @@ extern const std::array<std::string, 8> kDriverResultText;
 std::string DriverResultText(std::int32_t result);
 
 class Link {
-public:
+  public:
     Link(DriverLibrary& driver, MessageBoxes& messages);
 
     // Sends d0..d7 and reads the reply. 0: packet written and a full reply read;
     // 1: the exchange failed (the user has seen a message box).
     int SENDCMD(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0,
-                std::uint8_t d4 = 0, std::uint8_t d5 = 0, std::uint8_t d6 = 0,
-                std::uint8_t d7 = 0);
+                std::uint8_t d4 = 0, std::uint8_t d5 = 0, std::uint8_t d6 = 0, std::uint8_t d7 = 0);
     int Send(const Packet& packet);
 
     const Packet& SendBuffer() const { return sendBuffer_; }
@@ -48,7 +47,7 @@ public:
 
     DriverLibrary& Driver() { return driver_; }
 
-private:
+  private:
     DriverLibrary& driver_;
     MessageBoxes& messages_;
     Packet sendBuffer_{};

@@ -17,7 +17,9 @@ void QtMessageBoxes::Show(MessageIcon icon, const std::string& title, const std:
     box.exec();
 }
 
-void QtMessageBoxes::Beep() { QApplication::beep(); }
+void QtMessageBoxes::Beep() {
+    QApplication::beep();
+}
 
 QString IniSettingsStore::FileFor(const std::string& application) {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -42,6 +44,8 @@ void IniSettingsStore::Write(const std::string& application, const std::string& 
     settings.sync();
 }
 
-void QtEventPump::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void QtEventPump::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
 
 }  // namespace tamro

@@ -11,13 +11,13 @@ namespace tamro {
 
 // Real modal QMessageBox with an OK button.
 class QtMessageBoxes final : public MessageBoxes {
-public:
+  public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     void Show(MessageIcon icon, const std::string& title, const std::string& text) override;
     void Beep() override;
 
-private:
+  private:
     QWidget* parent_;
 };
 
@@ -25,7 +25,7 @@ private:
 // $XDG_CONFIG_HOME/TAMRO18/TAMRO18.conf (default ~/.config/...); the section is
 // the INI group.
 class IniSettingsStore final : public SettingsStore {
-public:
+  public:
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key) override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
@@ -36,7 +36,7 @@ public:
 
 // QCoreApplication::processEvents.
 class QtEventPump final : public EventPump {
-public:
+  public:
     void ProcessPendingEvents() override;
 };
 

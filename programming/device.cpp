@@ -35,8 +35,12 @@ DeviceGroupValues GroupForOption(int optionIndex) {
     values.eraseMode = is4520 ? "1" : "0";
     values.writeMode = is4520 ? "1" : "0";
     values.defaultConfig = {0xFF, static_cast<std::uint8_t>(is4520 ? 0xF2 : 0xFA),
-                            0xF6, 0xFE, 0xFF, 0xFF, 0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                            0xFF};
+                            0xF6, 0xFE,
+                            0xFF, 0xFF,
+                            0xFB, 0xFF,
+                            0xFF, 0xFF,
+                            0xFF, 0xFF,
+                            0xFF, 0xFF};
     return values;
 }
 
@@ -55,7 +59,9 @@ int OptionFromStoredDevice(const std::string& stored) {
     return index == kOption4520 ? kOption4520 : kOption452;
 }
 
-std::string StoredDeviceText(int optionIndex) { return SignedDecimalText(optionIndex); }
+std::string StoredDeviceText(int optionIndex) {
+    return SignedDecimalText(optionIndex);
+}
 
 DeviceIdReading ReadDeviceId(Link& link, OperationView& view) {
     view.SetNotesColour(kNotesRed);

@@ -15,14 +15,14 @@ inline constexpr Rgb kNotesViolet{214, 204, 238};  // tool runs, WRITE's final r
 inline constexpr Rgb kNotesCyan{106, 230, 238};    // program and EEPROM reads
 
 class OperationView {
-public:
+  public:
     virtual ~OperationView() = default;
     virtual void SetNotesColour(Rgb colour) = 0;
     virtual void SetNotesCaption(const std::string& caption) = 0;
-    virtual void SetDeviceText(const std::string& text) = 0;          // Text_Device
-    virtual void SetCurrentAddress(const std::string& text) = 0;      // CurrentAddrText
-    virtual void SetVccCaption(const std::string& caption) = 0;       // "VCC on" / "VCC off"
-    virtual void SetLedCaption(const std::string& caption) = 0;       // "LED on" / "LED off"
+    virtual void SetDeviceText(const std::string& text) = 0;      // Text_Device
+    virtual void SetCurrentAddress(const std::string& text) = 0;  // CurrentAddrText
+    virtual void SetVccCaption(const std::string& caption) = 0;   // "VCC on" / "VCC off"
+    virtual void SetLedCaption(const std::string& caption) = 0;   // "LED on" / "LED off"
     // Progress of a long operation: `done` of `total` steps (0 of 0 ends it).
     virtual void SetProgress(int done, int total) = 0;
     // Let pending events run (repaint, timer ticks, input).

@@ -37,7 +37,7 @@ TEST(ProgrammerTest, IdentifiesAsTheEmulatorWithTwoVersionDigits) {
     Programmer programmer(MemoryOnly());
     const Block reply = Send(programmer, 63);
     const std::string text(reply.begin(), reply.end());
-    EXPECT_EQ(text, "EMUL1810");
+    EXPECT_EQ(text, "EMUL1830");
     EXPECT_TRUE(std::isdigit(reply[6]) && std::isdigit(reply[7]));
 }
 

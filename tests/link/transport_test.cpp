@@ -184,7 +184,7 @@ TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
     Link link(*driver, messages);
 
     StartUp(link);
-    EXPECT_EQ(link.ReplyText().substr(0, 8), "EMUL1810");
+    EXPECT_EQ(link.ReplyText().substr(0, 8), "EMUL1830");
     EXPECT_EQ(link.ReceiveBuffer()[0], 0x27);
     EXPECT_EQ(link.ReceiveBuffer()[1], 0x04);
     for (int command : {50, 49, 58, 59}) link.SENDCMD(static_cast<std::uint8_t>(command), 1);
@@ -262,7 +262,7 @@ TEST_P(TransportTest, ALateReplyIsAShortReadAndDoesNotAnswerTheNextPacket) {
     ASSERT_EQ(driver->DataWrite(identify, 8), 8);
     std::this_thread::sleep_for(650ms);
     ASSERT_EQ(driver->DataRead(reply, 8), 8);
-    EXPECT_EQ(std::string(reply, reply + 8), "EMUL1810");
+    EXPECT_EQ(std::string(reply, reply + 8), "EMUL1830");
     driver->Close();
 }
 
@@ -332,7 +332,7 @@ TEST(TransportOpenTest, TcpServesOneConnectionAtATime) {
     // The earlier packet is answered first and discarded as stale before this write, or
     // both answers are still on their way: either way the reply read is the identification.
     EXPECT_EQ(second->DataRead(later, 8), 8);
-    EXPECT_EQ(std::string(later, later + 8), "EMUL1810");
+    EXPECT_EQ(std::string(later, later + 8), "EMUL1830");
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct ShownMessage {
 
 // Records message boxes instead of showing them, so tests never block.
 class RecordingMessageBoxes final : public MessageBoxes {
-public:
+  public:
     void Show(MessageIcon icon, const std::string& title, const std::string& text) override {
         shown.push_back({icon, title, text});
         if (onShow) onShow();
@@ -36,7 +36,7 @@ public:
 };
 
 class MemorySettingsStore final : public SettingsStore {
-public:
+  public:
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key) override {
         auto it = values.find({application, section, key});
@@ -53,7 +53,7 @@ public:
 };
 
 class CountingEventPump final : public EventPump {
-public:
+  public:
     void ProcessPendingEvents() override {
         ++calls;
         if (onPump) onPump();
@@ -66,7 +66,7 @@ public:
 // (all-zero replies by default). Writes and reads can be made to fail by their
 // 1-based position among all writes or reads.
 class RecordingDriver final : public DriverLibrary {
-public:
+  public:
     using Responder = std::function<Packet(const Packet&)>;
 
     std::int32_t Open() override {
@@ -89,7 +89,7 @@ public:
     int opens = 0;
     int closes = 0;
 
-private:
+  private:
     Packet pendingReply_{};
 };
 

@@ -1,0 +1,569 @@
+#include "panel/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "common/number_text.h"
+#include "common/twips.h"
+#include "panel/clickable_label.h"
+
+namespace tamro {
+namespace {
+
+constexpr int kTestPanelTopTwips = 4815;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+void Place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+void SetBackground(QWidget* widget, Rgb colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+struct MenuEntry {
+    const char* menu;
+    const char* name;
+    const char* caption;
+    QKeySequence shortcut;
+};
+
+const MenuEntry kMenuEntries[] = {
+    {"Function", "FILEOPENMENU", "File Open", QKeySequence(Qt::Key_F3)},
+    {"Function", "READ", "READ", {}},
+    {"Function", "Buffer_view", "Buffer_view", {}},
+    {"Function", "READ_EEPROM", "READ_EEPROM", {}},
+    {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
+    {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
+    {"TOOL", "Ccmp", "C compiler", QKeySequence(Qt::Key_F7)},
+    {"TOOL", "NEW_EDITOR", "New File", {}},
+    {"TOOL", "Convertor", "Convertor", QKeySequence(Qt::Key_F8)},
+    {"TOOL", "CALC", "Calculator", {}},
+    {"TOOL", "LAview", "Logic View", QKeySequence(Qt::Key_F9)},
+    {"TOOL", "VM_MANU", "Volt meter", QKeySequence(Qt::Key_F11)},
+    {"TOOL", "CNT_MENU", "F-Counter", QKeySequence(Qt::Key_F12)},
+    {"TOOL", "CNT_MENU2", "Counter", {}},
+    {"TOOL", "System_Setup", "Setup", {}},
+    {"ABOUT", "HELP", "HELP", QKeySequence(Qt::Key_F1)},
+    {"ABOUT", "VER", "Information", {}},
+    {"ABOUT", "HomePage_OPEN", "HomePage", {}},
+};
+
+}  // namespace
+
+TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform) {
+    setObjectName("TAMRO18_form");
+    setWindowTitle("PIC18 Tamro Control Panel");
+    link_ = std::make_unique<Link>(platform_.driver, platform_.messages);
+    BuildControls();
+    BuildMenus();
+    link_->SetUsbMessageSink([this](const std::string& text) { USBMSG->setText(Q(text)); });
+    SetOuterHeight(kNormalHeightTwips);
+}
+
+TAMRO18_form::~TAMRO18_form() {
+    Shutdown();
+}
+
+void TAMRO18_form::BuildControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    setCentralWidget(client);
+
+    auto label = [client](const char* name, const QString& text, int l, int t, int w, int h) {
+        auto* widget = new QLabel(text, client);
+        widget->setObjectName(name);
+        Place(widget, l, t, w, h);
+        return widget;
+    };
+    auto textBox = [client](const QString& name, const QString& text, int l, int t, int w, int h) {
+        auto* widget = new QLineEdit(text, client);
+        widget->setObjectName(name);
+        Place(widget, l, t, w, h);
+        return widget;
+    };
+    auto button = [client](const char* name, const QString& caption, const QString& tip, int l,
+                           int t, int w, int h) {
+        auto* widget = new QPushButton(caption, client);
+        widget->setObjectName(name);
+        widget->setToolTip(tip);
+        widget->setFocusPolicy(Qt::TabFocus);
+        Place(widget, l, t, w, h);
+        return widget;
+    };
+
+    Label1 = label("Label1", "Target File name", 120, 150, 1500, 255);
+    FilenameTextbox = textBox("FilenameTextbox", "File name", 1650, 105, 7080, 315);
+
+    const int row2 = 555;
+    F_OpenButton =
+        button("F_OpenButton", "FILE OPEN", "Open your ASM,HEX file", 120, row2, 1350, 375);
+    EditorButton = button("EditorButton", "Editor", "Edit and View", 1530, row2, 1350, 375);
+    New_EditorButton = button("New_EditorButton", "NEW", "New File", 2940, row2, 1350, 375);
+    ASSMButton = button("ASSMButton", "Assembler", "Assembler", 4350, row2, 1350, 375);
+    C_Button = button("C_Button", "C compiler", "C Compiler", 5760, row2, 1350, 375);
+    HexSet_Button = button("HexSet_Button", "HEX set", "HEX Data set", 7170, row2, 1560, 375);
+
+    const int row3 = 1050;
+    WriteButton = button("WriteButton", "WRITE", "Write program to PIC", 120, row3, 1350, 480);
+    VerifyButton = button("VerifyButton", "VERIFY", "Program verify", 1530, row3, 1350, 480);
+    ERASEButton = button("ERASEButton", "ERASE", "Erase the PIC", 2940, row3, 1350, 480);
+    BUFVIEWButton = button("BUFVIEWButton", "BUFFER", "Buffer view", 4350, row3, 1350, 480);
+    Command_RESET = button("Command_RESET", "RESET", "Reset PIC", 5760, row3, 1050, 480);
+    RESET_LAMP = new QFrame(client);
+    RESET_LAMP->setObjectName("RESET_LAMP");
+    RESET_LAMP->setFrameShape(QFrame::Box);
+    Place(RESET_LAMP, 6870, row3 + 90, 300, 300);
+    SetResetLamp(kLampIdle);
+    EXTButton = button("EXTButton", "EXIT", "Exit", 7380, row3, 1350, 480);
+
+    Frame1 = new QGroupBox("PIC Select", client);
+    Frame1->setObjectName("Frame1");
+    Place(Frame1, 120, 1650, 2400, 1050);
+    for (const auto& [index, caption] :
+         {std::pair{kOption452, "18F452"}, std::pair{kOption4520, "18F4520"}}) {
+        auto* option = new QRadioButton(caption, Frame1);
+        option->setObjectName(QString("PICsel_%1").arg(index));
+        Place(option, 240, index == kOption452 ? 330 : 660, 1800, 285);
+        PICsel[index] = option;
+        connect(option, &QRadioButton::clicked, this, [this, index] {
+            // An option button reports a click only when it becomes the selected one.
+            if (index == selectedOption_) return;
+            if (!RunTargetOperation([this, index] { PICsel_Click(index); })) {
+                PICsel[selectedOption_ ? selectedOption_ : kOption452]->setChecked(true);
+            }
+        });
+    }
+
+    label("Label_START", "START", 2700, 1700, 600, 255);
+    StartAddrText = textBox("StartAddrText", "Text4", 2700, 1950, 800, 315);
+    StartAddrText->setToolTip("Program start Address");
+    label("Label_LAST", "LAST", 3550, 1700, 600, 255);
+    LastAddrText = textBox("LastAddrText", "Text5", 3550, 1950, 800, 315);
+    LastAddrText->setToolTip("Program last Address");
+    connect(LastAddrText, &QLineEdit::textChanged, this, [this] { LastAddrText_Change(); });
+    label("Label_Current", "Current", 2700, 2400, 800, 255);
+    CurrentAddrText = textBox("CurrentAddrText", "Text3", 3550, 2370, 800, 315);
+    CurrentAddrText->setToolTip("Current Address");
+    ProgressBar = new QProgressBar(client);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setTextVisible(false);
+    Place(ProgressBar, 2700, 2760, 1650, 150);
+    ProgressBar->hide();
+
+    NotesLabel = label("NotesLabel", "", 120, 2850, 4230, 420);
+    SetBackground(NotesLabel, Rgb{0, 0, 96});
+    NotesLabel->setIndent(Px(90));
+    QFont notesFont = NotesLabel->font();
+    notesFont.setBold(true);
+    NotesLabel->setFont(notesFont);
+    SetNotesColour(kNotesWhite);
+
+    Label8 = label("Label8", "Configration bit", 4560, 1650, 2400, 255);
+    const char* wordLabels[] = {"0:", "2:", "4:", "6:", "8:", "A:", "C:"};
+    for (int n = 0; n < 7; ++n) {
+        const int top = 1920 + n * 345;
+        Label6[n] =
+            label(qPrintable(QString("Label6_%1").arg(n)), wordLabels[n], 4560, top + 30, 300, 255);
+        for (int index : {2 * n + 1, 2 * n}) {
+            const int left = index % 2 ? 4890 : 5400;
+            auto* box = textBox(QString("ConfigAddrText_%1").arg(index), "FF", left, top, 480, 315);
+            box->setToolTip("Config data");
+            // One byte per box: two hexadecimal digits at most.
+            box->setMaxLength(2);
+            ConfigAddrText[index] = box;
+            connect(box, &QLineEdit::textChanged, this,
+                    [this, index] { ConfigAddrText_Change(index); });
+        }
+        Text_Configbit[n] = textBox(QString("Text_Configbit_%1").arg(n), "1111 1111 1111 1111",
+                                    5940, top, 2790, 315);
+        Text_Configbit[n]->setToolTip("Config data");
+    }
+
+    kage = new ClickableLabel(client);
+    kage->setObjectName("kage");
+    Place(kage, 120, 3450, 330, 330);
+    kage->setFrameShape(QFrame::Panel);
+    kage->setFrameShadow(QFrame::Sunken);
+    SetBackground(kage, Rgb{64, 64, 64});
+    kage->setCursor(Qt::PointingHandCursor);
+    connect(kage, &ClickableLabel::clicked, this, [this] { kage_Click(); });
+
+    Label_ZEKname = new ClickableLabel(client);
+    Label_ZEKname->setObjectName("Label_ZEKname");
+    Place(Label_ZEKname, 570, 3390, 3840, 255);
+    connect(Label_ZEKname, &ClickableLabel::clicked, this, [this] { Label_ZEKname_Click(); });
+    if (platform_.emulatedProgrammer) {
+        Label_ZEKname->setText("EMULATED programmer (no hardware)");
+        Label_ZEKname->setStyleSheet("color: rgb(200, 80, 0); font-weight: bold;");
+        Label_ZEKname->setToolTip("The panel is working with the emulated programmer");
+    } else {
+        Label_ZEKname->setText("Tamro programmer");
+    }
+    Label12 = new ClickableLabel(client);
+    Label12->setObjectName("Label12");
+    Place(Label12, 570, 3690, 3840, 255);
+    Label12->setCursor(Qt::PointingHandCursor);
+
+    // The test panel, below what the normal window height shows.
+    const int a = kTestPanelTopTwips;
+    Label3 = label("Label3", "Test mode", 120, a + 45, 1000, 255);
+    Command_VCC = button("Command_VCC", "VCC off", "", 1170, a, 900, 345);
+    Command_LED = button("Command_LED", "LED off", "", 2115, a, 900, 345);
+    const char* levels[] = {"0v", "5v", "Vpp"};
+    for (int i = 0; i < 3; ++i) {
+        Command_Vset[i] = button(qPrintable(QString("Command_Vset_%1").arg(i)), levels[i], "",
+                                 3105 + i * 630, a, 585, 345);
+        connect(Command_Vset[i], &QPushButton::clicked, this,
+                [this, i] { RunTargetOperation([this, i] { Command_Vset_Click(i); }); });
+    }
+    Label10 = label("Label10", "AD", 5040, a + 45, 300, 255);
+    Text_AD = textBox("Text_AD", "", 5340, a, 700, 330);
+    Command_ID = button("Command_ID", "ID", "", 6120, a, 585, 345);
+    Text_Device = textBox("Text_Device", "", 6750, a, 1980, 330);
+
+    const int b = a + 420;
+    USBMSG = textBox("USBMSG", "USB message", 120, b, 2520, 315);
+    Text2 = textBox("Text2", "", 2700, b, 900, 315);
+    Text_ADMON = textBox("Text_ADMON", "", 3660, b, 1800, 315);
+    TEST = textBox("TEST", "", 5520, b, 3210, 315);
+
+    const int c = b + 390;
+    Label7 = label("Label7", "", 120, c, 4300, 255);
+    Label9 = label("Label9", "", 4470, c, 4260, 255);
+
+    connect(Command_VCC, &QPushButton::clicked, this,
+            [this] { RunTargetOperation([this] { Command_VCC_Click(); }); });
+    connect(Command_LED, &QPushButton::clicked, this,
+            [this] { RunTargetOperation([this] { Command_LED_Click(); }); });
+    connect(Command_ID, &QPushButton::clicked, this,
+            [this] { RunTargetOperation([this] { Command_ID_Click(); }); });
+    connect(Command_RESET, &QPushButton::clicked, this,
+            [this] { RunTargetOperation([this] { Command_RESET_Click(); }); });
+    connect(EXTButton, &QPushButton::clicked, this, [this] { close(); });
+
+    // Buttons whose operations are not wired stay disabled.
+    for (QPushButton* pending :
+         {F_OpenButton, EditorButton, New_EditorButton, ASSMButton, C_Button, HexSet_Button,
+          WriteButton, VerifyButton, ERASEButton, BUFVIEWButton}) {
+        pending->setEnabled(false);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+}
+
+void TAMRO18_form::BuildMenus() {
+    std::map<QString, QMenu*> menus;
+    for (const MenuEntry& entry : kMenuEntries) {
+        QMenu*& menu = menus[entry.menu];
+        if (!menu) {
+            menu = menuBar()->addMenu(entry.menu);
+            menu->setObjectName(entry.menu);
+        }
+        QAction* action = menu->addAction(entry.caption);
+        action->setObjectName(entry.name);
+        if (!entry.shortcut.isEmpty()) action->setShortcut(entry.shortcut);
+        action->setEnabled(false);
+        const QString name = entry.name;
+        connect(action, &QAction::triggered, this, [this, name] {
+            auto it = menuHandlers_.find(name);
+            if (it != menuHandlers_.end() && it->second) it->second();
+        });
+        actions_[name] = action;
+    }
+}
+
+QAction* TAMRO18_form::menuAction(const QString& name) const {
+    auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TAMRO18_form::setMenuHandler(const QString& name, std::function<void()> handler) {
+    menuHandlers_[name] = std::move(handler);
+    if (QAction* action = menuAction(name))
+        action->setEnabled(static_cast<bool>(menuHandlers_[name]));
+}
+
+void TAMRO18_form::SetOuterHeight(int heightTwips) {
+    const TwipSize client = ClientForOuter(kWindowWidthTwips, heightTwips);
+    setFixedSize(Px(client.width), Px(client.height));
+}
+
+bool TAMRO18_form::Form_Load() {
+    // Steps 2 and 3: fresh state and empty fields.
+    images_.haveData = 0;
+    tickCountdown_ = 0;
+    resetLampCount_ = 0;
+    FilenameTextbox->clear();
+    CurrentAddrText->clear();
+    StartAddrText->clear();
+    LastAddrText->clear();
+    NotesLabel->clear();
+    topDir_ = QDir::currentPath().toStdString();
+    SetOuterHeight(kNormalHeightTwips);
+    Timer1->start();
+
+    const std::int32_t result = platform_.driver.Open();
+    link_->SetUsbMessage("Driver Open:" + DriverResultText(result));
+    if (result != 0) {
+        Timer1->stop();
+        platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
+        return false;
+    }
+    driverOpen_ = true;
+
+    link_->SENDCMD(63);
+    firmwareText_ = link_->ReplyText().substr(0, 8);
+
+    const std::string stored =
+        platform_.settings.Read(kSettingsApplication, kSettingsSection, "DEVICE");
+    RunTargetOperation([this, &stored] { PICsel_Click(OptionFromStoredDevice(stored)); });
+
+    toolSettings_ = LoadToolSettings(platform_.settings);
+
+    Label7->setText("TopDIR = " + Q(topDir_));
+    Label9->setText("Current DIR = " + QDir::currentPath());
+
+    link_->SENDCMD(58, 1);
+    Command_VCC->setText("VCC on");
+    link_->SENDCMD(59, 0);
+    Command_LED->setText("LED off");
+    return true;
+}
+
+void TAMRO18_form::Shutdown() {
+    if (Timer1) Timer1->stop();
+    if (driverOpen_) {
+        driverOpen_ = false;
+        platform_.driver.Close();
+    }
+}
+
+void TAMRO18_form::closeEvent(QCloseEvent* event) {
+    Shutdown();
+    event->accept();
+    // Every other window closes with the main window.
+    QMetaObject::invokeMethod(qApp, &QApplication::closeAllWindows, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool TAMRO18_form::RunTargetOperation(const std::function<void()>& operation) {
+    // Operations let pending events run between their packets (repaint, timer,
+    // input). A second target operation started from such a pass would
+    // interleave its packets with the first one's ICSP sequence, so it is
+    // refused until the running one ends.
+    if (operationRunning_) {
+        platform_.messages.Beep();
+        return false;
+    }
+    operationRunning_ = true;
+    SetTargetControlsEnabled(false);
+    operation();
+    SetTargetControlsEnabled(true);
+    operationRunning_ = false;
+    return true;
+}
+
+void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Command_VCC),
+          static_cast<QWidget*>(Command_LED), static_cast<QWidget*>(Command_ID),
+          static_cast<QWidget*>(Command_RESET), static_cast<QWidget*>(Command_Vset[0]),
+          static_cast<QWidget*>(Command_Vset[1]), static_cast<QWidget*>(Command_Vset[2])}) {
+        widget->setEnabled(enabled);
+    }
+}
+
+void TAMRO18_form::PICsel_Click(int index) {
+    if (index != kOption4520) index = kOption452;
+    selectedOption_ = index;
+    {
+        const QSignalBlocker blocker(PICsel[index]);
+        PICsel[index]->setChecked(true);
+    }
+    group_ = GroupForOption(index);
+    images_.lastAddress = group_.lastAddress;
+
+    StartAddrText->setText("0");
+    LastAddrText->setText("3FFF");
+    FilenameTextbox->clear();
+    NotesLabel->clear();
+    images_.haveData = 0;
+    std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
+
+    ProcessPendingEvents();
+    RD_DEVID();
+
+    const std::string stored =
+        platform_.settings.Read(kSettingsApplication, kSettingsSection, "DEVICE");
+    if (NumericValue(stored) != index) {
+        platform_.settings.Write(kSettingsApplication, kSettingsSection, "DEVICE",
+                                 StoredDeviceText(index));
+    }
+    DSPCONFIG();
+}
+
+void TAMRO18_form::RD_DEVID() {
+    deviceId_ = ReadDeviceId(*link_, *this);
+}
+
+void TAMRO18_form::Command_ID_Click() {
+    RD_DEVID();
+}
+
+void TAMRO18_form::Command_VCC_Click() {
+    if (Command_VCC->text() == "VCC off") {
+        link_->SENDCMD(58, 1);
+        Command_VCC->setText("VCC on");
+    } else {
+        link_->SENDCMD(58, 0);
+        Command_VCC->setText("VCC off");
+    }
+}
+
+void TAMRO18_form::Command_LED_Click() {
+    if (Command_LED->text() == "LED off") {
+        link_->SENDCMD(59, 1);
+        Command_LED->setText("LED on");
+    } else {
+        link_->SENDCMD(59, 0);
+        Command_LED->setText("LED off");
+    }
+}
+
+void TAMRO18_form::ShowAnalogValue() {
+    // The two reply bytes form an unsigned count (a byte 0 of 80h or more does
+    // not turn the value negative).
+    const auto& reply = link_->ReceiveBuffer();
+    const unsigned value = reply[0] * 256u + reply[1];
+    Text_AD->setText(QString::number(static_cast<long long>(RoundHalfEven(value / 50.0))));
+}
+
+void TAMRO18_form::Command_Vset_Click(int index) {
+    link_->SENDCMD(50, static_cast<std::uint8_t>(index));
+    link_->SENDCMD(57, 0);
+    ShowAnalogValue();
+}
+
+void TAMRO18_form::Command_RESET_Click() {
+    link_->SENDCMD(50, 0);
+    SetResetLamp(kLampReset);
+    resetLampCount_ = 5;
+    link_->SENDCMD(50, 1);
+    link_->SENDCMD(57, 0);
+    ShowAnalogValue();
+}
+
+void TAMRO18_form::Timer1_Timer() {
+    Text2->setText(QString::number(tickCountdown_));
+    if (tickCountdown_ != 0) --tickCountdown_;
+    if (resetLampCount_ != 0) {
+        --resetLampCount_;
+        if (resetLampCount_ == 0) SetResetLamp(kLampIdle);
+    }
+}
+
+void TAMRO18_form::SetResetLamp(Rgb colour) {
+    resetLampColour_ = colour;
+    SetBackground(RESET_LAMP, colour);
+}
+
+void TAMRO18_form::kage_Click() {
+    if (kageTag_ != "0") {
+        SetOuterHeight(kNormalHeightTwips);
+        kageTag_ = "0";
+    } else {
+        SetOuterHeight(kExpandedHeightTwips);
+        kageTag_ = "1";
+    }
+}
+
+void TAMRO18_form::Label_ZEKname_Click() {
+    SetOuterHeight(kNormalHeightTwips);
+    kageTag_ = "0";
+}
+
+void TAMRO18_form::DSPCONFIG() {
+    for (int i = 0; i < 14; ++i) ConfigAddrText[i]->setText(Q(HexText(images_.config[i])));
+}
+
+void TAMRO18_form::ConfigAddrText_Change(int index) {
+    images_.config[index] =
+        static_cast<std::uint8_t>(HexValue(ConfigAddrText[index]->text().toStdString()) & 0xFF);
+    const int n = index / 2;
+    Config_bit_DSP(
+        n, static_cast<std::uint16_t>(images_.config[2 * n + 1] * 256 + images_.config[2 * n]));
+}
+
+void TAMRO18_form::Config_bit_DSP(int nmb, std::uint16_t conf) {
+    Text_Configbit[nmb]->setText(Q(BitString16(conf)));
+}
+
+void TAMRO18_form::LastAddrText_Change() {
+    const std::int32_t value = HexValue(LastAddrText->text().toStdString());
+    if (value > group_.programSize) LastAddrText->setText(Q(HexText16(group_.programSize)));
+}
+
+void TAMRO18_form::SetNotesColour(Rgb colour) {
+    notesColour_ = colour;
+    QPalette palette = NotesLabel->palette();
+    palette.setColor(QPalette::WindowText, QColor(colour.red, colour.green, colour.blue));
+    NotesLabel->setPalette(palette);
+}
+
+void TAMRO18_form::SetNotesCaption(const std::string& caption) {
+    NotesLabel->setText(Q(caption));
+}
+
+void TAMRO18_form::SetDeviceText(const std::string& text) {
+    Text_Device->setText(Q(text));
+}
+
+void TAMRO18_form::SetCurrentAddress(const std::string& text) {
+    CurrentAddrText->setText(Q(text));
+}
+
+void TAMRO18_form::SetVccCaption(const std::string& caption) {
+    Command_VCC->setText(Q(caption));
+}
+
+void TAMRO18_form::SetLedCaption(const std::string& caption) {
+    Command_LED->setText(Q(caption));
+}
+
+void TAMRO18_form::SetProgress(int done, int total) {
+    if (total <= 0) {
+        ProgressBar->hide();
+        return;
+    }
+    ProgressBar->setRange(0, total);
+    ProgressBar->setValue(done);
+    ProgressBar->show();
+}
+
+void TAMRO18_form::ProcessPendingEvents() {
+    platform_.events.ProcessPendingEvents();
+}
+
+}  // namespace tamro

@@ -1,0 +1,203 @@
+#pragma once
+// The main window: the program itself. It owns the link to the programmer, the
+// module-wide state (images, device group, countdowns, tool settings) and every
+// control of the panel; the operations it runs live in plain C++ elsewhere.
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "common/platform.h"
+#include "images/images.h"
+#include "link/driver_library.h"
+#include "link/link.h"
+#include "programming/device.h"
+#include "programming/operation_view.h"
+#include "tools/tool_settings.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace tamro {
+
+class ClickableLabel;
+
+// What the main window needs from the platform.
+struct PanelPlatform {
+    DriverLibrary& driver;
+    MessageBoxes& messages;
+    SettingsStore& settings;
+    EventPump& events;
+    // Shown where the user sees it, so an emulated programmer is never taken
+    // for hardware.
+    bool emulatedProgrammer = false;
+};
+
+inline constexpr int kNormalHeightTwips = 5400;
+inline constexpr int kExpandedHeightTwips = 6900;
+inline constexpr int kWindowWidthTwips = 9000;
+inline constexpr Rgb kLampIdle{128, 255, 128};
+inline constexpr Rgb kLampReset{255, 255, 0};
+
+class TAMRO18_form : public QMainWindow, public OperationView {
+    Q_OBJECT
+
+  public:
+    explicit TAMRO18_form(PanelPlatform platform, QWidget* parent = nullptr);
+    ~TAMRO18_form() override;
+
+    // Start-up. False when the programmer could not be opened: the user has
+    // seen "Unit not Found" and the program must end without showing the window.
+    bool Form_Load();
+
+    // Shutdown: closes the driver library; no packet is sent.
+    void Shutdown();
+
+    // The link every window talks through.
+    Link& link() { return *link_; }
+    Images& images() { return images_; }
+    const DeviceGroupValues& deviceGroup() const { return group_; }
+    ToolSettings& toolSettings() { return toolSettings_; }
+    const std::string& firmwareText() const { return firmwareText_; }
+    std::int16_t tickCountdown() const { return tickCountdown_; }
+    void setTickCountdown(std::int16_t value) { tickCountdown_ = value; }
+    int selectedOption() const { return selectedOption_; }
+    const DeviceIdReading& deviceIdReading() const { return deviceId_; }
+    MessageBoxes& messages() { return platform_.messages; }
+    SettingsStore& settings() { return platform_.settings; }
+    EventPump& events() { return platform_.events; }
+
+    // Event procedures, public so tests and menus reach them directly.
+    void PICsel_Click(int index);
+    void RD_DEVID();
+    void Command_ID_Click();
+    void Command_VCC_Click();
+    void Command_LED_Click();
+    void Command_Vset_Click(int index);
+    void Command_RESET_Click();
+    void Timer1_Timer();
+    void kage_Click();
+    void Label_ZEKname_Click();
+    void DSPCONFIG();
+    void Config_bit_DSP(int nmb, std::uint16_t conf);
+
+    // Runs `operation` as the one target operation under way, or refuses (with a
+    // beep) while another one is running. True when it ran.
+    bool RunTargetOperation(const std::function<void()>& operation);
+    bool targetOperationRunning() const { return operationRunning_; }
+
+    // Menu entries by their names ("READ", "Buffer_view", "LAview", ...). An
+    // entry without an action stays disabled.
+    QAction* menuAction(const QString& name) const;
+    void setMenuHandler(const QString& name, std::function<void()> handler);
+
+    // OperationView
+    void SetNotesColour(Rgb colour) override;
+    void SetNotesCaption(const std::string& caption) override;
+    void SetDeviceText(const std::string& text) override;
+    void SetCurrentAddress(const std::string& text) override;
+    void SetVccCaption(const std::string& caption) override;
+    void SetLedCaption(const std::string& caption) override;
+    void SetProgress(int done, int total) override;
+    void ProcessPendingEvents() override;
+
+    Rgb notesColour() const { return notesColour_; }
+    Rgb resetLampColour() const { return resetLampColour_; }
+    QString kageTag() const { return kageTag_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildMenus();
+    void SetOuterHeight(int heightTwips);
+    void ShowAnalogValue();
+    void SetResetLamp(Rgb colour);
+    void ConfigAddrText_Change(int index);
+    void LastAddrText_Change();
+    void SetTargetControlsEnabled(bool enabled);
+
+    PanelPlatform platform_;
+    std::unique_ptr<Link> link_;
+
+    // Module-wide state.
+    Images images_;
+    DeviceGroupValues group_;
+    DeviceIdReading deviceId_;
+    ToolSettings toolSettings_;
+    std::string firmwareText_;
+    std::string topDir_;
+    std::int16_t tickCountdown_ = 0;
+    std::int16_t resetLampCount_ = 0;
+    int selectedOption_ = 0;
+    bool operationRunning_ = false;
+    bool driverOpen_ = false;
+    Rgb notesColour_{255, 255, 255};
+    Rgb resetLampColour_ = kLampIdle;
+    QString kageTag_;
+
+    std::map<QString, QAction*> actions_;
+    std::map<QString, std::function<void()>> menuHandlers_;
+
+  public:
+    // Controls, named as the panel's documentation names them.
+    QLabel* Label1 = nullptr;
+    QLineEdit* FilenameTextbox = nullptr;
+    QPushButton* F_OpenButton = nullptr;
+    QPushButton* EditorButton = nullptr;
+    QPushButton* New_EditorButton = nullptr;
+    QPushButton* ASSMButton = nullptr;
+    QPushButton* C_Button = nullptr;
+    QPushButton* HexSet_Button = nullptr;
+    QPushButton* WriteButton = nullptr;
+    QPushButton* VerifyButton = nullptr;
+    QPushButton* ERASEButton = nullptr;
+    QPushButton* BUFVIEWButton = nullptr;
+    QPushButton* EXTButton = nullptr;
+    QPushButton* Command_RESET = nullptr;
+    QFrame* RESET_LAMP = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    std::map<int, QRadioButton*> PICsel;
+    QLineEdit* CurrentAddrText = nullptr;
+    QLineEdit* StartAddrText = nullptr;
+    QLineEdit* LastAddrText = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    std::array<QLineEdit*, 14> ConfigAddrText{};
+    std::array<QLineEdit*, 7> Text_Configbit{};
+    std::array<QLabel*, 7> Label6{};
+    QLabel* Label8 = nullptr;
+    QLabel* NotesLabel = nullptr;
+    ClickableLabel* kage = nullptr;
+    ClickableLabel* Label_ZEKname = nullptr;
+    ClickableLabel* Label12 = nullptr;
+    QTimer* Timer1 = nullptr;
+    // Test panel.
+    QPushButton* Command_VCC = nullptr;
+    QPushButton* Command_LED = nullptr;
+    QPushButton* Command_ID = nullptr;
+    std::array<QPushButton*, 3> Command_Vset{};
+    QLineEdit* Text_Device = nullptr;
+    QLineEdit* Text_AD = nullptr;
+    QLineEdit* Text_ADMON = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* USBMSG = nullptr;
+    QLineEdit* TEST = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label3 = nullptr;
+};
+
+}  // namespace tamro

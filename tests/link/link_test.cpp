@@ -1,0 +1,107 @@
+#include "link/link.h"
+
+#include <gtest/gtest.h>
+
+#include "link/driver_table.h"
+#include "tests/testing/fakes.h"
+
+namespace tamro {
+namespace {
+
+using testing::PacketText;
+using testing::RecordingDriver;
+using testing::RecordingMessageBoxes;
+
+Packet Reply(std::uint8_t first) {
+    return {first, 2, 3, 4, 5, 6, 7, 8};
+}
+
+struct LinkFixture : ::testing::Test {
+    RecordingDriver driver;
+    RecordingMessageBoxes messages;
+    Link link{driver, messages};
+    std::vector<std::string> usbMessages;
+
+    void SetUp() override {
+        driver.responder = [](const Packet& packet) { return Reply(packet[0]); };
+        link.SetUsbMessageSink([this](const std::string& text) { usbMessages.push_back(text); });
+    }
+};
+
+TEST_F(LinkFixture, GoodExchangeFillsTheReplyBuffersAndText) {
+    EXPECT_EQ(link.SENDCMD(0x3F), 0);
+    EXPECT_EQ(PacketText(driver.packets.at(0)), "3F 00 00 00 00 00 00 00");
+    EXPECT_EQ(PacketText(link.SendBuffer()), "3F 00 00 00 00 00 00 00");
+    const Packet expected = Reply(0x3F);
+    EXPECT_EQ(link.ReplyData(), expected);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(link.ReceiveBuffer()[i], expected[i]);
+    EXPECT_EQ(link.ReceiveBuffer()[8], 0);
+    EXPECT_EQ(link.ReceiveBuffer()[9], 0);
+    EXPECT_EQ(link.ReplyText(), std::string("\x3F\x02\x03\x04\x05\x06\x07\x08", 8));
+    EXPECT_EQ(usbMessages, (std::vector<std::string>{"Write OK!:", "Read OK!:"}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(LinkFixture, ReplyTextKeepsTheFirstReplyIncludingZeroBytes) {
+    driver.responder = [](const Packet&) { return Packet{0, 'B', 0, 0, 0, 0, '1', '0'}; };
+    link.SENDCMD(63);
+    driver.responder = [](const Packet&) { return Packet{'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X'}; };
+    link.SENDCMD(58, 1);
+    EXPECT_EQ(link.ReplyText(), std::string("\0B\0\0\0\0"
+                                            "10",
+                                            8));
+}
+
+TEST_F(LinkFixture, FailedWriteShowsOneBoxAndReadsNothing) {
+    link.SENDCMD(0x3F);
+    driver.failWrites = {2};
+    EXPECT_EQ(link.SENDCMD(0x3A, 1), 1);
+    EXPECT_EQ(driver.reads, 1);  // only the first exchange read
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "USB ERROR");
+    EXPECT_EQ(messages.shown[0].text, "USB Write Error");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(link.UsbMessage(), "Write NG!:");
+    EXPECT_EQ(link.ReplyData(), Reply(0x3F));  // unchanged
+}
+
+TEST_F(LinkFixture, FailedReadKeepsTheLastGoodReplyData) {
+    link.SENDCMD(0x3F);
+    driver.failReads = {2};
+    driver.partialReadBytes = 3;
+    EXPECT_EQ(link.SENDCMD(0x22, 9, 2), 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "USB Read Error");
+    EXPECT_EQ(link.UsbMessage(), "Read NG!:");
+    EXPECT_EQ(link.ReplyData(), Reply(0x3F));
+    // The failed read left its three bytes and zeros after them.
+    const Packet partial = Reply(0x22);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(link.ReceiveBuffer()[i], partial[i]);
+    for (int i = 3; i < 8; ++i) EXPECT_EQ(link.ReceiveBuffer()[i], 0);
+    EXPECT_EQ(link.ReplyText().size(), 8u);
+}
+
+TEST(DriverResultText, TableAndUnknownResults) {
+    EXPECT_EQ(DriverResultText(0), "OK!");
+    EXPECT_EQ(DriverResultText(-6), "NG(テストエラー)");
+    EXPECT_EQ(DriverResultText(-7), "");
+    EXPECT_EQ(DriverResultText(-2), "NG(ドライバオープンエラー)");
+    EXPECT_EQ(DriverResultText(-9), "NG(-9)");
+    EXPECT_EQ(DriverResultText(3), "NG(3)");
+}
+
+TEST(DriverTable, NamesSelectBackends) {
+    std::string error;
+    EXPECT_NE(MakeDriver("", &error), nullptr);
+    EXPECT_NE(MakeDriver("emulator", &error), nullptr);
+    EXPECT_EQ(MakeDriver("bogus", &error), nullptr);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(MakeDriver("tcp:nohostport", &error), nullptr);
+    EXPECT_EQ(MakeDriver("emulator:extra", &error), nullptr);
+    EXPECT_EQ(MakeDriverOrUnavailable("bogus")->Open(), -2);
+    EXPECT_TRUE(IsEmulatorSpec(""));
+    EXPECT_FALSE(IsEmulatorSpec("tcp:localhost:1"));
+}
+
+}  // namespace
+}  // namespace tamro

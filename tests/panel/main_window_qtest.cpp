@@ -1,0 +1,403 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <memory>
+
+#include "common/twips.h"
+#include "panel/clickable_label.h"
+#include "panel/main_window.h"
+#include "tests/testing/fakes.h"
+
+using namespace tamro;
+using tamro::testing::PacketTexts;
+
+namespace {
+
+// A programmer that answers the device-ID read with a chosen ID and the analog
+// read with a chosen count.
+struct Bench {
+    testing::RecordingDriver driver;
+    testing::RecordingMessageBoxes messages;
+    testing::MemorySettingsStore store;
+    testing::CountingEventPump pump;
+    std::uint16_t deviceId = 0x0427;
+    std::uint16_t analog = 0;
+    std::unique_ptr<TAMRO18_form> form;
+
+    Bench() {
+        driver.responder = [this](const Packet& packet) {
+            Packet reply{};
+            if (packet[0] == 63) reply = {'E', 'M', 'U', 'L', '1', '8', '3', '0'};
+            if (packet[0] == 34) {
+                reply[0] = deviceId & 0xFF;
+                reply[1] = deviceId >> 8;
+            }
+            if (packet[0] == 57) {
+                reply[0] = analog >> 8;
+                reply[1] = analog & 0xFF;
+            }
+            return reply;
+        };
+        form = std::make_unique<TAMRO18_form>(PanelPlatform{driver, messages, store, pump, true});
+    }
+    std::string Device() { return store.Read("TAMRO18", "DATA", "DEVICE"); }
+    void Start() {
+        QVERIFY(form->Form_Load());
+        driver.packets.clear();
+    }
+};
+
+const std::vector<std::string> kIdSequence = {
+    "32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "32 02 00 00 00 00 00 00",
+    "21 3F FF FE 00 00 00 00", "22 09 02 00 00 00 00 00", "32 01 00 00 00 00 00 00",
+    "31 01 00 00 00 00 00 00",
+};
+
+int ClientHeightPx(int outerTwips) {
+    return Px(ClientForOuter(kWindowWidthTwips, outerTwips).height);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void startUpSendsIdentifyIdReadSupplyAndLed() {
+        Bench bench;
+        QVERIFY(bench.form->Form_Load());
+        std::vector<std::string> expected = {"3F 00 00 00 00 00 00 00"};
+        expected.insert(expected.end(), kIdSequence.begin(), kIdSequence.end());
+        expected.push_back("3A 01 00 00 00 00 00 00");
+        expected.push_back("3B 00 00 00 00 00 00 00");
+        QCOMPARE(PacketTexts(bench.driver.packets), expected);
+        QCOMPARE(bench.form->firmwareText(), std::string("EMUL1830"));
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC on"));
+        QCOMPARE(bench.form->Command_LED->text(), QString("LED off"));
+        QCOMPARE(bench.form->USBMSG->text(), QString("Read OK!:"));
+        QCOMPARE(bench.form->Text_Device->text(), QString("18F452  (427)"));
+        QCOMPARE(bench.form->NotesLabel->text(), QString("Device=18F452 (427)"));
+        QCOMPARE(bench.form->notesColour(), kNotesWhite);
+        QCOMPARE(bench.form->StartAddrText->text(), QString("0"));
+        QCOMPARE(bench.form->LastAddrText->text(), QString("3FFF"));
+        QCOMPARE(bench.form->windowTitle(), QString("PIC18 Tamro Control Panel"));
+        QVERIFY(bench.form->Label7->text().startsWith("TopDIR = "));
+        QVERIFY(bench.form->Label9->text().startsWith("Current DIR = "));
+        QVERIFY(bench.form->Label_ZEKname->text().contains("EMULATED"));
+        // First start: option 9 stored, tool defaults stored and used.
+        QCOMPARE(bench.Device(), std::string(" 9"));
+        QCOMPARE(bench.form->selectedOption(), kOption452);
+        QVERIFY(bench.form->PICsel[9]->isChecked());
+        QCOMPARE(bench.form->toolSettings(), DefaultToolSettings());
+        QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString("FA"));
+        QCOMPARE(bench.form->Text_Configbit[0]->text(), QString("1111 1010 1111 1111"));
+        QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("1111 1110 1111 0110"));
+        QCOMPARE(bench.form->images().haveData, std::int16_t{0});
+        QCOMPARE(bench.form->images().lastAddress, std::int16_t{0x3FFF});
+        QVERIFY(bench.messages.shown.empty());
+    }
+
+    void storedDeviceSelectsTheGroup_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("10 with blank") << " 10" << 10 << false;
+        QTest::newRow("10 without blank") << "10" << 10 << false;
+        QTest::newRow("9") << " 9" << 9 << false;
+        QTest::newRow("3") << "3" << 9 << true;
+        QTest::newRow("no number") << "abc" << 9 << true;
+        QTest::newRow("11 names no option") << "11" << 9 << true;
+        QTest::newRow("negative") << "-1" << 9 << true;
+    }
+    void storedDeviceSelectsTheGroup() {
+        QFETCH(QString, stored);
+        QFETCH(int, option);
+        QFETCH(bool, rewritten);
+        Bench bench;
+        bench.store.Write("TAMRO18", "DATA", "DEVICE", stored.toStdString());
+        bench.store.writes.clear();
+        QVERIFY(bench.form->Form_Load());
+        QCOMPARE(bench.form->selectedOption(), option);
+        QCOMPARE(bench.form->deviceGroup().eraseMode, std::string(option == 10 ? "1" : "0"));
+        QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString(option == 10 ? "F2" : "FA"));
+        const bool deviceWritten = std::count(bench.store.writes.begin(), bench.store.writes.end(),
+                                              "DEVICE=" + StoredDeviceText(option)) == 1;
+        QCOMPARE(deviceWritten, rewritten);
+    }
+
+    void driverThatDoesNotOpenEndsStartUp() {
+        Bench bench;
+        bench.driver.openResult = -2;
+        QVERIFY(!bench.form->Form_Load());
+        QCOMPARE(bench.form->USBMSG->text(),
+                 QString::fromUtf8("Driver Open:NG(ドライバオープンエラー)"));
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.messages.shown[0].title, std::string("USB ERROR"));
+        QCOMPARE(bench.messages.shown[0].text, std::string("Unit not Found"));
+        QVERIFY(bench.driver.packets.empty());
+        QVERIFY(!bench.form->isVisible());
+    }
+
+    void failedIdentifyLeavesFirmwareEmptyAndStartUpGoesOn() {
+        Bench bench;
+        bench.driver.failReads = {1};
+        QVERIFY(bench.form->Form_Load());
+        QCOMPARE(bench.form->firmwareText(), std::string());
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.driver.packets.size(), std::size_t{10});
+    }
+
+    void deviceIdTexts_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("notes");
+        QTest::newRow("452 rev 7") << 0x0427 << "18F452  (427)"
+                                   << "Device=18F452 (427)";
+        QTest::newRow("4520") << 0x1085 << "18F4520  (1085)"
+                              << "Device=18F4520 (1085)";
+        QTest::newRow("low byte below 10h") << 0x1005 << "18F452  (1005)"
+                                            << "Device=18F452 (105)";
+        QTest::newRow("bit 15") << 0x9085 << "18F4520  (9085)"
+                                << "Device=18F4520 (9085)";
+        QTest::newRow("no target") << 0 << "18F452  (0)"
+                                   << "Device=18F452 (00)";
+    }
+    void deviceIdTexts() {
+        QFETCH(int, id);
+        QFETCH(QString, device);
+        QFETCH(QString, notes);
+        Bench bench;
+        bench.Start();
+        bench.deviceId = static_cast<std::uint16_t>(id);
+        bench.form->Command_ID->click();
+        QCOMPARE(PacketTexts(bench.driver.packets), kIdSequence);
+        QCOMPARE(bench.form->Text_Device->text(), device);
+        QCOMPARE(bench.form->NotesLabel->text(), notes);
+    }
+
+    void failedIdReadFormsTheIdFromZeros() {
+        Bench bench;
+        bench.Start();
+        bench.driver.failReads = {bench.driver.reads + 5};
+        bench.form->Command_ID->click();
+        QCOMPARE(bench.form->Text_Device->text(), QString("18F452  (0)"));
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.driver.packets.size(), kIdSequence.size());
+    }
+
+    void selectingTheOtherGroupStoresItAndClearsTheImageFlag() {
+        Bench bench;
+        bench.Start();
+        bench.form->images().haveData = 1;
+        bench.form->FilenameTextbox->setText("x.hex");
+        bench.store.writes.clear();
+        bench.form->PICsel[10]->click();
+        QCOMPARE(bench.form->selectedOption(), 10);
+        QCOMPARE(bench.Device(), std::string(" 10"));
+        QCOMPARE(bench.form->images().haveData, std::int16_t{0});
+        QCOMPARE(bench.form->FilenameTextbox->text(), QString());
+        QCOMPARE(PacketTexts(bench.driver.packets), kIdSequence);
+        // The selected option again is no click: nothing sent, nothing stored.
+        bench.driver.packets.clear();
+        bench.store.writes.clear();
+        bench.form->PICsel[10]->click();
+        QVERIFY(bench.driver.packets.empty());
+        QVERIFY(bench.store.writes.empty());
+    }
+
+    void supplyAndLedToggle() {
+        Bench bench;
+        bench.Start();
+        bench.form->Command_VCC->click();
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        bench.form->Command_VCC->click();
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC on"));
+        bench.form->Command_LED->click();
+        QCOMPARE(bench.form->Command_LED->text(), QString("LED on"));
+        bench.form->Command_LED->click();
+        QCOMPARE(bench.form->Command_LED->text(), QString("LED off"));
+        QCOMPARE(PacketTexts(bench.driver.packets),
+                 (std::vector<std::string>{"3A 00 00 00 00 00 00 00", "3A 01 00 00 00 00 00 00",
+                                           "3B 01 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}));
+        // Any caption other than "VCC off" switches the supply off.
+        bench.form->Command_VCC->setText("something");
+        bench.driver.packets.clear();
+        bench.form->Command_VCC->click();
+        QCOMPARE(PacketTexts(bench.driver.packets),
+                 (std::vector<std::string>{"3A 00 00 00 00 00 00 00"}));
+    }
+
+    void failedSupplyExchangeStillChangesTheCaption() {
+        Bench bench;
+        bench.Start();
+        bench.driver.failWrites = {bench.driver.writes + 1};
+        bench.form->Command_VCC->click();
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        QCOMPARE(bench.form->USBMSG->text(), QString("Write NG!:"));
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+    }
+
+    void vppLevelAndAnalogRounding_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("650") << 650 << "13";
+        QTest::newRow("625 half to even") << 625 << "12";
+        QTest::newRow("675 half to even") << 675 << "14";
+        QTest::newRow("unsigned above 8000h") << 0x8000 << "655";
+        QTest::newRow("FFFF") << 0xFFFF << "1311";
+    }
+    void vppLevelAndAnalogRounding() {
+        QFETCH(int, count);
+        QFETCH(QString, shown);
+        Bench bench;
+        bench.Start();
+        bench.analog = static_cast<std::uint16_t>(count);
+        bench.form->Command_Vset[2]->click();
+        QCOMPARE(PacketTexts(bench.driver.packets),
+                 (std::vector<std::string>{"32 02 00 00 00 00 00 00", "39 00 00 00 00 00 00 00"}));
+        QCOMPARE(bench.form->Text_AD->text(), shown);
+    }
+
+    void resetPulseAndLampOverFiveTicks() {
+        Bench bench;
+        bench.Start();
+        bench.analog = 250;
+        bench.form->Command_RESET->click();
+        QCOMPARE(PacketTexts(bench.driver.packets),
+                 (std::vector<std::string>{"32 00 00 00 00 00 00 00", "32 01 00 00 00 00 00 00",
+                                           "39 00 00 00 00 00 00 00"}));
+        QCOMPARE(bench.form->Text_AD->text(), QString("5"));
+        QCOMPARE(bench.form->resetLampColour(), kLampReset);
+        for (int tick = 1; tick <= 4; ++tick) {
+            bench.form->Timer1_Timer();
+            QCOMPARE(bench.form->resetLampColour(), kLampReset);
+        }
+        bench.form->Timer1_Timer();
+        QCOMPARE(bench.form->resetLampColour(), kLampIdle);
+    }
+
+    void tickCountsDownAndShowsTheCountdown() {
+        Bench bench;
+        bench.Start();
+        bench.form->setTickCountdown(2);
+        bench.form->Timer1_Timer();
+        QCOMPARE(bench.form->Text2->text(), QString("2"));
+        bench.form->Timer1_Timer();
+        bench.form->Timer1_Timer();
+        QCOMPARE(bench.form->Text2->text(), QString("0"));
+        QCOMPARE(bench.form->tickCountdown(), std::int16_t{0});
+    }
+
+    void kageNeedsTwoClicksAfterStartUp() {
+        Bench bench;
+        bench.Start();
+        bench.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bench.form.get()));
+        const int normal = ClientHeightPx(kNormalHeightTwips);
+        const int expanded = ClientHeightPx(kExpandedHeightTwips);
+        QCOMPARE(bench.form->height(), normal);
+        QCOMPARE(bench.form->kageTag(), QString());
+        bench.form->kage_Click();
+        QCOMPARE(bench.form->height(), normal);
+        QCOMPARE(bench.form->kageTag(), QString("0"));
+        bench.form->kage_Click();
+        QCOMPARE(bench.form->height(), expanded);
+        QCOMPARE(bench.form->kageTag(), QString("1"));
+        bench.form->Label_ZEKname_Click();
+        QCOMPARE(bench.form->height(), normal);
+        bench.form->kage_Click();
+        QCOMPARE(bench.form->height(), expanded);
+        // The test panel lies below what the normal height shows.
+        QVERIFY(bench.form->Command_VCC->mapTo(bench.form.get(), QPoint(0, 0)).y() > normal);
+        QVERIFY(bench.form->Label7->mapTo(bench.form.get(), QPoint(0, 0)).y() +
+                    bench.form->Label7->height() <=
+                expanded);
+    }
+
+    void secondOperationIsRefusedWhileOneLetsEventsRun() {
+        Bench bench;
+        bench.Start();
+        bool clicked = false;
+        bool secondRan = true;
+        bench.pump.onPump = [&] {
+            if (clicked) return;
+            clicked = true;
+            bench.form->Command_VCC->click();  // queued input during the selection
+            secondRan = bench.form->RunTargetOperation([&] { bench.form->Command_ID_Click(); });
+        };
+        bench.form->PICsel[10]->click();
+        std::vector<std::string> expected = kIdSequence;
+        QCOMPARE(PacketTexts(bench.driver.packets), expected);
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC on"));
+        QVERIFY(!secondRan);
+        QCOMPARE(bench.messages.beeps, 1);
+        QVERIFY(!bench.form->targetOperationRunning());
+        QVERIFY(bench.form->Command_VCC->isEnabled());
+    }
+
+    void configurationBoxesFollowTheImage() {
+        Bench bench;
+        bench.Start();
+        bench.form->images().config[2] = 0x1F;
+        bench.form->images().config[3] = 0x0E;
+        bench.form->DSPCONFIG();
+        QCOMPARE(bench.form->ConfigAddrText[3]->text(), QString("E"));
+        QCOMPARE(bench.form->ConfigAddrText[2]->text(), QString("1F"));
+        QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("0000 1110 0001 1111"));
+        bench.form->ConfigAddrText[0]->setText("05");
+        QCOMPARE(bench.form->images().config[0], std::uint8_t{5});
+        QCOMPARE(bench.form->Text_Configbit[0]->text(), QString("1111 1010 0000 0101"));
+        // A box holds two digits at most, so the image keeps byte values.
+        bench.form->ConfigAddrText[12]->setText("1FF");
+        QCOMPARE(bench.form->images().config[12], std::uint8_t{0x1F});
+        bench.form->ConfigAddrText[13]->setText("zz");
+        QCOMPARE(bench.form->images().config[13], std::uint8_t{0});
+    }
+
+    void lastAddressFieldIsLimitedToTheProgramSize() {
+        Bench bench;
+        bench.Start();
+        bench.form->LastAddrText->setText("5000");
+        QCOMPARE(bench.form->LastAddrText->text(), QString("4000"));
+        bench.form->LastAddrText->setText("3FFF");
+        QCOMPARE(bench.form->LastAddrText->text(), QString("3FFF"));
+        bench.form->LastAddrText->setText("8000");
+        QCOMPARE(bench.form->LastAddrText->text(), QString("8000"));
+    }
+
+    void controlsCarryTheirCaptionsAndTips() {
+        Bench bench;
+        const auto* write = bench.form->findChild<QPushButton*>("WriteButton");
+        QVERIFY(write);
+        QCOMPARE(write->text(), QString("WRITE"));
+        QCOMPARE(write->toolTip(), QString("Write program to PIC"));
+        QCOMPARE(bench.form->F_OpenButton->toolTip(), QString("Open your ASM,HEX file"));
+        QCOMPARE(bench.form->Command_RESET->toolTip(), QString("Reset PIC"));
+        QCOMPARE(bench.form->PICsel[10]->text(), QString("18F4520"));
+        QCOMPARE(bench.form->LastAddrText->toolTip(), QString("Program last Address"));
+        QCOMPARE(bench.form->ConfigAddrText[7]->toolTip(), QString("Config data"));
+        QCOMPARE(bench.form->Label8->text(), QString("Configration bit"));
+        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        QAction* convertor = bench.form->menuAction("Convertor");
+        QVERIFY(convertor);
+        QCOMPARE(convertor->text(), QString("Convertor"));
+        QCOMPARE(convertor->shortcut(), QKeySequence(Qt::Key_F8));
+        QCOMPARE(bench.form->menuAction("HELP")->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(bench.form->menuAction("CNT_MENU")->text(), QString("F-Counter"));
+    }
+
+    void shutdownClosesTheDriverAndSendsNothing() {
+        Bench bench;
+        bench.Start();
+        bench.form->close();
+        QCOMPARE(bench.driver.closes, 1);
+        QVERIFY(bench.driver.packets.empty());
+        bench.form.reset();
+        QCOMPARE(bench.driver.closes, 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_qtest.moc"

@@ -1,0 +1,54 @@
+#include "tools/desktop_launch.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QUrl>
+
+namespace tamro {
+
+const std::vector<std::string>& CalculatorPrograms() {
+    static const std::vector<std::string> programs = {
+        "gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk", "xcalc"};
+    return programs;
+}
+
+std::optional<std::string> FirstInstalledCalculator(
+    const std::function<bool(const std::string&)>& isInstalled) {
+    for (const std::string& program : CalculatorPrograms()) {
+        if (isInstalled(program)) return program;
+    }
+    return std::nullopt;
+}
+
+void OpenHomePage(DesktopLauncher& launcher, MessageBoxes& messages) {
+    if (!launcher.OpenUrl(kHomePageAddress)) {
+        messages.Show(MessageIcon::Exclamation, "HomePage",
+                      std::string("No web browser could open ") + kHomePageAddress);
+    }
+}
+
+void RunCalculator(DesktopLauncher& launcher, MessageBoxes& messages) {
+    if (!launcher.StartCalculator()) {
+        messages.Show(MessageIcon::Exclamation, "Calculator",
+                      "No calculator could be started (looked for gnome-calculator, kcalc, "
+                      "galculator, mate-calc, qalculate-gtk and xcalc)");
+    }
+}
+
+bool QtDesktopLauncher::OpenUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+bool QtDesktopLauncher::StartCalculator() {
+    const std::optional<std::string> program =
+        FirstInstalledCalculator([](const std::string& name) {
+            return !QStandardPaths::findExecutable(QString::fromStdString(name)).isEmpty();
+        });
+    if (!program) return false;
+    return QProcess::startDetached(QStandardPaths::findExecutable(QString::fromStdString(*program)),
+                                   {});
+}
+
+}  // namespace tamro
