@@ -173,7 +173,9 @@ int Daemon::RunTcp(std::FILE* out) {
     char port[NI_MAXSERV] = "";
     getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, host, sizeof host, port, sizeof port,
                 NI_NUMERICHOST | NI_NUMERICSERV);
-    std::fprintf(out, "listening on %s:%s\n", host, port);
+    // An IPv6 address is bracketed so that the port stays recognisable.
+    const bool ipv6 = std::strchr(host, ':') != nullptr;
+    std::fprintf(out, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
     std::fflush(out);
 
     for (;;) {

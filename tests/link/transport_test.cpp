@@ -187,7 +187,10 @@ TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
     EXPECT_EQ(link.ReplyText().substr(0, 8), "EMUL1830");
     EXPECT_EQ(link.ReceiveBuffer()[0], 0x27);
     EXPECT_EQ(link.ReceiveBuffer()[1], 0x04);
-    for (int command : {50, 49, 58, 59}) link.SENDCMD(static_cast<std::uint8_t>(command), 1);
+    link.SENDCMD(50, 1);
+    link.SENDCMD(49, 1);
+    link.SENDCMD(58, 1);
+    link.SENDCMD(59, 0);
 
     // Programming and reading back a row, then a few thousand mixed exchanges.
     link.SENDCMD(50, 0);
