@@ -33,6 +33,8 @@ function(tamro_folder_tests label)
         "TAMRO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
         "TAMRO_BINARY_DIR=${PROJECT_BINARY_DIR}"
         "TAMRO18_EMULATOR_STATE=none")
+    # gtest_discover_tests takes the environment as one list argument.
+    string(REPLACE ";" "\\;" escaped_env "${test_env}")
     if(gtest_sources)
         set(exe ${label}_tests)
         add_executable(${exe} ${gtest_sources} ${helper_sources})
@@ -45,7 +47,7 @@ function(tamro_folder_tests label)
         gtest_discover_tests(${exe}
             DISCOVERY_MODE PRE_TEST
             TEST_PREFIX "${label}."
-            PROPERTIES LABELS ${label} ENVIRONMENT "${test_env}" TIMEOUT 300)
+            PROPERTIES LABELS ${label} ENVIRONMENT "${escaped_env}" TIMEOUT 300)
     endif()
     foreach(source IN LISTS qtest_sources)
         get_filename_component(stem ${source} NAME_WE)

@@ -16,7 +16,10 @@
 
 #include "common/number_text.h"
 #include "common/twips.h"
+#include "convertor/data_conv.h"
 #include "panel/clickable_label.h"
+#include "tools/help_form.h"
+#include "tools/version_form.h"
 
 namespace tamro {
 namespace {
@@ -222,6 +225,9 @@ void TAMRO18_form::BuildControls() {
     Label12->setObjectName("Label12");
     Place(Label12, 570, 3690, 3840, 255);
     Label12->setCursor(Qt::PointingHandCursor);
+    Label12->setText(QString::fromUtf8(kHomePageAddress));
+    Label12->setStyleSheet("color: rgb(0, 0, 192); text-decoration: underline;");
+    connect(Label12, &ClickableLabel::clicked, this, [this] { open_homepage(); });
 
     // The test panel, below what the normal window height shows.
     const int a = kTestPanelTopTwips;
@@ -292,6 +298,40 @@ void TAMRO18_form::BuildMenus() {
         });
         actions_[name] = action;
     }
+    setMenuHandler("HELP", [this] { HELP_Click(); });
+    setMenuHandler("VER", [this] { VER_Click(); });
+    setMenuHandler("HomePage_OPEN", [this] { open_homepage(); });
+    setMenuHandler("CALC", [this] { CALC_Click(); });
+    setMenuHandler("Convertor", [this] { Convertor_Click(); });
+}
+
+void TAMRO18_form::open_homepage() {
+    OpenHomePage(platform_.launcher, platform_.messages);
+}
+
+void TAMRO18_form::HELP_Click() {
+    if (!help_) {
+        help_ = new HELP_FORM(toolSettings_.F_ASM, platform_.messages, this);
+    } else {
+        help_->SetFolder(toolSettings_.F_ASM);
+    }
+    help_->Open();
+}
+
+void TAMRO18_form::VER_Click() {
+    TAMRO_VERFORM version(firmwareText_, platform_.launcher, platform_.messages, this);
+    version.exec();
+}
+
+void TAMRO18_form::CALC_Click() {
+    RunCalculator(platform_.launcher, platform_.messages);
+}
+
+void TAMRO18_form::Convertor_Click() {
+    if (!dataConv_) {
+        dataConv_ = new DataConv(this);
+    }
+    dataConv_->Open();
 }
 
 QAction* TAMRO18_form::menuAction(const QString& name) const {

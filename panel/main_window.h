@@ -17,6 +17,7 @@
 #include "link/link.h"
 #include "programming/device.h"
 #include "programming/operation_view.h"
+#include "tools/desktop_launch.h"
 #include "tools/tool_settings.h"
 
 class QAction;
@@ -32,6 +33,8 @@ class QTimer;
 namespace tamro {
 
 class ClickableLabel;
+class DataConv;
+class HELP_FORM;
 
 // What the main window needs from the platform.
 struct PanelPlatform {
@@ -39,6 +42,7 @@ struct PanelPlatform {
     MessageBoxes& messages;
     SettingsStore& settings;
     EventPump& events;
+    DesktopLauncher& launcher;
     // Shown where the user sees it, so an emulated programmer is never taken
     // for hardware.
     bool emulatedProgrammer = false;
@@ -91,6 +95,11 @@ class TAMRO18_form : public QMainWindow, public OperationView {
     void Label_ZEKname_Click();
     void DSPCONFIG();
     void Config_bit_DSP(int nmb, std::uint16_t conf);
+    void open_homepage();
+    void HELP_Click();
+    void VER_Click();
+    void CALC_Click();
+    void Convertor_Click();
 
     // Runs `operation` as the one target operation under way, or refuses (with a
     // beep) while another one is running. True when it ran.
@@ -147,6 +156,10 @@ class TAMRO18_form : public QMainWindow, public OperationView {
     Rgb notesColour_{255, 255, 255};
     Rgb resetLampColour_ = kLampIdle;
     QString kageTag_;
+
+    // Single modeless windows: shown again, never created twice.
+    DataConv* dataConv_ = nullptr;
+    HELP_FORM* help_ = nullptr;
 
     std::map<QString, QAction*> actions_;
     std::map<QString, std::function<void()>> menuHandlers_;

@@ -6,6 +6,7 @@
 #include "link/driver_table.h"
 #include "panel/main_window.h"
 #include "panel/qt_platform.h"
+#include "tools/desktop_launch.h"
 
 namespace tamro {
 
@@ -15,8 +16,9 @@ int RunPanel(const std::string& driverSpec, MessageBoxes& messages, SettingsStor
     auto driver = MakeDriverOrUnavailable(driverSpec, &error);
     if (!error.empty()) std::cerr << "tamro18: " << error << "\n";
 
+    QtDesktopLauncher launcher;
     TAMRO18_form form(
-        PanelPlatform{*driver, messages, settings, events, IsEmulatorSpec(driverSpec)});
+        PanelPlatform{*driver, messages, settings, events, launcher, IsEmulatorSpec(driverSpec)});
     if (auto* qtMessages = dynamic_cast<QtMessageBoxes*>(&messages)) qtMessages->SetParent(&form);
     if (!form.Form_Load()) return 1;
     form.show();

@@ -27,6 +27,15 @@ class OperationView {
     virtual void SetProgress(int done, int total) = 0;
     // Let pending events run (repaint, timer ticks, input).
     virtual void ProcessPendingEvents() = 0;
+
+    // Controls only the program and EEPROM reads touch; a view without them
+    // (the command-line tool) keeps the defaults.
+    virtual void SetStartAddress(const std::string& /*text*/) {}  // StartAddrText
+    virtual void ClearFileName() {}                               // FilenameTextbox
+    // A read has replaced the program image: show DATAVIEW with the new contents.
+    virtual void ShowProgramBuffer() {}
+    // A read has replaced the EEPROM image: show EEVIEW with the new contents.
+    virtual void ShowEepromBuffer() {}
 };
 
 }  // namespace tamro

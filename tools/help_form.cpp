@@ -1,5 +1,7 @@
 #include "tools/help_form.h"
 
+#include <QCoreApplication>
+
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,7 +21,12 @@ constexpr int kExitHeightTwips = 375;
 }  // namespace
 
 std::vector<std::string> HELP_FORM::DefaultFallbacks() {
-    return DefaultHelpFallbacks();
+    // The installed copy beside the program (whatever prefix the package used)
+    // comes first, then the configured prefix and the source tree.
+    std::vector<std::string> fallbacks = {
+        (QCoreApplication::applicationDirPath() + "/../share/tamro18/TAMRO18.TXT").toStdString()};
+    for (std::string& path : DefaultHelpFallbacks()) fallbacks.push_back(std::move(path));
+    return fallbacks;
 }
 
 HELP_FORM::HELP_FORM(std::string folder, MessageBoxes& messages, QWidget* parent,

@@ -1,14 +1,19 @@
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "common/twips.h"
+#include "convertor/data_conv.h"
 #include "panel/clickable_label.h"
 #include "panel/main_window.h"
 #include "tests/testing/fakes.h"
+#include "tests/tools/desktop_fake_launcher.h"
+#include "tools/help_form.h"
 
 using namespace tamro;
 using tamro::testing::PacketTexts;
@@ -22,6 +27,7 @@ struct Bench {
     testing::RecordingMessageBoxes messages;
     testing::MemorySettingsStore store;
     testing::CountingEventPump pump;
+    testing::FakeDesktopLauncher launcher;
     std::uint16_t deviceId = 0x0427;
     std::uint16_t analog = 0;
     std::unique_ptr<TAMRO18_form> form;
@@ -40,7 +46,8 @@ struct Bench {
             }
             return reply;
         };
-        form = std::make_unique<TAMRO18_form>(PanelPlatform{driver, messages, store, pump, true});
+        form = std::make_unique<TAMRO18_form>(
+            PanelPlatform{driver, messages, store, pump, launcher, true});
     }
     std::string Device() { return store.Read("TAMRO18", "DATA", "DEVICE"); }
     void Start() {
@@ -386,6 +393,33 @@ class MainWindowTest : public QObject {
         QCOMPARE(convertor->shortcut(), QKeySequence(Qt::Key_F8));
         QCOMPARE(bench.form->menuAction("HELP")->shortcut(), QKeySequence(Qt::Key_F1));
         QCOMPARE(bench.form->menuAction("CNT_MENU")->text(), QString("F-Counter"));
+    }
+
+    void utilityMenusOpenSingleWindowsAndLaunchers() {
+        Bench bench;
+        bench.Start();
+        bench.form->menuAction("Convertor")->trigger();
+        bench.form->menuAction("Convertor")->trigger();
+        QCOMPARE(bench.form->findChildren<DataConv*>().size(), 1);
+        QVERIFY(bench.form->findChild<DataConv*>()->isVisible());
+        bench.form->menuAction("HELP")->trigger();
+        bench.form->menuAction("HELP")->trigger();
+        QCOMPARE(bench.form->findChildren<HELP_FORM*>().size(), 1);
+        // The default folder has no help file: the installed or source copy is shown.
+        QVERIFY(bench.messages.shown.empty());
+        bench.form->menuAction("HomePage_OPEN")->trigger();
+        bench.form->Label12->clicked();
+        QCOMPARE(bench.launcher.openedUrls,
+                 (std::vector<std::string>{kHomePageAddress, kHomePageAddress}));
+        bench.launcher.calculatorResult = false;
+        bench.form->menuAction("CALC")->trigger();
+        QCOMPARE(bench.launcher.calculatorStarts, 1);
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        bench.form->menuAction("VER")->trigger();
+        QVERIFY(bench.driver.packets.empty());
     }
 
     void shutdownClosesTheDriverAndSendsNothing() {

@@ -1,0 +1,45 @@
+#include "images/config_display.h"
+
+#include <algorithm>
+
+#include "common/number_text.h"
+
+namespace tamro {
+
+std::array<std::string, kConfigBoxes> DSPCONFIG(const Images& images) {
+    std::array<std::string, kConfigBoxes> texts;
+    for (int i = 0; i < kConfigBoxes; ++i) texts[i] = HexText(images.config[i]);
+    return texts;
+}
+
+std::string ConfigWordLabel(int word) {
+    return HexText(static_cast<std::uint32_t>(2 * word)) + ":";
+}
+
+std::string Config_bit_DSP(std::int16_t CONF) {
+    return BitString16(static_cast<std::uint16_t>(CONF));
+}
+
+std::int16_t ConfigWord(const Images& images, int word) {
+    return static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(images.config[2 * word + 1] << 8 | images.config[2 * word]));
+}
+
+ConfigBitUpdate ConfigAddrText_Change(Images& images, int index, std::string_view text) {
+    index = std::clamp(index, 0, kConfigBoxes - 1);
+    const std::string_view held = text.substr(0, kConfigBoxMaxLength);
+    images.config[index] = static_cast<std::uint8_t>(HexValue(held) & 0xFF);
+    const int word = index / 2;
+    return {word, Config_bit_DSP(ConfigWord(images, word))};
+}
+
+std::optional<std::string> LastAddrText_Change(std::string_view text, std::int16_t programSize) {
+    if (HexValue(text) > programSize) return HexText16(programSize);
+    return std::nullopt;
+}
+
+int LastWordForLoops(std::int16_t lastAddress) {
+    return std::min<int>(lastAddress, kLastProgramWord);
+}
+
+}  // namespace tamro

@@ -1,0 +1,83 @@
+#pragma once
+// The operations on the target: erase, program write, verify, configuration
+// write, program read and EEPROM read, each a fixed sequence of command
+// packets for the selected device group, and the buttons and menu items that
+// run them. The main window and the command-line tool share every line here.
+//
+// A failed exchange ends the operation: the link has shown its message box,
+// nothing more is sent, and NotesLabel shows a red error text naming the
+// operation. The supply and LED captions keep showing what was last sent.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/platform.h"
+#include "images/images.h"
+#include "link/link.h"
+#include "programming/device.h"
+#include "programming/operation_guard.h"
+#include "programming/operation_view.h"
+
+namespace tamro {
+
+enum class OperationResult {
+    Completed,
+    Refused,         // another operation runs, or WRITE while TickCountdown runs
+    NoData,          // WRITE without a loaded image ("I have no data")
+    LinkFailed,      // an exchange failed; the operation stopped there
+    VerifyMismatch,  // the target differs from ProgramImage
+};
+
+enum class VerifyOutcome { Passed, Mismatch, LinkFailed };
+
+class TargetOperations {
+  public:
+    // `group` and `tickCountdown` are read where the operations use them, so they
+    // follow a later device selection and the 100 ms tick.
+    TargetOperations(Link& link, Images& images, const DeviceGroupValues& group,
+                     std::int16_t& tickCountdown, OperationView& view, MessageBoxes& messages,
+                     OperationGuard& guard);
+
+    // The buttons and menu items. The texts are those of LastAddrText when clicked.
+    OperationResult ERASEButton_Click();
+    OperationResult WriteButton_Click(const std::string& lastAddrText);
+    OperationResult VerifyButton_Click();
+    OperationResult READ_Click(const std::string& lastAddrText);
+    OperationResult READ_EEPROM_Click();
+
+    // The sequences. Each returns false (or LinkFailed) when an exchange failed;
+    // it has then shown its error text and sent nothing more.
+    bool CHIP_ERASE();
+    bool WR_PROGRAM();
+    VerifyOutcome VR_PROGRAM();
+    bool WR_CONFIG_ALL();
+    bool WR_CONFIG(std::uint8_t M, std::uint8_t DATAH, std::uint8_t DATAL);
+    // Reads words 0 to the address in `lastAddrText` into `program`.
+    bool RD_PROGRAM(const std::string& lastAddrText,
+                    std::array<std::uint8_t, kProgramBytes>& program);
+    // Reads the data EEPROM 0 to EepromLast into `eeprom`.
+    bool RD_EEPROM(std::array<std::uint8_t, kEepromEntries>& eeprom);
+
+    // The word that differed in the last verify that found a mismatch.
+    int MismatchWord() const { return mismatchWord_; }
+
+  private:
+    bool Send(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0);
+    bool Fail(const char* errorText);
+    bool SwitchLed(bool on, const char* errorText);
+    bool SwitchSupply(bool on, const char* errorText);
+    bool EnterProgramming();
+    void Notes(Rgb colour, const std::string& caption);
+
+    Link& link_;
+    Images& images_;
+    const DeviceGroupValues& group_;
+    std::int16_t& tickCountdown_;
+    OperationView& view_;
+    MessageBoxes& messages_;
+    OperationGuard& guard_;
+    int mismatchWord_ = -1;
+};
+
+}  // namespace tamro

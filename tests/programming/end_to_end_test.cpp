@@ -1,0 +1,174 @@
+// Whole operations against the emulated programmer with each target attached.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "common/number_text.h"
+#include "programming/hex_writer.h"
+#include "programming/target_operations.h"
+#include "tests/programming/operations_support.h"
+
+namespace tamro {
+namespace {
+
+using testing::RecordingDriver;
+using testing::RecordingMessageBoxes;
+using testing::RecordingView;
+
+struct Target {
+    emu::Device device;
+    int option;
+    const char* processor;
+    const char* name;
+    std::uint16_t maskedId;
+    ConfigBytes config;  // within the device's implemented bits
+};
+
+const Target k452{
+    emu::Device::Pic18F452,
+    kOption452,
+    "18f452",
+    "18F452",
+    0x0420,
+    {0x00, 0x22, 0x0F, 0x0E, 0x00, 0x01, 0x81, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40}};
+const Target k4520{
+    emu::Device::Pic18F4520,
+    kOption4520,
+    "18f4520",
+    "18F4520",
+    0x1080,
+    {0x00, 0x08, 0x1F, 0x1E, 0x00, 0x83, 0x81, 0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40}};
+
+void PrintTo(const Target& target, std::ostream* os) {
+    *os << target.name;
+}
+
+std::string Source(const Target& target, int variant) {
+    std::ostringstream text;
+    text << "        list p=" << target.processor << "\n"
+         << "        org 0\n        goto start\n"
+         << "        org 0x100\n"
+         << "start:  movlw 0x" << std::hex << 0x12 + variant << "\n"
+         << "        movwf 0x20, 0\n        bra start\n"
+         << "        org 0x1000\n        db 0x01, 0x02, 0x03, 0x04, 0x05\n"
+         << "        org 0x7FFC\n        db 0xA5, 0x5A, 0x00, 0x" << 0x10 + variant << "\n"
+         << "        org 0x300000\n        db ";
+    for (std::size_t i = 0; i < target.config.size(); ++i) {
+        text << (i ? ", " : "") << "0x" << static_cast<int>(target.config[i]);
+    }
+    text << "\n        end\n";
+    return text.str();
+}
+
+class EndToEndTest : public ::testing::TestWithParam<Target> {
+  protected:
+    void SetUp() override {
+        driver.responder = testing::EmulatedTarget(GetParam().device);
+        const DeviceIdReading id = ReadDeviceId(link, view);
+        if ((id.deviceId & 0x7FE0) != GetParam().maskedId) {
+            GTEST_SKIP() << "the emulated target does not answer its device ID";
+        }
+        hexFile = testing::AssembleWithGpasm(Source(GetParam(), 0), GetParam().processor,
+                                             std::string("e2e_") + GetParam().processor);
+        if (hexFile.empty()) GTEST_SKIP() << "gpasm is not available";
+        UseGroup(GetParam().option);
+        ASSERT_TRUE(testing::LoadHexForTest(hexFile, images));
+    }
+    void UseGroup(int option) {
+        group = GroupForOption(option);
+        std::copy(group.defaultConfig.begin(), group.defaultConfig.end(), images.config.begin());
+    }
+    OperationResult Write() { return operations.WriteButton_Click(HexText16(images.lastAddress)); }
+    // Configuration bytes 300000h to 30000Fh as the target reads them.
+    std::array<std::uint8_t, 16> ReadConfiguration() {
+        std::array<std::uint8_t, 16> bytes{};
+        link.SENDCMD(58, 1);
+        link.SENDCMD(50, 0);
+        link.SENDCMD(49, 1);
+        link.SENDCMD(50, 2);
+        link.SENDCMD(33, 0x30, 0x00, 0x00);
+        for (int half = 0; half < 2; ++half) {
+            link.SENDCMD(34, 9, 8);
+            std::copy_n(link.ReceiveBuffer().begin(), 8, bytes.begin() + 8 * half);
+        }
+        link.SENDCMD(50, 1);
+        link.SENDCMD(49, 1);
+        link.SENDCMD(58, 0);
+        return bytes;
+    }
+
+    RecordingDriver driver;
+    RecordingMessageBoxes messages;
+    Link link{driver, messages};
+    Images images;
+    DeviceGroupValues group = GroupForOption(kOption452);
+    std::int16_t tickCountdown = 0;
+    RecordingView view{&link};
+    OperationGuard guard;
+    TargetOperations operations{link, images, group, tickCountdown, view, messages, guard};
+    std::string hexFile;
+};
+
+TEST_P(EndToEndTest, WrittenImageVerifiesReadsBackAndSavesIdentically) {
+    const Images loaded = images;
+    EXPECT_EQ(images.lastAddress, 0x4000);
+    ASSERT_EQ(Write(), OperationResult::Completed);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::Completed);
+
+    images.program.fill(0);
+    ASSERT_EQ(operations.READ_Click("3FFF"), OperationResult::Completed);
+    EXPECT_EQ(images.program, loaded.program);
+    EXPECT_EQ(images.haveData, 0);
+
+    const auto saved = std::filesystem::path(hexFile).replace_extension(".saved.hex");
+    ASSERT_TRUE(
+        WriteIntelHexFile(saved.string(), images.program, kLastProgramWord, std::nullopt, nullptr));
+    Images reloaded;
+    ASSERT_TRUE(testing::LoadHexForTest(saved.string(), reloaded));
+    EXPECT_EQ(reloaded.program, loaded.program);
+}
+
+TEST_P(EndToEndTest, ConfigurationBytesLandInTheTarget) {
+    ASSERT_EQ(Write(), OperationResult::Completed);
+    const auto bytes = ReadConfiguration();
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(bytes[i], GetParam().config[i]) << i;
+}
+
+TEST_P(EndToEndTest, MismatchIsFoundInItsGroup) {
+    ASSERT_EQ(Write(), OperationResult::Completed);
+    images.program[2 * 0x85 + 1] ^= 0x40;
+    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::VerifyMismatch);
+    EXPECT_EQ(view.currentAddress, "84");
+    EXPECT_EQ(operations.MismatchWord(), 0x85);
+    EXPECT_EQ(view.Last().text, "Verify Error");
+}
+
+TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {
+    images.eeprom.fill(0);
+    ASSERT_EQ(operations.READ_EEPROM_Click(), OperationResult::Completed);
+    for (int a = 0; a < 256; ++a) EXPECT_EQ(images.eeprom[a], 0xFF) << a;
+}
+
+TEST_P(EndToEndTest, TheOtherDeviceGroupFailsVerification) {
+    // A first image written properly, so that an erase that does not take
+    // leaves it behind.
+    ASSERT_EQ(Write(), OperationResult::Completed);
+    const std::string other =
+        testing::AssembleWithGpasm(Source(GetParam(), 0x21), GetParam().processor,
+                                   std::string("e2e_b_") + GetParam().processor);
+    ASSERT_FALSE(other.empty());
+    ASSERT_TRUE(testing::LoadHexForTest(other, images));
+    UseGroup(GetParam().option == kOption452 ? kOption4520 : kOption452);
+    EXPECT_EQ(Write(), OperationResult::VerifyMismatch);
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDevices, EndToEndTest, ::testing::Values(k452, k4520),
+                         [](const auto& info) { return std::string(info.param.processor); });
+
+}  // namespace
+}  // namespace tamro

@@ -1,0 +1,86 @@
+#pragma once
+// The built-in text editor TAMRO_Editor: edits the file named in the main
+// window's FilenameTextbox, saves it (asking for a name when there is none),
+// and makes a newly named file the current source.
+
+#include <QWidget>
+#include <optional>
+#include <string>
+
+#include "common/platform.h"
+#include "tools/file_dialogs.h"
+#include "tools/tool_runs.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tamro {
+
+enum class LineEnd { Lf, CrLf };
+
+// A file's text as the editor shows it (lines joined by "\n", without the
+// final line end) and what is needed to write it back byte for byte.
+struct SourceText {
+    std::string text;
+    LineEnd lineEnd = LineEnd::Lf;  // a new file gets the platform's line end
+    bool finalLineEnd = true;
+    friend bool operator==(const SourceText&, const SourceText&) = default;
+};
+
+// The line end is that of the first line (CR LF or LF).
+SourceText SplitSourceText(const std::string& bytes);
+std::string JoinSourceText(const SourceText& source);
+
+// Positions in twips for a window of the given outer size; none while the
+// window is 500 twips high or lower (the layout then stays as it was).
+struct EditorLayout {
+    int textWidth = 0;
+    int textHeight = 0;
+    int saveLeft = 0;
+    int saveTop = 0;
+    int exitLeft = 0;
+    int exitTop = 0;
+    friend bool operator==(const EditorLayout&, const EditorLayout&) = default;
+};
+std::optional<EditorLayout> EditorLayoutFor(int outerWidthTwips, int outerHeightTwips);
+
+class EditorWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    EditorWindow(ToolRunHost& host, ToolFiles& files, MessageBoxes& messages, FileDialogs& dialogs,
+                 QWidget* parent = nullptr);
+
+    // Shows the editor. An editor already open comes to the front as it is;
+    // otherwise the file named in FilenameTextbox is read (none: a new file).
+    // False, with the window not shown, when that file cannot be read.
+    bool Open();
+    // SAVEButton: writes the text to the file named in FilenameTextbox, first
+    // asking for a name when it is empty. The file is replaced only once the
+    // whole text is written; on failure it stays as it was and the text stays
+    // here.
+    void Save();
+
+    QPlainTextEdit* EditorText() const { return editorText_; }
+    QPushButton* SaveButton() const { return saveButton_; }
+    QPushButton* ExitButton() const { return exitButton_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    bool Load(const std::string& path);
+    bool Write(const std::string& path);
+
+    ToolRunHost& host_;
+    ToolFiles& files_;
+    MessageBoxes& messages_;
+    FileDialogs& dialogs_;
+    QPlainTextEdit* editorText_;
+    QPushButton* saveButton_;
+    QPushButton* exitButton_;
+    LineEnd lineEnd_ = LineEnd::Lf;
+    bool finalLineEnd_ = true;
+    bool latin1_ = false;  // the file was not valid UTF-8 and is written back as read
+};
+
+}  // namespace tamro

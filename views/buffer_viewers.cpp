@@ -1,0 +1,178 @@
+#include "views/buffer_viewers.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace tamro {
+namespace {
+
+// Read-only text cells drawn directly: a grid of 16384 cells repaints in a
+// fraction of what the full item style costs.
+class GridCellDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (text.isEmpty()) return;
+        painter->setPen(option.palette.color(QPalette::Text));
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+};
+
+// Both grids: fixed header row and column, fixed row heights and column widths
+// from the twips table, read-only cells.
+QTableView* MakeGrid(QWidget* parent, BufferGridModel* model, const GridShape& shape) {
+    auto* grid = new QTableView(parent);
+    grid->setObjectName(QStringLiteral("DataGrid1"));
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(Px(kGridRowHeightTwips) - 3);
+    grid->setFont(font);
+    grid->setModel(model);
+    grid->setItemDelegate(new GridCellDelegate(grid));
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setWordWrap(false);
+    grid->setTextElideMode(Qt::ElideNone);
+    grid->setCornerButtonEnabled(false);
+
+    QHeaderView* columns = grid->horizontalHeader();
+    columns->setFont(font);
+    columns->setMinimumSectionSize(0);
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setDefaultSectionSize(Px(shape.dataColumnWidthTwips));
+    columns->setFixedHeight(Px(kGridRowHeightTwips));
+    columns->setHighlightSections(false);
+
+    QHeaderView* rows = grid->verticalHeader();
+    rows->setFont(font);
+    rows->setMinimumSectionSize(0);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(Px(kGridRowHeightTwips));
+    rows->setFixedWidth(Px(shape.labelColumnWidthTwips));
+    rows->setHighlightSections(false);
+    return grid;
+}
+
+}  // namespace
+
+DATAVIEW::DATAVIEW(int programSizeWords, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      model_(new BufferGridModel(BufferGridModel::Kind::Program, ProgramGridRows(programSizeWords),
+                                 this)) {
+    setObjectName(QStringLiteral("DATAVIEW"));
+    setWindowTitle(kDataviewCaption);
+    DataGrid1 = MakeGrid(this, model_, kProgramGridShape);
+    DataGrid1->move(0, 0);
+    DataGrid1->resize(Px(GridWidthTwips(kProgramGridShape, true)), Px(kDataviewHeightTwips - 500));
+    EXITButton = new QPushButton(QStringLiteral("EXIT"), this);
+    EXITButton->setObjectName(QStringLiteral("EXITButton"));
+    EXITButton->setToolTip(QStringLiteral("Exit Program"));
+    EXITButton->resize(Px(kExitButtonWidthTwips), Px(kExitButtonHeightTwips));
+    connect(EXITButton, &QPushButton::clicked, this, &DATAVIEW::EXITButton_Click);
+    const TwipSize client = ClientForOuter(kDataviewWidthTwips, kDataviewHeightTwips);
+    resize(Px(client.width), Px(client.height));
+}
+
+void DATAVIEW::EXITButton_Click() {
+    close();
+}
+
+void DATAVIEW::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isMinimized()) return;
+    const DataviewPlacement placement = PlaceDataview(width(), height());
+    if (placement.gridHeightPx) DataGrid1->resize(DataGrid1->width(), *placement.gridHeightPx);
+    if (placement.exitTopPx && placement.exitLeftPx) {
+        EXITButton->move(*placement.exitLeftPx, *placement.exitTopPx);
+    }
+}
+
+void DATAVIEW::closeEvent(QCloseEvent* event) {
+    model_->Clear();
+    DataGrid1->scrollToTop();
+    event->accept();
+}
+
+EEVIEW::EEVIEW(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      model_(new BufferGridModel(BufferGridModel::Kind::Eeprom, kEepromGridRows, this)) {
+    setObjectName(QStringLiteral("EEVIEW"));
+    setWindowTitle(kEeviewCaption);
+    DataGrid1 = MakeGrid(this, model_, kEepromGridShape);
+    DataGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    DataGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int gridWidth = Px(GridWidthTwips(kEepromGridShape, false));
+    DataGrid1->move(0, 0);
+    DataGrid1->resize(gridWidth, Px(kEeviewHeightTwips - 400));
+    // The grid's width is the window's: the user can change only the height.
+    setFixedWidth(gridWidth);
+    resize(gridWidth, Px(ClientForOuter(0, kEeviewHeightTwips).height));
+}
+
+void EEVIEW::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isMinimized()) return;
+    if (const auto gridHeight = PlaceEeviewGridHeight(height())) {
+        DataGrid1->resize(DataGrid1->width(), *gridHeight);
+    }
+}
+
+void EEVIEW::closeEvent(QCloseEvent* event) {
+    model_->Clear();
+    event->accept();
+}
+
+BufferViewers::BufferViewers(QWidget* mainWindow, int programSizeWords)
+    : mainWindow_(mainWindow), programSizeWords_(programSizeWords) {}
+
+BufferViewers::~BufferViewers() {
+    // Windows with a parent go with it; parentless ones go with their owner.
+    if (!mainWindow_) {
+        delete dataview_.data();
+        delete eeview_.data();
+    }
+}
+
+DATAVIEW& BufferViewers::ProgramView() {
+    if (!dataview_) dataview_ = new DATAVIEW(programSizeWords_, mainWindow_);
+    return *dataview_;
+}
+
+bool BufferViewers::ProgramViewVisible() const {
+    return dataview_ && dataview_->isVisible();
+}
+
+void BufferViewers::ShowProgramView() {
+    DATAVIEW& view = ProgramView();
+    view.show();
+    view.raise();
+    view.activateWindow();
+}
+
+void BufferViewers::FillProgramGrid(const Images& images) {
+    ProgramView().Model().Fill(images.program);
+}
+
+EEVIEW& BufferViewers::EepromView() {
+    if (!eeview_) eeview_ = new EEVIEW(mainWindow_);
+    return *eeview_;
+}
+
+void BufferViewers::ShowEepromView() {
+    EEVIEW& view = EepromView();
+    view.show();
+    view.raise();
+    view.activateWindow();
+}
+
+void BufferViewers::FillEepromGrid(const Images& images) {
+    EepromView().Model().Fill(std::span<const std::uint8_t>(images.eeprom).first(256));
+}
+
+}  // namespace tamro
