@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -296,6 +297,51 @@ INSTANTIATE_TEST_SUITE_P(Daemon, TransportTest,
                          ::testing::Values(Transport{"pty", {"--pty"}},
                                            Transport{"tcp", {"--tcp", "127.0.0.1:0"}}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
+    const std::string state = (std::filesystem::temp_directory_path() /
+                               ("tamro-daemon-" + std::to_string(getpid()) + ".state"))
+                                  .string();
+    std::filesystem::remove(state);
+    const std::vector<std::uint8_t> row = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
+    {
+        DaemonProcess writer({"--tcp", "0", "--device", "18F4520", "--state", state});
+        auto driver = DriverFor(writer.FirstLine(), 2s);
+        ASSERT_EQ(driver->Open(), 0);
+        testing::RecordingMessageBoxes messages;
+        Link link(*driver, messages);
+        link.SENDCMD(50, 0);
+        link.SENDCMD(49, 1);
+        link.SENDCMD(50, 2);
+        link.SENDCMD(32, 0, 0x8E, 0xA6);
+        link.SENDCMD(32, 0, 0x9C, 0xA6);
+        link.SENDCMD(33, 0, 0x01, 0x00);
+        for (int word = 0; word < 16; ++word) {
+            const std::size_t i = static_cast<std::size_t>(word % 4) * 2;
+            link.SENDCMD(32, word < 15 ? 13 : 15, row[i + 1], row[i]);
+        }
+        link.SENDCMD(35);
+        link.SENDCMD(50, 1);
+        EXPECT_TRUE(messages.shown.empty());
+        writer.Signal(SIGTERM);
+        EXPECT_EQ(writer.WaitForExit(3s), 0);
+    }
+    DaemonProcess reader({"--pty", "--device", "18F4520", "--state", state});
+    auto driver = DriverFor(reader.FirstLine(), 2s);
+    ASSERT_EQ(driver->Open(), 0);
+    testing::RecordingMessageBoxes messages;
+    Link link(*driver, messages);
+    link.SENDCMD(50, 0);
+    link.SENDCMD(49, 1);
+    link.SENDCMD(50, 2);
+    link.SENDCMD(33, 0, 0x01, 0x00);
+    link.SENDCMD(34, 9, 8);
+    EXPECT_TRUE(std::equal(row.begin(), row.end(), link.ReplyData().begin()));
+    link.SENDCMD(33, 0, 0x00, 0xF8);
+    link.SENDCMD(34, 9, 8);
+    EXPECT_EQ(link.ReplyData(), Packet({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    std::filesystem::remove(state);
+}
 
 TEST(TransportOpenTest, UnreachableProgrammersFailToOpen) {
     EXPECT_EQ(MakeSerialDriver("/nonexistent/tty", kTestTimeout)->Open(), -2);
