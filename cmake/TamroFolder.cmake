@@ -39,6 +39,11 @@ function(tamro_folder_tests label)
         set(exe ${label}_tests)
         add_executable(${exe} ${gtest_sources} ${helper_sources})
         target_link_libraries(${exe} PRIVATE ${ARG_DEPS} tamro_testing GTest::gtest GTest::gmock GTest::gtest_main)
+        # Discovered tests take a property list apart at every semicolon, so
+        # ENVIRONMENT below would carry only its first variable; running the
+        # tests (and their discovery) through `cmake -E env` sets them all.
+        set_target_properties(${exe} PROPERTIES
+            CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${test_env}")
         gtest_discover_tests(${exe}
             DISCOVERY_MODE PRE_TEST
             TEST_PREFIX "${label}."

@@ -1,32 +1,269 @@
 #include "emulator/programmer.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
-namespace tamro::emu {
+#include "emulator/device_facts.h"
+#include "emulator/pic18_target.h"
+#include "emulator/state_file.h"
 
-struct Programmer::State {
-    Options options;
-};
+namespace tamro::emu {
+namespace {
+
+constexpr std::size_t kLogLines = 200;
+
+// The analog inputs reach the converter through a 1/4.4 divider; the reply
+// counts 50 per converter step of 0.0196 V, full scale 12750.
+constexpr double kDivider = 4.4;
+constexpr double kVoltsPerStep = 0.0196;
+constexpr double kCountsPerStep = 50.0;
+constexpr double kVppVolts[3] = {0.0, 5.0, 13.0};
+
+std::uint16_t AnalogCount(double volts) {
+    const double count = volts / kDivider / kVoltsPerStep * kCountsPerStep;
+    if (!(count > 0)) return 0;
+    return static_cast<std::uint16_t>(std::lround(std::min(count, 12750.0)));
+}
+
+const char* Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+bool ParseNumber(const char* name, double& out) {
+    const char* text = Variable(name);
+    if (!text) return false;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(value)) {
+        std::fprintf(stderr, "tamro18 emulator: ignoring %s=%s (not a number)\n", name, text);
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+}  // namespace
 
 Options Options::FromEnvironment() {
     Options options;
-    if (const char* device = std::getenv("TAMRO18_EMULATOR_DEVICE")) {
-        if (std::string_view(device) == "18F4520") options.device = Device::Pic18F4520;
+    if (const char* device = Variable("TAMRO18_EMULATOR_DEVICE")) {
+        if (auto parsed = DeviceFromName(device)) {
+            options.device = *parsed;
+        } else {
+            std::fprintf(stderr,
+                         "tamro18 emulator: unknown TAMRO18_EMULATOR_DEVICE=%s, using 18F452\n",
+                         device);
+        }
     }
+    double number = 0;
+    if (ParseNumber("TAMRO18_EMULATOR_REVISION", number) && number >= 0 && number < 32) {
+        options.revision = static_cast<int>(number);
+    }
+    const char* state = Variable("TAMRO18_EMULATOR_STATE");
+    if (state) {
+        options.stateFile = std::string_view(state) == "none" ? "" : state;
+    } else {
+        options.stateFile = DefaultStateFile(options.device);
+    }
+    if (const char* target = Variable("TAMRO18_EMULATOR_TARGET")) {
+        options.targetAttached = std::string_view(target) != "none";
+    }
+    if (ParseNumber("TAMRO18_EMULATOR_LATENCY_MS", number) && number >= 0 && number < 60000) {
+        options.latency = std::chrono::microseconds(std::llround(number * 1000));
+    }
+    if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_HZ", number) && number >= 0 && number <= 1e7) {
+        options.signal.frequencyHz = number;
+    }
+    if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_DUTY", number) && number > 0 && number < 1) {
+        options.signal.duty = number;
+    }
+    if (ParseNumber("TAMRO18_EMULATOR_VIN", number)) options.vinVolts = number;
+    if (ParseNumber("TAMRO18_EMULATOR_SAB", number)) options.sabVolts = number;
     return options;
 }
 
-Programmer::Programmer(Options options) : state_(std::make_unique<State>()) {
-    state_->options = std::move(options);
+struct Programmer::State {
+    explicit State(Options from)
+        : options(std::move(from)),
+          clock(options.clock ? *options.clock : SystemClock()),
+          target(options.device, options.revision),
+          signal(options.signal, clock) {}
+
+    Options options;
+    Clock& clock;
+    Pic18Target target;
+    SignalSource signal;
+    bool supplyOn = true;  // the programmer powers the target from its own start
+    bool ledOn = false;
+    int vppLevel = 0;
+    int lineMode = 0;
+    std::uint64_t exchanges = 0;
+    std::uint64_t unknownCommands = 0;
+    std::deque<std::string> log;
+
+    void Note(std::string text) {
+        if (log.size() == kLogLines) log.pop_front();
+        log.push_back(std::move(text));
+    }
+
+    void LoadState() {
+        if (options.stateFile.empty()) return;
+        if (auto memory = LoadStateFile(options.stateFile, options.device)) {
+            target.SetMemory(*memory);
+        } else {
+            target.ResetMemoryToFactory();
+        }
+        target.ClearMemoryChanged();
+    }
+
+    bool SaveState() {
+        if (options.stateFile.empty() || !target.MemoryChanged()) return true;
+        if (!SaveStateFile(options.stateFile, options.device, target.Memory())) {
+            Note("could not write the state file " + options.stateFile);
+            return false;
+        }
+        target.ClearMemoryChanged();
+        return true;
+    }
+
+    void SetPins() {
+        const bool wasProgramming = target.InProgrammingMode();
+        if (!wasProgramming && supplyOn && vppLevel == 2 && options.targetAttached) {
+            // Another process may have programmed the shared chip since.
+            if (!target.MemoryChanged()) LoadState();
+        }
+        target.SetPowered(supplyOn && options.targetAttached);
+        target.SetVppLevel(vppLevel);
+        if (wasProgramming && !target.InProgrammingMode()) SaveState();
+    }
+};
+
+Programmer::Programmer(Options options) : state_(std::make_unique<State>(std::move(options))) {
+    state_->LoadState();
+    state_->SetPins();
 }
 
-Programmer::~Programmer() = default;
+Programmer::~Programmer() {
+    state_->SaveState();
+}
 
 Block Programmer::Exchange(const Block& packet) {
+    State& s = *state_;
+    ++s.exchanges;
+    if (s.options.latency.count() > 0) s.clock.SleepFor(s.options.latency);
     Block reply{};
-    if (packet[0] == 63) reply = {'T', 'A', 'M', 'R', 'O', 'E', '1', '0'};
+    const std::uint8_t d1 = packet[1];
+    switch (packet[0]) {
+        case 32:  // ICSP command, operand d2 (high) d3 (low)
+            reply[0] = s.target.Icsp(d1, static_cast<std::uint16_t>(packet[2] << 8 | packet[3]));
+            break;
+        case 33:  // TBLPTR = d1:d2:d3, loaded as a host does it, through W
+            for (const auto& [value, tblptr] :
+                 {std::pair{packet[1], 0xF8}, std::pair{packet[2], 0xF7},
+                  std::pair{packet[3], 0xF6}}) {
+                s.target.Icsp(icsp::kCoreInstruction, static_cast<std::uint16_t>(0x0E00 | value));
+                s.target.Icsp(icsp::kCoreInstruction, static_cast<std::uint16_t>(0x6E00 | tblptr));
+            }
+            break;
+        case 34: {  // the read command d1 repeated d2 times, one byte each
+            const int count = std::min<int>(packet[2], 8);
+            for (int i = 0; i < count; ++i) {
+                reply[static_cast<std::size_t>(i)] = s.target.Icsp(d1, 0);
+            }
+            break;
+        }
+        case 35:
+            s.target.ProgrammingNop();
+            break;
+        case 49:
+            s.lineMode = d1;
+            break;
+        case 50:
+            if (d1 <= 2) {
+                s.vppLevel = d1;
+                s.SetPins();
+            } else {
+                s.Note("Vpp level " + std::to_string(d1) + " ignored");
+            }
+            break;
+        case 54:
+            s.signal.ArmCapture(d1, packet[2]);
+            break;
+        case 55:
+            reply = s.signal.CaptureBlock(d1);
+            break;
+        case 56:  // programming wait: the emulated target finishes at once
+            break;
+        case 57: {
+            double volts = 0;
+            if (d1 == 0) volts = kVppVolts[s.vppLevel];
+            if (d1 == 1) volts = s.options.sabVolts;
+            if (d1 == 3) volts = s.options.vinVolts;
+            const std::uint16_t count = AnalogCount(volts);
+            reply[0] = static_cast<std::uint8_t>(count >> 8);
+            reply[1] = static_cast<std::uint8_t>(count);
+            break;
+        }
+        case 58:
+            s.supplyOn = d1 != 0;
+            s.SetPins();
+            break;
+        case 59:
+            s.ledOn = d1 != 0;
+            break;
+        case 60:
+            reply = s.signal.FrequencyCount(d1);
+            break;
+        case 61:
+            reply = s.signal.EventCounter(d1);
+            break;
+        case 63:
+            std::copy_n(kIdentification, 8, reply.begin());
+            break;
+        default:
+            ++s.unknownCommands;
+            s.Note("unknown command " + std::to_string(packet[0]) + " answered with zeros");
+            break;
+    }
     return reply;
+}
+
+const Options& Programmer::GetOptions() const {
+    return state_->options;
+}
+Pic18Target& Programmer::Target() {
+    return state_->target;
+}
+const Pic18Target& Programmer::Target() const {
+    return state_->target;
+}
+bool Programmer::SupplyOn() const {
+    return state_->supplyOn;
+}
+bool Programmer::LedOn() const {
+    return state_->ledOn;
+}
+int Programmer::VppLevel() const {
+    return state_->vppLevel;
+}
+int Programmer::LineMode() const {
+    return state_->lineMode;
+}
+std::uint64_t Programmer::Exchanges() const {
+    return state_->exchanges;
+}
+std::uint64_t Programmer::UnknownCommands() const {
+    return state_->unknownCommands;
+}
+const std::deque<std::string>& Programmer::Log() const {
+    return state_->log;
+}
+bool Programmer::SaveState() {
+    return state_->SaveState();
 }
 
 }  // namespace tamro::emu

@@ -1,0 +1,21 @@
+// tamro18-emulator: the emulated programmer over a pseudo-terminal or TCP.
+#include <cstdio>
+#include <string>
+
+#include "emulator/daemon.h"
+
+int main(int argc, char** argv) {
+    tamro::emu::DaemonOptions options;
+    std::string error;
+    bool help = false;
+    if (!tamro::emu::ParseDaemonArguments(argc, argv, options, error, help)) {
+        if (help) {
+            std::fputs(tamro::emu::DaemonUsage().c_str(), stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "tamro18-emulator: %s\n%s", error.c_str(),
+                     tamro::emu::DaemonUsage().c_str());
+        return 2;
+    }
+    return tamro::emu::RunDaemon(options, stdout);
+}

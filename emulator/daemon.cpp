@@ -1,0 +1,326 @@
+#include "emulator/daemon.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "emulator/device_facts.h"
+#include "emulator/state_file.h"
+
+namespace tamro::emu {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// A packet left incomplete this long belongs to a client that has gone; it is dropped
+// so that the next client's packets are not read out of step.
+constexpr int kStalePacketMs = 1000;
+constexpr int kReplyWriteMs = 2000;
+
+enum class Served { ConnectionEnded, Stop };
+
+class Daemon {
+  public:
+    Daemon(const DaemonOptions& options, int signalFd)
+        : options_(options), programmer_(options.emulator), signalFd_(signalFd) {}
+
+    int RunPty(std::FILE* out);
+    int RunTcp(std::FILE* out);
+
+  private:
+    // Reads packets from `fd` and answers each until the peer goes or a signal comes.
+    Served Serve(int fd, bool socket);
+    bool WriteReply(int fd, const Block& reply, bool socket);
+    bool SignalPending();
+
+    const DaemonOptions& options_;
+    Programmer programmer_;
+    int signalFd_;
+};
+
+bool Daemon::SignalPending() {
+    signalfd_siginfo info{};
+    return read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+}
+
+bool Daemon::WriteReply(int fd, const Block& reply, bool socket) {
+    std::size_t written = 0;
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kReplyWriteMs);
+    while (written < reply.size()) {
+        const ssize_t n =
+            socket ? send(fd, reply.data() + written, reply.size() - written, MSG_NOSIGNAL)
+                   : write(fd, reply.data() + written, reply.size() - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - SteadyClock::now());
+            pollfd wait{fd, POLLOUT, 0};
+            if (left.count() > 0 && poll(&wait, 1, static_cast<int>(left.count())) > 0) continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+Served Daemon::Serve(int fd, bool socket) {
+    Block packet{};
+    std::size_t have = 0;
+    auto lastByte = SteadyClock::now();
+    for (;;) {
+        pollfd entries[2] = {{fd, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        const int ready = poll(entries, 2, have ? kStalePacketMs / 4 : -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return Served::ConnectionEnded;
+        if ((entries[1].revents & POLLIN) && SignalPending()) return Served::Stop;
+        if (ready == 0) {
+            if (have && SteadyClock::now() - lastByte > std::chrono::milliseconds(kStalePacketMs)) {
+                have = 0;
+            }
+            continue;
+        }
+        if (!(entries[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        const ssize_t n = read(fd, packet.data() + have, packet.size() - have);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+        if (n <= 0) return Served::ConnectionEnded;
+        have += static_cast<std::size_t>(n);
+        lastByte = SteadyClock::now();
+        if (have < packet.size()) continue;
+        have = 0;
+        const Block reply = programmer_.Exchange(packet);
+        if (!WriteReply(fd, reply, socket) && socket) return Served::ConnectionEnded;
+    }
+}
+
+int Daemon::RunPty(std::FILE* out) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::fprintf(stderr, "tamro18-emulator: cannot create a pseudo-terminal: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    const char* name = ptsname(master);
+    const std::string path = name ? name : "";
+    // Holding the terminal side open keeps the pty alive between clients, and
+    // raw mode keeps the bytes as they are.
+    const int terminal = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios settings{};
+    if (terminal < 0 || tcgetattr(terminal, &settings) != 0) {
+        std::fprintf(stderr, "tamro18-emulator: cannot open %s\n", path.c_str());
+        return 1;
+    }
+    cfmakeraw(&settings);
+    tcsetattr(terminal, TCSANOW, &settings);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    std::fprintf(out, "%s\n", path.c_str());
+    std::fflush(out);
+    Serve(master, false);
+    close(terminal);
+    close(master);
+    return 0;
+}
+
+int Daemon::RunTcp(std::FILE* out) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    const int resolved =
+        getaddrinfo(options_.tcpHost.c_str(), options_.tcpPort.c_str(), &hints, &found);
+    if (resolved != 0) {
+        std::fprintf(stderr, "tamro18-emulator: %s:%s: %s\n", options_.tcpHost.c_str(),
+                     options_.tcpPort.c_str(), gai_strerror(resolved));
+        return 1;
+    }
+    int listener = -1;
+    for (addrinfo* entry = found; entry && listener < 0; entry = entry->ai_next) {
+        const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, 0);
+        if (fd < 0) continue;
+        const int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (bind(fd, entry->ai_addr, entry->ai_addrlen) == 0 && listen(fd, 4) == 0) {
+            listener = fd;
+        } else {
+            close(fd);
+        }
+    }
+    freeaddrinfo(found);
+    if (listener < 0) {
+        std::fprintf(stderr, "tamro18-emulator: cannot listen on %s:%s: %s\n",
+                     options_.tcpHost.c_str(), options_.tcpPort.c_str(), std::strerror(errno));
+        return 1;
+    }
+    sockaddr_storage bound{};
+    socklen_t length = sizeof bound;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &length);
+    char host[NI_MAXHOST] = "";
+    char port[NI_MAXSERV] = "";
+    getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, host, sizeof host, port, sizeof port,
+                NI_NUMERICHOST | NI_NUMERICSERV);
+    // An IPv6 address is bracketed so that the port stays recognisable.
+    const bool ipv6 = std::strchr(host, ':') != nullptr;
+    std::fprintf(out, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
+    std::fflush(out);
+
+    for (;;) {
+        pollfd entries[2] = {{listener, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        const int ready = poll(entries, 2, -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) break;
+        if ((entries[1].revents & POLLIN) && SignalPending()) break;
+        if (!(entries[0].revents & POLLIN)) continue;
+        const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) continue;
+        // One connection at a time: others wait in the backlog until this one ends.
+        const Served served = Serve(client, true);
+        close(client);
+        if (served == Served::Stop) break;
+    }
+    close(listener);
+    return 0;
+}
+
+bool TakeValue(int argc, char** argv, int& i, std::string& value, std::string& error) {
+    if (i + 1 >= argc) {
+        error = std::string(argv[i]) + " needs a value";
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
+}  // namespace
+
+std::string DaemonUsage() {
+    return "usage: tamro18-emulator (--pty | --tcp [HOST:]PORT) [--device 18F452|18F4520]\n"
+           "       [--revision N] [--state PATH|none] [--no-target] [--latency-ms MS]\n"
+           "       [--signal-hz HZ]\n"
+           "The TAMRO18_EMULATOR_* environment variables give the defaults.\n";
+}
+
+bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::string& error,
+                          bool& help) {
+    help = false;
+    options.emulator = Options::FromEnvironment();
+    const bool stateFromEnvironment = std::getenv("TAMRO18_EMULATOR_STATE") != nullptr;
+    bool stateGiven = false;
+    bool modeGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        std::string value;
+        if (argument == "--help" || argument == "-h") {
+            help = true;
+            return false;
+        } else if (argument == "--pty") {
+            options.pty = true;
+            modeGiven = true;
+        } else if (argument == "--tcp") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            const std::size_t colon = value.rfind(':');
+            if (colon != std::string::npos) {
+                options.tcpHost = value.substr(0, colon);
+                if (options.tcpHost.size() >= 2 && options.tcpHost.front() == '[') {
+                    options.tcpHost = options.tcpHost.substr(1, options.tcpHost.size() - 2);
+                }
+                value = value.substr(colon + 1);
+            }
+            options.tcpPort = value;
+            if (options.tcpPort.empty() || options.tcpHost.empty()) {
+                error = "--tcp needs [HOST:]PORT";
+                return false;
+            }
+            options.pty = false;
+            modeGiven = true;
+        } else if (argument == "--device") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            const auto device = DeviceFromName(value);
+            if (!device) {
+                error = "unknown device " + value + " (18F452 or 18F4520)";
+                return false;
+            }
+            options.emulator.device = *device;
+        } else if (argument == "--revision") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const long revision = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end || revision < 0 || revision > 31) {
+                error = "--revision needs 0 to 31";
+                return false;
+            }
+            options.emulator.revision = static_cast<int>(revision);
+        } else if (argument == "--state") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            options.emulator.stateFile = value == "none" ? "" : value;
+            stateGiven = true;
+        } else if (argument == "--no-target") {
+            options.emulator.targetAttached = false;
+        } else if (argument == "--latency-ms" || argument == "--signal-hz") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const double number = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end || !(number >= 0) || number > 1e7) {
+                error = argument + " needs a number";
+                return false;
+            }
+            if (argument == "--latency-ms") {
+                options.emulator.latency =
+                    std::chrono::microseconds(static_cast<long long>(number * 1000));
+            } else {
+                options.emulator.signal.frequencyHz = number;
+            }
+        } else {
+            error = "unknown argument " + argument;
+            return false;
+        }
+    }
+    if (!modeGiven) {
+        error = "give --pty or --tcp [HOST:]PORT";
+        return false;
+    }
+    // The default state file is per device.
+    if (!stateGiven && !stateFromEnvironment) {
+        options.emulator.stateFile = DefaultStateFile(options.emulator.device);
+    }
+    return true;
+}
+
+int RunDaemon(const DaemonOptions& options, std::FILE* out) {
+    signal(SIGPIPE, SIG_IGN);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signalFd < 0) {
+        std::fprintf(stderr, "tamro18-emulator: signalfd: %s\n", std::strerror(errno));
+        return 1;
+    }
+    int status = 0;
+    {
+        // The programmer saves the chip's memory when it ends, after the last exchange.
+        Daemon daemon(options, signalFd);
+        status = options.pty ? daemon.RunPty(out) : daemon.RunTcp(out);
+    }
+    close(signalFd);
+    return status;
+}
+
+}  // namespace tamro::emu

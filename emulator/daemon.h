@@ -1,0 +1,29 @@
+#pragma once
+// tamro18-emulator: the emulated programmer behind a pseudo-terminal or a TCP
+// port, for the serial and TCP backends and for other programs.
+
+#include <cstdio>
+#include <string>
+
+#include "emulator/programmer.h"
+
+namespace tamro::emu {
+
+struct DaemonOptions {
+    bool pty = false;
+    std::string tcpHost = "127.0.0.1";
+    std::string tcpPort;
+    Options emulator;
+};
+
+// Parses the command line over options taken from the environment. False with
+// `error` set (or `help` true) when the daemon should not start.
+bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::string& error,
+                          bool& help);
+std::string DaemonUsage();
+
+// Serves until SIGTERM, SIGINT or SIGHUP; prints the pty path or
+// "listening on HOST:PORT" as the first line of `out`. Returns the exit status.
+int RunDaemon(const DaemonOptions& options, std::FILE* out);
+
+}  // namespace tamro::emu

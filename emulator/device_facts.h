@@ -1,0 +1,66 @@
+#pragma once
+// What distinguishes the emulated devices: identification, memory sizes,
+// write buffer, configuration masks and erase keys of each family.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "emulator/programmer.h"
+
+namespace tamro::emu {
+
+enum class Family {
+    Fxx2,      // PIC18FXX2/XX8 (PIC18F452)
+    F2xxx4xxx  // PIC18F2XXX/4XXX (PIC18F4520)
+};
+
+constexpr std::uint32_t kFlashSize = 0x8000;
+constexpr std::uint32_t kEepromSize = 0x100;
+constexpr std::uint32_t kIdBase = 0x200000;
+constexpr std::uint32_t kIdSize = 8;
+constexpr std::uint32_t kConfigBase = 0x300000;
+constexpr std::uint32_t kConfigSize = 14;
+constexpr std::uint32_t kDevId1Address = 0x3FFFFE;
+constexpr std::uint32_t kDevId2Address = 0x3FFFFF;
+// Bulk erase control (3C0004h/3C0005h) and the FXX2 panel mode register (3C0006h).
+constexpr std::uint32_t kEraseControlLow = 0x3C0004;
+constexpr std::uint32_t kEraseControlHigh = 0x3C0005;
+constexpr std::uint32_t kPanelModeRegister = 0x3C0006;
+
+// Which memory an erase key clears.
+struct EraseAction {
+    bool flash = false;
+    std::uint32_t flashFirst = 0;
+    std::uint32_t flashEnd = 0;  // one past the last byte
+    bool eeprom = false;
+    bool config = false;
+    bool id = false;
+};
+
+struct DeviceFacts {
+    Device device;
+    Family family;
+    std::string name;
+    std::uint8_t devId2;
+    std::uint8_t devId1Base;
+    std::uint8_t revisionMask;
+    std::uint32_t writeBufferSize;
+    std::array<std::uint8_t, kConfigSize> configMask;
+    std::array<std::uint8_t, kConfigSize> configDefault;
+    bool hasEeadrh;
+    bool configNeedsGoto;
+};
+
+const DeviceFacts& FactsFor(Device device);
+
+// The erase that a key starts: for FXX2 the byte at 3C0004h alone, for
+// 2XXX/4XXX the pair 3C0005h:3C0004h. Keys not in the family's table erase nothing.
+std::optional<EraseAction> EraseForKey(Family family, std::uint8_t high, std::uint8_t low);
+
+// "18F452" / "18F4520".
+std::string DeviceName(Device device);
+std::optional<Device> DeviceFromName(const std::string& name);
+
+}  // namespace tamro::emu

@@ -1,0 +1,141 @@
+#include "link/stream_driver.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "link/backends.h"
+#include "link/stream_drivers.h"
+
+namespace tamro {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+int MillisecondsLeft(SteadyClock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    return left.count() <= 0 ? 0 : static_cast<int>(left.count());
+}
+
+// Waits for `events` on `fd` until the deadline. False on timeout or hang-up
+// without the event.
+bool WaitFor(int fd, short events, SteadyClock::time_point deadline) {
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int ready = poll(&entry, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return false;
+        // A hang-up still lets the read see the end of the stream.
+        return (entry.revents & (events | POLLHUP | POLLERR)) != 0;
+    }
+}
+
+}  // namespace
+
+std::chrono::milliseconds StreamTimeoutFromEnvironment() {
+    if (const char* text = std::getenv("TAMRO18_DRIVER_TIMEOUT_MS")) {
+        char* end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value <= 600000) {
+            return std::chrono::milliseconds(value);
+        }
+    }
+    return std::chrono::milliseconds(2000);
+}
+
+std::unique_ptr<DriverLibrary> MakeSerialDriver(const std::string& path) {
+    return MakeSerialDriver(path, StreamTimeoutFromEnvironment());
+}
+
+std::unique_ptr<DriverLibrary> MakeTcpDriver(const std::string& host, const std::string& port) {
+    return MakeTcpDriver(host, port, StreamTimeoutFromEnvironment());
+}
+
+StreamDriver::~StreamDriver() {
+    if (fd_ >= 0) close(fd_);
+}
+
+std::int32_t StreamDriver::Open() {
+    if (opened_) return -1;
+    fd_ = Connect();
+    if (fd_ < 0) return -2;
+    opened_ = true;
+    return 0;
+}
+
+void StreamDriver::Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    opened_ = false;
+}
+
+void StreamDriver::Lose() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+}
+
+void StreamDriver::DiscardStaleInput() {
+    // A reply that came after its read gave up would otherwise answer the next packet.
+    std::uint8_t scratch[256];
+    for (int rounds = 0; rounds < 64; ++rounds) {
+        const ssize_t n = read(fd_, scratch, sizeof scratch);
+        if (n > 0) continue;
+        if (n == 0) Lose();
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) Lose();
+        return;
+    }
+}
+
+std::int32_t StreamDriver::DataWrite(const std::uint8_t* buffer, std::int32_t count) {
+    if (!opened_ || !buffer || count <= 0) return 0;
+    // After a lost connection, each write tries once to reach the programmer again.
+    if (fd_ < 0) fd_ = Connect();
+    if (fd_ < 0) return 0;
+    DiscardStaleInput();
+    if (fd_ < 0) return 0;
+    const auto deadline = SteadyClock::now() + timeout_;
+    std::size_t written = 0;
+    const std::size_t wanted = static_cast<std::size_t>(count);
+    while (written < wanted) {
+        const ssize_t n = WriteSome(fd_, buffer + written, wanted - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd_, POLLOUT, deadline)) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) Lose();
+        break;
+    }
+    return static_cast<std::int32_t>(written);
+}
+
+std::int32_t StreamDriver::DataRead(std::uint8_t* buffer, std::int32_t count) {
+    if (!opened_ || fd_ < 0 || !buffer || count <= 0) return 0;
+    const auto deadline = SteadyClock::now() + timeout_;
+    std::size_t got = 0;
+    const std::size_t wanted = static_cast<std::size_t>(count);
+    while (got < wanted) {
+        const ssize_t n = read(fd_, buffer + got, wanted - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (WaitFor(fd_, POLLIN, deadline)) continue;
+            break;  // time limit: the short count tells the link the reply is missing
+        }
+        Lose();  // end of stream or an error: the programmer has gone
+        break;
+    }
+    return static_cast<std::int32_t>(got);
+}
+
+}  // namespace tamro

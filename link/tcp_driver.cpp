@@ -1,0 +1,80 @@
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "link/stream_driver.h"
+#include "link/stream_drivers.h"
+
+namespace tamro {
+namespace {
+
+// Connects within the time limit; -1 when no address answers.
+int ConnectTo(const std::string& host, const std::string& port, std::chrono::milliseconds limit) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return -1;
+    int connected = -1;
+    for (addrinfo* entry = found; entry && connected < 0; entry = entry->ai_next) {
+        const int fd =
+            socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) continue;
+        int result = connect(fd, entry->ai_addr, entry->ai_addrlen);
+        if (result != 0 && errno == EINPROGRESS) {
+            pollfd wait{fd, POLLOUT, 0};
+            int error = ETIMEDOUT;
+            if (poll(&wait, 1, static_cast<int>(limit.count())) == 1) {
+                socklen_t length = sizeof error;
+                getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+            }
+            result = error == 0 ? 0 : -1;
+        }
+        if (result == 0) {
+            const int on = 1;
+            setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            connected = fd;
+        } else {
+            close(fd);
+        }
+    }
+    freeaddrinfo(found);
+    return connected;
+}
+
+// A programmer reached over TCP, for instance behind a serial-to-network bridge.
+class TcpDriver final : public StreamDriver {
+  public:
+    TcpDriver(std::string host, std::string port, std::chrono::milliseconds timeout)
+        : StreamDriver(timeout), host_(std::move(host)), port_(std::move(port)) {
+        if (host_.size() >= 2 && host_.front() == '[' && host_.back() == ']') {
+            host_ = host_.substr(1, host_.size() - 2);
+        }
+    }
+
+  protected:
+    int Connect() override { return ConnectTo(host_, port_, Timeout()); }
+    ssize_t WriteSome(int fd, const std::uint8_t* buffer, std::size_t count) override {
+        // A peer that has gone must not raise SIGPIPE in the panel.
+        return send(fd, buffer, count, MSG_NOSIGNAL);
+    }
+
+  private:
+    std::string host_;
+    std::string port_;
+};
+
+}  // namespace
+
+std::unique_ptr<DriverLibrary> MakeTcpDriver(const std::string& host, const std::string& port,
+                                             std::chrono::milliseconds timeout) {
+    return std::make_unique<TcpDriver>(host, port, timeout);
+}
+
+}  // namespace tamro

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "emulator/daemon.h"
+
+namespace tamro::emu {
+namespace {
+
+struct Parsed {
+    bool ok = false;
+    bool help = false;
+    std::string error;
+    DaemonOptions options;
+};
+
+Parsed Parse(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "tamro18-emulator");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    Parsed parsed;
+    parsed.ok = ParseDaemonArguments(static_cast<int>(argv.size()), argv.data(), parsed.options,
+                                     parsed.error, parsed.help);
+    return parsed;
+}
+
+TEST(DaemonArgumentsTest, ModesDevicesAndOptions) {
+    Parsed pty = Parse({"--pty", "--device", "18F4520", "--state", "none", "--no-target"});
+    ASSERT_TRUE(pty.ok) << pty.error;
+    EXPECT_TRUE(pty.options.pty);
+    EXPECT_EQ(pty.options.emulator.device, Device::Pic18F4520);
+    EXPECT_TRUE(pty.options.emulator.stateFile.empty());
+    EXPECT_FALSE(pty.options.emulator.targetAttached);
+
+    Parsed tcp = Parse({"--tcp", "5000", "--latency-ms", "2.5", "--signal-hz", "250"});
+    ASSERT_TRUE(tcp.ok) << tcp.error;
+    EXPECT_EQ(tcp.options.tcpHost, "127.0.0.1");
+    EXPECT_EQ(tcp.options.tcpPort, "5000");
+    EXPECT_EQ(tcp.options.emulator.latency.count(), 2500);
+    EXPECT_EQ(tcp.options.emulator.signal.frequencyHz, 250.0);
+
+    Parsed host = Parse({"--tcp", "[::1]:6000"});
+    ASSERT_TRUE(host.ok);
+    EXPECT_EQ(host.options.tcpHost, "::1");
+    EXPECT_EQ(host.options.tcpPort, "6000");
+}
+
+TEST(DaemonArgumentsTest, RefusesWhatItCannotUse) {
+    EXPECT_FALSE(Parse({}).ok);
+    EXPECT_FALSE(Parse({"--pty", "--device", "16F84"}).ok);
+    EXPECT_FALSE(Parse({"--tcp"}).ok);
+    EXPECT_FALSE(Parse({"--tcp", "host:"}).ok);
+    EXPECT_FALSE(Parse({"--pty", "--latency-ms", "soon"}).ok);
+    EXPECT_FALSE(Parse({"--pty", "--bogus"}).ok);
+    const Parsed help = Parse({"--help"});
+    EXPECT_FALSE(help.ok);
+    EXPECT_TRUE(help.help);
+}
+
+}  // namespace
+}  // namespace tamro::emu

@@ -1,0 +1,267 @@
+// The packet sequences of the panel's operations, run against the emulated
+// programmer for both device groups.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "emulator/pic18_target.h"
+#include "emulator/programmer.h"
+#include "emulator/state_file.h"
+
+namespace tamro::emu {
+namespace {
+
+class PanelHost {
+  public:
+    explicit PanelHost(Device device, std::string stateFile = "")
+        : programmer(Make(device, stateFile)) {}
+
+    static Options Make(Device device, std::string stateFile) {
+        Options options;
+        options.device = device;
+        options.stateFile = std::move(stateFile);
+        return options;
+    }
+
+    Block Send(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0) {
+        return programmer.Exchange(Block{d0, d1, d2, d3, 0, 0, 0, 0});
+    }
+    void Enter() {
+        Send(50, 0);
+        Send(49, 1);
+        Send(50, 2);
+    }
+    bool Is452() const { return programmer.GetOptions().device == Device::Pic18F452; }
+
+    void ChipErase() {
+        Enter();
+        if (Is452()) {
+            Send(33, 60, 0, 4);
+            Send(32, 12, 0, 128);
+        } else {
+            Send(33, 60, 0, 5);
+            Send(32, 12, 15, 15);
+            Send(33, 60, 0, 4);
+            Send(32, 12, 135, 135);
+        }
+        Send(35);
+        Send(35);
+        Send(56, 10);
+        Send(50, 1);
+        Send(49, 2);
+    }
+
+    void WriteProgram(const std::vector<std::uint8_t>& image, int lastWord) {
+        Enter();
+        const int block = Is452() ? 4 : 16;
+        if (Is452()) {
+            Send(32, 0, 0x8E, 0xA6);
+            Send(32, 0, 0x8C, 0xA6);
+            Send(33, 0x3C, 0x00, 0x06);
+            Send(32, 12, 0, 0);
+        }
+        Send(32, 0, 0x8E, 0xA6);
+        Send(32, 0, 0x9C, 0xA6);
+        int w = 0;
+        do {
+            Send(33, 0, static_cast<std::uint8_t>((2 * w) >> 8), static_cast<std::uint8_t>(2 * w));
+            for (int i = 0; i < block; ++i, ++w) {
+                Send(32, i + 1 < block ? 13 : 15, image[2 * w + 1], image[2 * w]);
+            }
+            Send(35);
+            Send(56, 1);
+        } while (w <= lastWord);
+        Send(50, 1);
+        Send(49, 1);
+    }
+
+    std::vector<std::uint8_t> ReadProgram(int bytes) {
+        Enter();
+        Send(33, 0, 0, 0);
+        std::vector<std::uint8_t> read;
+        while (static_cast<int>(read.size()) < bytes) {
+            const Block reply = Send(34, 9, 8);
+            read.insert(read.end(), reply.begin(), reply.end());
+        }
+        Send(50, 1);
+        Send(49, 2);
+        return read;
+    }
+
+    void WriteConfig(const std::array<std::uint8_t, 14>& config) {
+        Enter();
+        Send(32, 0, 0x8E, 0xA6);
+        Send(32, 0, 0x8C, 0xA6);
+        if (Is452()) {
+            Send(32, 0, 0xEF, 0x00);
+            Send(32, 0, 0xF8, 0x00);
+        }
+        for (int m : {0, 2, 4, 6, 8, 12, 10}) {
+            for (int half = 0; half < 2; ++half) {
+                if (half == 0) Send(33, 0x30, 0, static_cast<std::uint8_t>(m));
+                if (half == 1) Send(32, 0, 0x2A, 0xF6);
+                Send(32, 15, config[m + 1], config[m]);
+                Send(35);
+                Send(56, 2);
+            }
+        }
+        Send(50, 0);
+        Send(49, 1);
+    }
+
+    std::vector<std::uint8_t> ReadEeprom() {
+        Enter();
+        std::vector<std::uint8_t> bytes;
+        for (int a = 0; a <= 255; ++a) {
+            Send(32, 0, 0x9E, 0xA6);
+            Send(32, 0, 0x9C, 0xA6);
+            Send(32, 0, 0x0E, static_cast<std::uint8_t>(a));
+            Send(32, 0, 0x6E, 0xA9);
+            Send(32, 0, 0x0E, 0);
+            Send(32, 0, 0x6E, 0xAA);
+            Send(32, 0, 0x80, 0xA6);
+            Send(32, 0, 0x50, 0xA8);
+            Send(32, 0, 0x6E, 0xF5);
+            bytes.push_back(Send(34, 2, 2)[0]);
+        }
+        Send(50, 1);
+        Send(49, 2);
+        return bytes;
+    }
+
+    Programmer programmer;
+};
+
+std::vector<std::uint8_t> TestImage() {
+    std::vector<std::uint8_t> image(kFlashSize, 0xFF);
+    for (std::size_t i = 0; i < 0x300; ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return image;
+}
+
+std::vector<std::uint8_t> Prefix(const std::vector<std::uint8_t>& bytes, std::size_t count) {
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count)};
+}
+
+TEST(PanelSequencesTest, EraseWriteVerifyAndConfigureBothGroups) {
+    for (Device device : {Device::Pic18F452, Device::Pic18F4520}) {
+        SCOPED_TRACE(DeviceName(device));
+        PanelHost host(device);
+        TargetMemory dirty = host.programmer.Target().Memory();
+        dirty.flash.assign(kFlashSize, 0x00);
+        host.programmer.Target().SetMemory(dirty);
+
+        host.ChipErase();
+        EXPECT_EQ(host.ReadProgram(64), std::vector<std::uint8_t>(64, 0xFF));
+
+        const auto image = TestImage();
+        host.WriteProgram(image, 0x17F);
+        const auto read = host.ReadProgram(0x400);
+        EXPECT_EQ(read, std::vector<std::uint8_t>(image.begin(), image.begin() + 0x400));
+
+        std::array<std::uint8_t, 14> config = {0x00, 0x22, 0x0F, 0x0E, 0x00, 0x01, 0x81,
+                                               0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
+        host.WriteConfig(config);
+        const auto& facts = FactsFor(device);
+        for (std::size_t i = 0; i < config.size(); ++i) {
+            EXPECT_EQ(host.programmer.Target().Memory().config[i], config[i] & facts.configMask[i])
+                << i;
+        }
+        EXPECT_EQ(host.programmer.Target().Counters().ignoredInstructions, 0u);
+        EXPECT_EQ(host.programmer.Target().Counters().ignoredWrites, 0u);
+        EXPECT_EQ(host.programmer.Target().Counters().undefinedWrites, 0u);
+    }
+}
+
+TEST(PanelSequencesTest, EepromReadReturnsTheTargetsDataEeprom) {
+    PanelHost host(Device::Pic18F4520);
+    TargetMemory memory = host.programmer.Target().Memory();
+    for (int a = 0; a < 256; ++a) memory.eeprom[a] = static_cast<std::uint8_t>(255 - a);
+    host.programmer.Target().SetMemory(memory);
+    const auto bytes = host.ReadEeprom();
+    EXPECT_EQ(bytes, memory.eeprom);
+}
+
+TEST(PanelSequencesTest, TheOtherGroupsEraseLeavesTheChipAsItWas) {
+    PanelHost host(Device::Pic18F452);
+    host.WriteProgram(TestImage(), 3);
+    // The 18F4520 sequence against a 452.
+    host.Enter();
+    host.Send(33, 60, 0, 5);
+    host.Send(32, 12, 15, 15);
+    host.Send(33, 60, 0, 4);
+    host.Send(32, 12, 135, 135);
+    host.Send(35);
+    host.Send(35);
+    host.Send(50, 1);
+    EXPECT_EQ(host.ReadProgram(8), Prefix(TestImage(), 8));
+}
+
+class StateFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        directory = std::filesystem::temp_directory_path() /
+                    ("tamro-emu-state-" +
+                     std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(directory);
+        path = (directory / "sub" / "chip.state").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
+    std::filesystem::path directory;
+    std::string path;
+};
+
+TEST_F(StateFileTest, MemorySurvivesBetweenProgrammers) {
+    {
+        PanelHost host(Device::Pic18F4520, path);
+        host.ChipErase();
+        host.WriteProgram(TestImage(), 0x1F);
+    }
+    ASSERT_TRUE(std::filesystem::exists(path));
+    PanelHost again(Device::Pic18F4520, path);
+    const auto read = again.ReadProgram(0x40);
+    EXPECT_EQ(read, Prefix(TestImage(), 0x40));
+    // A different device does not take over another device's file.
+    EXPECT_FALSE(LoadStateFile(path, Device::Pic18F452).has_value());
+    // No temporary files are left beside it.
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(directory / "sub"))
+        ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(StateFileTest, ShortOrCorruptFilesStartErased) {
+    {
+        PanelHost host(Device::Pic18F452, path);
+        host.WriteProgram(std::vector<std::uint8_t>(kFlashSize, 0x00), 3);
+    }
+    const auto size = std::filesystem::file_size(path);
+    // Flip one byte: the checksum refuses it.
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(100);
+        file.put('\x5A');
+    }
+    {
+        PanelHost host(Device::Pic18F452, path);
+        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
+    }
+    // Truncated and empty files, and garbage.
+    for (std::size_t length : {std::size_t{0}, std::size_t{5}, std::size_t{size - 1}}) {
+        std::filesystem::resize_file(path, length);
+        PanelHost host(Device::Pic18F452, path);
+        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
+    }
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);  // a directory where the file should be
+    PanelHost host(Device::Pic18F452, path);
+    EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
+    host.WriteProgram(std::vector<std::uint8_t>(kFlashSize, 0x00), 3);
+    EXPECT_FALSE(host.programmer.SaveState());
+}
+
+}  // namespace
+}  // namespace tamro::emu
