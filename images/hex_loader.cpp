@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <istream>
 #include <memory>
 
 #include "common/number_text.h"
@@ -17,11 +18,45 @@ constexpr std::size_t kLongestItem = 1024;
 
 constexpr std::int16_t kStartUnset = -1;  // FFFFh
 
+// Where the file's bytes come from: an open file or a stream.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Up to `size` bytes; 0 at end of input or on a read error.
+    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+    virtual bool Failed() const = 0;
+};
+
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(std::FILE* file) : file_(file) {}
+    std::size_t Read(char* buffer, std::size_t size) override {
+        return std::fread(buffer, 1, size, file_);
+    }
+    bool Failed() const override { return std::ferror(file_) != 0; }
+
+  private:
+    std::FILE* file_;
+};
+
+class StreamSource final : public ByteSource {
+  public:
+    explicit StreamSource(std::istream& stream) : stream_(stream) {}
+    std::size_t Read(char* buffer, std::size_t size) override {
+        stream_.read(buffer, static_cast<std::streamsize>(size));
+        return static_cast<std::size_t>(stream_.gcount());
+    }
+    bool Failed() const override { return stream_.bad(); }
+
+  private:
+    std::istream& stream_;
+};
+
 // Reads a text file item by item: an item ends at a line end (LF, CR LF or a
 // lone CR) or at a comma; leading and trailing blanks are dropped.
 class ItemReader {
   public:
-    explicit ItemReader(std::FILE* file) : file_(file) {}
+    explicit ItemReader(ByteSource& source) : source_(source) {}
 
     // False at end of file (or on a read error, see Failed()).
     bool Next(std::string& item, bool& overlong) {
@@ -55,17 +90,17 @@ class ItemReader {
     bool Fill() {
         if (position_ < length_) return true;
         if (failed_ || atEnd_) return false;
-        length_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+        length_ = source_.Read(buffer_.data(), buffer_.size());
         position_ = 0;
         if (length_ == 0) {
-            if (std::ferror(file_)) failed_ = true;
+            if (source_.Failed()) failed_ = true;
             atEnd_ = true;
             return false;
         }
         return true;
     }
 
-    std::FILE* file_;
+    ByteSource& source_;
     std::array<char, 65536> buffer_{};
     std::size_t length_ = 0;
     std::size_t position_ = 0;
@@ -197,17 +232,10 @@ struct Loading {
     }
 };
 
-}  // namespace
-
-HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images) {
+// Reads the opened file into `images` (already reset) and fills the outcome.
+HexLoadOutcome LoadFrom(ByteSource& source, Images& images) {
     HexLoadOutcome outcome;
-    images.program.fill(0xFF);
-    images.lastAddress = 0;
-
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(hexFileName.c_str(), "rb"));
-    if (!file) return outcome;
-
-    ItemReader reader(file.get());
+    ItemReader reader(source);
     Loading loading{images, outcome};
     const bool read = loading.Read(reader);
     loading.ShowLastByte();
@@ -218,6 +246,27 @@ HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images
     outcome.lastAddressText = HexText16(images.lastAddress);
     outcome.startAddressText = HexText16(HalfRounded(loading.start));
     return outcome;
+}
+
+void ResetProgram(Images& images) {
+    images.program.fill(0xFF);
+    images.lastAddress = 0;
+}
+
+}  // namespace
+
+HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images) {
+    ResetProgram(images);
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(hexFileName.c_str(), "rb"));
+    if (!file) return HexLoadOutcome{};
+    FileSource source(file.get());
+    return LoadFrom(source, images);
+}
+
+HexLoadOutcome HEX_LOAD(std::istream& hexText, Images& images) {
+    ResetProgram(images);
+    StreamSource source(hexText);
+    return LoadFrom(source, images);
 }
 
 void ShowHexFileError(MessageBoxes& messageBoxes) {

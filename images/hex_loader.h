@@ -8,6 +8,7 @@
 // record fails the load.
 
 #include <filesystem>
+#include <iosfwd>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,8 @@ struct HexLoadOutcome {
 // last word address. On failure the bytes stored so far stay, LastAddress keeps
 // the value reached so far and HaveData is left as it was.
 HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images);
+// The same for HEX text already at hand; a stream that goes bad fails the load.
+HexLoadOutcome HEX_LOAD(std::istream& hexText, Images& images);
 
 // The file error box ("FILE ERROR", critical icon).
 void ShowHexFileError(MessageBoxes& messageBoxes);

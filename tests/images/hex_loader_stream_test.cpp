@@ -1,0 +1,67 @@
+// HEX_LOAD from a stream reads exactly as it reads from a file.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <streambuf>
+
+#include "hex_files.h"
+#include "images/hex_loader.h"
+
+namespace tamro {
+namespace {
+
+using testing::DataRecord;
+using testing::kEndRecord;
+using testing::Lines;
+using testing::TempFolder;
+using testing::UpperAddressRecord;
+
+void ExpectSameLoad(const std::string& content) {
+    TempFolder folder;
+    Images fromFile;
+    Images fromStream;
+    fromFile.config.fill(0x11);
+    fromStream.config.fill(0x11);
+    const HexLoadOutcome file = HEX_LOAD(folder.Write("file.hex", content), fromFile);
+    std::istringstream stream(content);
+    const HexLoadOutcome text = HEX_LOAD(stream, fromStream);
+    EXPECT_EQ(file.ok, text.ok);
+    EXPECT_EQ(file.startAddressText, text.startAddressText);
+    EXPECT_EQ(file.lastAddressText, text.lastAddressText);
+    EXPECT_EQ(file.text2, text.text2);
+    EXPECT_EQ(file.textAdmon, text.textAdmon);
+    EXPECT_EQ(file.configSeen, text.configSeen);
+    EXPECT_EQ(fromFile.program, fromStream.program);
+    EXPECT_EQ(fromFile.config, fromStream.config);
+    EXPECT_EQ(fromFile.lastAddress, fromStream.lastAddress);
+    EXPECT_EQ(fromFile.haveData, fromStream.haveData);
+}
+
+TEST(HexLoaderStreamTest, LoadsLikeTheFile) {
+    ExpectSameLoad("");
+    ExpectSameLoad(Lines({DataRecord(0x10, {1, 2, 3}), UpperAddressRecord(0x30),
+                          DataRecord(0, {0xAA, 0xBB}), kEndRecord}));
+    ExpectSameLoad(Lines({DataRecord(0, {1}), ":0100000002FC"}));
+    ExpectSameLoad("\r\n:00000001FF,junk");
+    // Longer than one read of the loader, with a record across the boundary.
+    std::string big;
+    for (int i = 0; big.size() < 70000; ++i) big += DataRecord((i * 16) % 0x8000, {1, 2}) + "\r\n";
+    ExpectSameLoad(big + kEndRecord);
+}
+
+// A stream whose reads fail part-way, like a disk error under a file.
+class FailingBuffer : public std::streambuf {
+  protected:
+    int_type underflow() override { throw std::ios_base::failure("read error"); }
+};
+
+TEST(HexLoaderStreamTest, StreamThatGoesBadFailsTheLoad) {
+    FailingBuffer buffer;
+    std::istream stream(&buffer);
+    Images images;
+    EXPECT_FALSE(HEX_LOAD(stream, images).ok);
+    EXPECT_EQ(images.haveData, 0);
+}
+
+}  // namespace
+}  // namespace tamro
