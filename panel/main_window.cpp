@@ -98,7 +98,7 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     editor_ = new EditorWindow(*this, toolFiles_, platform_.messages, platform_.dialogs, this);
     BuildControls();
     BuildMenus();
-    link_->SetUsbMessageSink([this](const std::string& text) { USBMSG->setText(Q(text)); });
+    link_->SetUsbMessageSink([this](const std::string& text) { ShowUsbMessage(text); });
     SetOuterHeight(kNormalHeightTwips);
 }
 
@@ -477,9 +477,34 @@ bool TAMRO18_form::RunProgrammingOperation(const std::function<void()>& operatio
         return false;
     }
     SetTargetControlsEnabled(false);
+    programmingUnderWay_ = true;
+    lastEventPump_ = {};
     operation();
+    programmingUnderWay_ = false;
+    ShowPendingUsbMessage();
     SetTargetControlsEnabled(true);
     return true;
+}
+
+void TAMRO18_form::ShowUsbMessage(const std::string& text) {
+    // A full WRITE makes some 40000 exchanges, and laying out the box's text
+    // twice per exchange would cost far more than the exchanges themselves.
+    // Nobody sees the box between two progress updates, so during a programming
+    // operation a good outcome waits for the next one; a failure is shown at
+    // once, before its message box.
+    const bool good = text.ends_with("OK!:");
+    if (programmingUnderWay_ && good) {
+        pendingUsbMessage_ = text;
+        return;
+    }
+    pendingUsbMessage_.reset();
+    USBMSG->setText(Q(text));
+}
+
+void TAMRO18_form::ShowPendingUsbMessage() {
+    if (!pendingUsbMessage_) return;
+    USBMSG->setText(Q(*pendingUsbMessage_));
+    pendingUsbMessage_.reset();
 }
 
 void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
@@ -739,6 +764,14 @@ void TAMRO18_form::SetProgress(int done, int total) {
 }
 
 void TAMRO18_form::ProcessPendingEvents() {
+    ShowPendingUsbMessage();
+    // Repainting the window after each of a WRITE's 8000 blocks would take
+    // longer than the WRITE: during a programming operation the window is
+    // brought up to date at most every 10 ms, which still looks continuous.
+    constexpr auto kOperationPumpInterval = std::chrono::milliseconds(10);
+    const auto now = std::chrono::steady_clock::now();
+    if (programmingUnderWay_ && now - lastEventPump_ < kOperationPumpInterval) return;
+    lastEventPump_ = now;
     platform_.events.ProcessPendingEvents();
 }
 
