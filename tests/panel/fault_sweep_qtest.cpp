@@ -281,24 +281,24 @@ std::string Joined(const LogicSampleArray& samples) {
 
 // ---------------------------------------------------------------- real transports
 
-// Passes everything to the driver of the moment and kills the daemon right
+// Passes everything on, and interrupts the daemon (kills or stops it) right
 // after a chosen write, before its reply is read.
-class KillingDriver final : public DriverLibrary {
+class InterruptingDriver final : public DriverLibrary {
   public:
-    explicit KillingDriver(DriverLibrary& inner) : inner_(inner) {}
+    explicit InterruptingDriver(DriverLibrary& inner) : inner_(inner) {}
     std::int32_t Open() override { return inner_.Open(); }
     void Close() override { inner_.Close(); }
     std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override {
         const std::int32_t written = inner_.DataWrite(buffer, count);
-        if (++writes == killAtWrite && kill) kill();
+        if (++writes == interruptAtWrite && interrupt) interrupt();
         return written;
     }
     std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override {
         return inner_.DataRead(buffer, count);
     }
     int writes = 0;
-    int killAtWrite = 0;
-    std::function<void()> kill;
+    int interruptAtWrite = 0;
+    std::function<void()> interrupt;
 
   private:
     DriverLibrary& inner_;
@@ -318,6 +318,9 @@ class RestartableDaemon {
     bool Running() const { return daemon_ != nullptr; }
     std::string FirstLine() const { return daemon_ ? daemon_->FirstLine() : ""; }
     std::string DriverSpec() const { return tcp_ ? "tcp:127.0.0.1:" + port_ : "serial:" + link_; }
+    void Signal(int number) {
+        if (daemon_) daemon_->Signal(number);
+    }
     void Kill() {
         if (daemon_) daemon_->Kill();
         daemon_.reset();
@@ -614,8 +617,8 @@ class FaultSweepTest : public QObject {
         std::string error;
         auto inner = MakeDriver(daemon.DriverSpec(), &error);
         QVERIFY2(inner, error.c_str());
-        KillingDriver driver(*inner);
-        driver.kill = [&daemon] { daemon.Kill(); };
+        InterruptingDriver driver(*inner);
+        driver.interrupt = [&daemon] { daemon.Kill(); };
         Panel panel(driver);
         QVERIFY(panel.form->Form_Load());
         QVERIFY(panel.messages.shown.empty());
@@ -661,7 +664,7 @@ class FaultSweepTest : public QObject {
                 panel.messages.shown.clear();
                 panel.captionsAtFirstBox.reset();
                 before = driver.writes;
-                driver.killAtWrite = driver.writes + m;
+                driver.interruptAtWrite = driver.writes + m;
                 QElapsedTimer clock;
                 clock.start();
                 {
@@ -669,7 +672,7 @@ class FaultSweepTest : public QObject {
                     operation.run();
                 }
                 const qint64 took = clock.elapsed();
-                driver.killAtWrite = 0;
+                driver.interruptAtWrite = 0;
                 QVERIFY2(!daemon.Running(), label.c_str());
                 QVERIFY2(took < 2 * kTimeoutMs + 2000, label.c_str());
                 QVERIFY2(panel.messages.shown.size() == 1, label.c_str());
@@ -697,6 +700,95 @@ class FaultSweepTest : public QObject {
             Count(transport, static_cast<int>(killPoints.size()),
                   static_cast<int>(killPoints.size()));
         }
+        unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");
+    }
+
+    void stalledDaemonMidReadLeavesNoStaleReply_data() {
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("pty") << false;
+        QTest::newRow("tcp") << true;
+    }
+    void stalledDaemonMidReadLeavesNoStaleReply() {
+        // A programmer that stops answering for a while: the read gives up, and
+        // the reply that comes late must not answer a packet of the next operation.
+        QFETCH(bool, tcp);
+        constexpr int kTimeoutMs = 300;
+        setenv("TAMRO18_DRIVER_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str(), 1);
+        QTemporaryDir scratch;
+        RestartableDaemon daemon(tcp, scratch.path());
+        QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
+        auto inner = MakeDriver(daemon.DriverSpec());
+        QVERIFY(inner);
+        InterruptingDriver driver(*inner);
+        driver.interrupt = [&daemon] { daemon.Signal(SIGSTOP); };
+        Panel panel(driver);
+        WatchedForm& form = *panel.form;
+        QVERIFY(form.Form_Load());
+        LoadSmallProgram(form, programPath_);
+        const auto program = form.images().program;
+        form.WriteButton->click();
+        QCOMPARE(form.NotesLabel->text(), QString("Write Complete"));
+
+        for (const char* action : {"READ", "READ_EEPROM"}) {
+            const std::string label = std::string(tcp ? "tcp " : "pty ") + action;
+            FillImagesWithAPattern(form.images());
+            form.LastAddrText->setText("F");
+            const ImageSnapshot before(form.images());
+            driver.interruptAtWrite = driver.writes + 9;
+            QElapsedTimer clock;
+            clock.start();
+            {
+                Watchdog watchdog(label, 20);
+                form.menuAction(action)->trigger();
+            }
+            QVERIFY2(clock.elapsed() < kTimeoutMs + 1500, label.c_str());
+            driver.interruptAtWrite = 0;
+            QVERIFY2(panel.messages.shown.size() == 1, label.c_str());
+            QCOMPARE(panel.messages.shown[0].text, std::string("USB Read Error"));
+            QVERIFY2(ShowsRedError(form), label.c_str());
+            QVERIFY2(ImageSnapshot(form.images()) == before, label.c_str());
+
+            // The user dismisses the box; meanwhile the programmer answers again.
+            daemon.Signal(SIGCONT);
+            QTest::qWait(100);
+            panel.messages.shown.clear();
+            form.menuAction(action)->trigger();
+            QVERIFY2(panel.messages.shown.empty(), label.c_str());
+            QVERIFY2(form.NotesLabel->text().endsWith("Complete"), label.c_str());
+        }
+        // The second READ read the program back word for word.
+        FillImagesWithAPattern(form.images());
+        form.menuAction("READ")->trigger();
+        QVERIFY(std::equal(program.begin(), program.begin() + 32, form.images().program.begin()));
+        Count(tcp ? "tcp" : "pty", 1, 1);
+        Count(tcp ? "tcp" : "pty", 1, 1);
+        unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");
+    }
+
+    void startUpWithTheDaemonGone_data() {
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("pty") << false;
+        QTest::newRow("tcp") << true;
+    }
+    void startUpWithTheDaemonGone() {
+        QFETCH(bool, tcp);
+        setenv("TAMRO18_DRIVER_TIMEOUT_MS", "300", 1);
+        QTemporaryDir scratch;
+        RestartableDaemon daemon(tcp, scratch.path());
+        QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
+        auto driver = MakeDriver(daemon.DriverSpec());
+        QVERIFY(driver);
+        daemon.Kill();
+        Panel panel(*driver);
+        QElapsedTimer clock;
+        clock.start();
+        {
+            Watchdog watchdog(tcp ? "tcp start-up" : "pty start-up", 10);
+            QVERIFY(!panel.form->Form_Load());
+        }
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(panel.messages.shown.size(), std::size_t{1});
+        QCOMPARE(panel.messages.shown[0].text, std::string("Unit not Found"));
         unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");
     }
 
