@@ -235,7 +235,7 @@ void TAMRO18_form::BuildControls() {
     Place(Label_ZEKname, 570, 3390, 3840, 255);
     connect(Label_ZEKname, &ClickableLabel::clicked, this, [this] { Label_ZEKname_Click(); });
     if (platform_.emulatedProgrammer) {
-        Label_ZEKname->setText("EMULATED programmer (no hardware)");
+        Label_ZEKname->setText("EMULATED programmer");
         Label_ZEKname->setStyleSheet("color: rgb(200, 80, 0); font-weight: bold;");
         Label_ZEKname->setToolTip("The panel is working with the emulated programmer");
     } else {
