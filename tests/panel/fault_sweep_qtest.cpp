@@ -750,7 +750,7 @@ class FaultSweepTest : public QObject {
 
             // The user dismisses the box; meanwhile the programmer answers again.
             daemon.Signal(SIGCONT);
-            QTest::qWait(100);
+            QTest::qWait(300);
             panel.messages.shown.clear();
             form.menuAction(action)->trigger();
             QVERIFY2(panel.messages.shown.empty(), label.c_str());
