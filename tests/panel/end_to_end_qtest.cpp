@@ -159,6 +159,7 @@ class EndToEndTest : public QObject {
         panel.form->WriteButton->click();
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR"));
+        QCOMPARE(panel.Notes(), QString("Write Error: Verify Error"));
         QCOMPARE(panel.form->CurrentAddrText->text(), QString("80"));
     }
 

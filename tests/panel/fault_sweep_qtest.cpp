@@ -414,7 +414,8 @@ class FaultSweepTest : public QObject {
              withProgram(startedAs4520),
              click(&TAMRO18_form::WriteButton),
              emu::Device::Pic18F452,
-             {"Verify Data ERROR"}},
+             {"Verify Data ERROR"},
+             false},
             {"VERIFY mismatch",
              Kind::Programming,
              [written, started](Panel& panel) {
