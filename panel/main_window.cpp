@@ -235,7 +235,7 @@ void TAMRO18_form::BuildControls() {
     Place(Label_ZEKname, 570, 3390, 3840, 255);
     connect(Label_ZEKname, &ClickableLabel::clicked, this, [this] { Label_ZEKname_Click(); });
     if (platform_.emulatedProgrammer) {
-        Label_ZEKname->setText("EMULATED programmer (no hardware)");
+        Label_ZEKname->setText("EMULATED programmer");
         Label_ZEKname->setStyleSheet("color: rgb(200, 80, 0); font-weight: bold;");
         Label_ZEKname->setToolTip("The panel is working with the emulated programmer");
     } else {
@@ -556,24 +556,23 @@ void TAMRO18_form::Command_ID_Click() {
     RD_DEVID();
 }
 
-void TAMRO18_form::Command_VCC_Click() {
-    if (Command_VCC->text() == "VCC off") {
-        link_->SENDCMD(58, 1);
-        Command_VCC->setText("VCC on");
+void TAMRO18_form::ToggleOutput(QPushButton* button, std::uint8_t command, const QString& name) {
+    // The state lives only in the caption: anything but "... off" switches off.
+    if (button->text() == name + " off") {
+        link_->SENDCMD(command, 1);
+        button->setText(name + " on");
     } else {
-        link_->SENDCMD(58, 0);
-        Command_VCC->setText("VCC off");
+        link_->SENDCMD(command, 0);
+        button->setText(name + " off");
     }
 }
 
+void TAMRO18_form::Command_VCC_Click() {
+    ToggleOutput(Command_VCC, 58, "VCC");
+}
+
 void TAMRO18_form::Command_LED_Click() {
-    if (Command_LED->text() == "LED off") {
-        link_->SENDCMD(59, 1);
-        Command_LED->setText("LED on");
-    } else {
-        link_->SENDCMD(59, 0);
-        Command_LED->setText("LED off");
-    }
+    ToggleOutput(Command_LED, 59, "LED");
 }
 
 void TAMRO18_form::ShowAnalogValue() {

@@ -181,6 +181,7 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void BuildMenus();
     void SetOuterHeight(int heightTwips);
     void ShowAnalogValue();
+    void ToggleOutput(QPushButton* button, std::uint8_t command, const QString& name);
     void SetResetLamp(Rgb colour);
     void ConfigAddrText_Change(int index);
     void LastAddrText_Change();
