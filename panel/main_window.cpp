@@ -98,7 +98,7 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     editor_ = new EditorWindow(*this, toolFiles_, platform_.messages, platform_.dialogs, this);
     BuildControls();
     BuildMenus();
-    link_->SetUsbMessageSink([this](const std::string& text) { USBMSG->setText(Q(text)); });
+    link_->SetUsbMessageSink([this](const std::string& text) { ShowUsbMessage(text); });
     SetOuterHeight(kNormalHeightTwips);
 }
 
@@ -235,7 +235,7 @@ void TAMRO18_form::BuildControls() {
     Place(Label_ZEKname, 570, 3390, 3840, 255);
     connect(Label_ZEKname, &ClickableLabel::clicked, this, [this] { Label_ZEKname_Click(); });
     if (platform_.emulatedProgrammer) {
-        Label_ZEKname->setText("EMULATED programmer (no hardware)");
+        Label_ZEKname->setText("EMULATED programmer");
         Label_ZEKname->setStyleSheet("color: rgb(200, 80, 0); font-weight: bold;");
         Label_ZEKname->setToolTip("The panel is working with the emulated programmer");
     } else {
@@ -477,9 +477,34 @@ bool TAMRO18_form::RunProgrammingOperation(const std::function<void()>& operatio
         return false;
     }
     SetTargetControlsEnabled(false);
+    programmingUnderWay_ = true;
+    lastEventPump_ = {};
     operation();
+    programmingUnderWay_ = false;
+    ShowPendingUsbMessage();
     SetTargetControlsEnabled(true);
     return true;
+}
+
+void TAMRO18_form::ShowUsbMessage(const std::string& text) {
+    // A full WRITE makes some 40000 exchanges, and laying out the box's text
+    // twice per exchange would cost far more than the exchanges themselves.
+    // Nobody sees the box between two progress updates, so during a programming
+    // operation a good outcome waits for the next one; a failure is shown at
+    // once, before its message box.
+    const bool good = text.ends_with("OK!:");
+    if (programmingUnderWay_ && good) {
+        pendingUsbMessage_ = text;
+        return;
+    }
+    pendingUsbMessage_.reset();
+    USBMSG->setText(Q(text));
+}
+
+void TAMRO18_form::ShowPendingUsbMessage() {
+    if (!pendingUsbMessage_) return;
+    USBMSG->setText(Q(*pendingUsbMessage_));
+    pendingUsbMessage_.reset();
 }
 
 void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
@@ -531,24 +556,23 @@ void TAMRO18_form::Command_ID_Click() {
     RD_DEVID();
 }
 
-void TAMRO18_form::Command_VCC_Click() {
-    if (Command_VCC->text() == "VCC off") {
-        link_->SENDCMD(58, 1);
-        Command_VCC->setText("VCC on");
+void TAMRO18_form::ToggleOutput(QPushButton* button, std::uint8_t command, const QString& name) {
+    // The state lives only in the caption: anything but "... off" switches off.
+    if (button->text() == name + " off") {
+        link_->SENDCMD(command, 1);
+        button->setText(name + " on");
     } else {
-        link_->SENDCMD(58, 0);
-        Command_VCC->setText("VCC off");
+        link_->SENDCMD(command, 0);
+        button->setText(name + " off");
     }
 }
 
+void TAMRO18_form::Command_VCC_Click() {
+    ToggleOutput(Command_VCC, 58, "VCC");
+}
+
 void TAMRO18_form::Command_LED_Click() {
-    if (Command_LED->text() == "LED off") {
-        link_->SENDCMD(59, 1);
-        Command_LED->setText("LED on");
-    } else {
-        link_->SENDCMD(59, 0);
-        Command_LED->setText("LED off");
-    }
+    ToggleOutput(Command_LED, 59, "LED");
 }
 
 void TAMRO18_form::ShowAnalogValue() {
@@ -739,6 +763,14 @@ void TAMRO18_form::SetProgress(int done, int total) {
 }
 
 void TAMRO18_form::ProcessPendingEvents() {
+    ShowPendingUsbMessage();
+    // Repainting the window after each of a WRITE's 8000 blocks would take
+    // longer than the WRITE: during a programming operation the window is
+    // brought up to date at most every 10 ms, which still looks continuous.
+    constexpr auto kOperationPumpInterval = std::chrono::milliseconds(10);
+    const auto now = std::chrono::steady_clock::now();
+    if (programmingUnderWay_ && now - lastEventPump_ < kOperationPumpInterval) return;
+    lastEventPump_ = now;
     platform_.events.ProcessPendingEvents();
 }
 

@@ -6,10 +6,12 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/platform.h"
@@ -179,10 +181,13 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void BuildMenus();
     void SetOuterHeight(int heightTwips);
     void ShowAnalogValue();
+    void ToggleOutput(QPushButton* button, std::uint8_t command, const QString& name);
     void SetResetLamp(Rgb colour);
     void ConfigAddrText_Change(int index);
     void LastAddrText_Change();
     void SetTargetControlsEnabled(bool enabled);
+    void ShowUsbMessage(const std::string& text);
+    void ShowPendingUsbMessage();
 
     PanelPlatform platform_;
     std::unique_ptr<Link> link_;
@@ -198,6 +203,11 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     std::int16_t resetLampCount_ = 0;
     int selectedOption_ = 0;
     OperationGuard guard_;
+    // While a programming operation runs, the USB message box and the event
+    // processing follow the per-block progress, not every exchange.
+    bool programmingUnderWay_ = false;
+    std::optional<std::string> pendingUsbMessage_;
+    std::chrono::steady_clock::time_point lastEventPump_{};
     bool driverOpen_ = false;
     Rgb notesColour_{255, 255, 255};
     Rgb resetLampColour_ = kLampIdle;

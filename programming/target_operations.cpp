@@ -141,7 +141,13 @@ OperationResult TargetOperations::WriteButton_Click(const std::string& lastAddrT
     if (!SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
-    Notes(kNotesViolet, "Write Complete");
+    // A WRITE whose verify found a difference did not program the target as
+    // asked: its final report says so instead of "Write Complete".
+    if (verify == VerifyOutcome::Mismatch) {
+        Notes(kNotesRed, "Write Error: Verify Error");
+    } else {
+        Notes(kNotesViolet, "Write Complete");
+    }
     if (!Send(50, 1)) {
         Fail(kError);
         return OperationResult::LinkFailed;

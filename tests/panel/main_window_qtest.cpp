@@ -253,6 +253,29 @@ class MainWindowTest : public QObject {
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
     }
 
+    void usbMessageDuringAProgrammingOperation() {
+        Bench bench;
+        bench.Start();
+        bench.form->images().haveData = 1;
+        bench.form->LastAddrText->setText("1F");
+        std::vector<QString> shownAtProgress;
+        bench.pump.onPump = [&] { shownAtProgress.push_back(bench.form->USBMSG->text()); };
+        bench.form->USBMSG->clear();
+        bench.form->WriteButton->click();
+        QVERIFY(!shownAtProgress.empty());
+        for (const QString& text : shownAtProgress) QCOMPARE(text, QString("Read OK!:"));
+        QCOMPARE(bench.form->USBMSG->text(), QString("Read OK!:"));
+
+        // A failure after many good exchanges is what the box keeps.
+        bench.messages.shown.clear();
+        bench.form->USBMSG->clear();
+        bench.driver.failReads = {bench.driver.reads + 30};
+        bench.form->WriteButton->click();
+        QCOMPARE(bench.form->USBMSG->text(), QString("Read NG!:"));
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.form->NotesLabel->text(), QString("Write Error"));
+    }
+
     void vppLevelAndAnalogRounding_data() {
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("shown");

@@ -222,7 +222,9 @@ TEST_F(OperationsTest, VerifyMismatchInsideWriteStillWritesTheConfiguration) {
     (*flash)[2] = 0x55;
     EXPECT_EQ(operations.WriteButton_Click("3"), OperationResult::VerifyMismatch);
     EXPECT_EQ(CountOf(33, 0x30), 7);
-    EXPECT_EQ(view.Last().text, "Write Complete");
+    // The final report does not claim success after the mismatch.
+    EXPECT_EQ(view.Last().text, "Write Error: Verify Error");
+    EXPECT_EQ(view.Last().colour, kNotesRed);
 }
 
 TEST_F(OperationsTest, ConfigurationWriteOrderAndOperands) {

@@ -1,0 +1,190 @@
+// A full WRITE (erase, 16384 words, verify, configuration) clicked in the main
+// window, shown offscreen, on the in-process emulated programmer: the window's
+// per-block updates and its event processing are part of every exchange. The
+// same WRITE without the window, on the same driver, gives the panel's share.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+
+#include "images/images.h"
+#include "link/driver_table.h"
+#include "link/link.h"
+#include "panel/main_window.h"
+#include "panel/qt_platform.h"
+#include "programming/device.h"
+#include "programming/target_operations.h"
+
+namespace tamro {
+namespace {
+
+class CountingMessages final : public MessageBoxes {
+  public:
+    void Show(MessageIcon, const std::string&, const std::string&) override { ++shown; }
+    void Beep() override {}
+    int shown = 0;
+};
+
+class MemorySettings final : public SettingsStore {
+  public:
+    std::string Read(const std::string& application, const std::string& section,
+                     const std::string& key) override {
+        auto it = values_.find({application, section, key});
+        return it == values_.end() ? "" : it->second;
+    }
+    void Write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override {
+        values_[{application, section, key}] = value;
+    }
+
+  private:
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
+};
+
+class NoLauncher final : public DesktopLauncher {
+  public:
+    bool OpenUrl(const std::string&) override { return false; }
+    bool StartCalculator() override { return false; }
+};
+
+class NoDialogs final : public FileDialogs {
+  public:
+    std::string OpenFileName(const std::string&) override { return {}; }
+    std::string SaveFileName(const std::string&) override { return {}; }
+};
+
+class NoProcesses final : public ProcessRunner {
+  public:
+    std::unique_ptr<RunningProcess> Start(const CommandLine&, const std::string&) override {
+        return nullptr;
+    }
+    bool StartDetached(const CommandLine&) override { return false; }
+};
+
+// Stands in for the main window's controls: keeps what it is given.
+class StoringView final : public OperationView {
+  public:
+    void SetNotesColour(Rgb colour) override { colour_ = colour; }
+    void SetNotesCaption(const std::string& caption) override { caption_ = caption; }
+    void SetDeviceText(const std::string& text) override { device_ = text; }
+    void SetCurrentAddress(const std::string& text) override { current_ = text; }
+    void SetVccCaption(const std::string& caption) override { vcc_ = caption; }
+    void SetLedCaption(const std::string& caption) override { led_ = caption; }
+    void SetProgress(int done, int total) override { progress_ = done * 1000 / std::max(total, 1); }
+    void ProcessPendingEvents() override {}
+
+  private:
+    Rgb colour_;
+    std::string caption_, device_, current_, vcc_, led_;
+    int progress_ = 0;
+};
+
+void FillProgram(Images& images) {
+    for (int i = 0; i < kProgramBytes; ++i)
+        images.program[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    images.haveData = 1;
+}
+
+// The in-process emulated programmer of the chosen device, as the panel opens it.
+std::unique_ptr<DriverLibrary> EmulatedProgrammer(bool is4520) {
+    setenv("TAMRO18_EMULATOR_DEVICE", is4520 ? "18F4520" : "18F452", 1);
+    return MakeDriver("emulator");
+}
+
+void SetRates(benchmark::State& state, std::uint64_t exchanges) {
+    state.counters["exchanges"] =
+        benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kIsRate);
+    state.counters["ns_per_exchange"] =
+        benchmark::Counter(static_cast<double>(exchanges) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_FullWriteThroughPanel(benchmark::State& state) {
+    const bool is4520 = state.range(0) == 1;
+    auto driver = EmulatedProgrammer(is4520);
+    CountingMessages messages;
+    MemorySettings settings;
+    settings.Write("TAMRO18", "DATA", "DEVICE", is4520 ? " 10" : " 9");
+    QtEventPump events;
+    NoLauncher launcher;
+    NoDialogs dialogs;
+    NoProcesses processes;
+    TAMRO18_form form(
+        PanelPlatform{*driver, messages, settings, events, launcher, dialogs, processes, true});
+    if (!form.Form_Load()) {
+        state.SkipWithError("the emulated programmer did not open");
+        return;
+    }
+    form.show();
+    QApplication::processEvents();
+    FillProgram(form.images());
+
+    std::uint64_t exchanges = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = form.link().Exchanges();
+        form.WriteButton->click();
+        exchanges += form.link().Exchanges() - before;
+        if (messages.shown != 0 || form.NotesLabel->text() != "Write Complete") {
+            state.SkipWithError("the WRITE did not complete");
+            break;
+        }
+    }
+    SetRates(state, exchanges);
+    form.Shutdown();
+}
+BENCHMARK(BM_FullWriteThroughPanel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_FullWriteWithoutPanel(benchmark::State& state) {
+    const bool is4520 = state.range(0) == 1;
+    auto driver = EmulatedProgrammer(is4520);
+    CountingMessages messages;
+    Link link(*driver, messages);
+    if (driver->Open() < 0) {
+        state.SkipWithError("the emulated programmer did not open");
+        return;
+    }
+    Images images;
+    FillProgram(images);
+    const DeviceGroupValues group = GroupForOption(is4520 ? kOption4520 : kOption452);
+    std::int16_t tickCountdown = 0;
+    StoringView view;
+    OperationGuard guard;
+    TargetOperations operations(link, images, group, tickCountdown, view, messages, guard);
+    std::uint64_t exchanges = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = link.Exchanges();
+        const OperationResult result = operations.WriteButton_Click("3FFF");
+        exchanges += link.Exchanges() - before;
+        if (result != OperationResult::Completed) {
+            state.SkipWithError("the WRITE did not complete");
+            break;
+        }
+    }
+    SetRates(state, exchanges);
+    driver->Close();
+}
+BENCHMARK(BM_FullWriteWithoutPanel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tamro
+
+int main(int argc, char** argv) {
+    // Set before the application exists: the window is drawn offscreen and the
+    // emulated chip's memory is kept in memory only.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("TAMRO18_EMULATOR_STATE", "none", 1);
+    QApplication application(argc, argv);
+    application.setApplicationName("TAMRO18");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,172 @@
+// The panel against the emulated programmer: a program assembled by gpasm is
+// opened, written, verified, read back and saved, as a user would do it.
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "link/driver_table.h"
+#include "panel/main_window.h"
+#include "tests/testing/fakes.h"
+#include "tests/tools/desktop_fake_launcher.h"
+#include "tests/tools/toolrun_fakes.h"
+
+using namespace tamro;
+
+namespace {
+
+const char* kSource = R"(
+    LIST P=18F452
+    ORG 0
+    goto start
+    ORG 0x100
+start:
+    movlw 0x55
+    movwf 0x20
+    incf 0x20, F
+    bra start
+    ORG 0x2000
+    DW 0x1234, 0xABCD, 0x0F0F
+    ORG 0x7FF8
+    DW 0x1111, 0x2222, 0x3333, 0x4444
+    END
+)";
+
+struct Panel {
+    std::unique_ptr<DriverLibrary> driver;
+    testing::RecordingMessageBoxes messages;
+    testing::MemorySettingsStore store;
+    testing::CountingEventPump pump;
+    testing::FakeDesktopLauncher launcher;
+    testing::FakeFileDialogs dialogs;
+    testing::RecordingRunner processes;
+    std::unique_ptr<TAMRO18_form> form;
+
+    explicit Panel(const char* device) {
+        qputenv("TAMRO18_EMULATOR_DEVICE", device);
+        qputenv("TAMRO18_EMULATOR_STATE", "none");
+        driver = MakeDriver("emulator");
+        form = std::make_unique<TAMRO18_form>(
+            PanelPlatform{*driver, messages, store, pump, launcher, dialogs, processes, true});
+        store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F4520" ? " 10" : " 9");
+    }
+    QString Notes() const { return form->NotesLabel->text(); }
+};
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        if (QStandardPaths::findExecutable("gpasm").isEmpty()) QSKIP("gpasm is not installed");
+        QVERIFY(folder_.isValid());
+        const QString source = folder_.filePath("blink.asm");
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kSource);
+        file.close();
+        QProcess gpasm;
+        gpasm.setWorkingDirectory(folder_.path());
+        gpasm.start("gpasm", {"-w", "2", "-a", "inhx32", "blink.asm"});
+        QVERIFY(gpasm.waitForFinished(30000));
+        QCOMPARE(gpasm.exitCode(), 0);
+        hexFile_ = folder_.filePath("blink.hex");
+        QVERIFY(QFile::exists(hexFile_));
+    }
+
+    void writeVerifyReadAndSave_data() {
+        QTest::addColumn<QString>("device");
+        QTest::newRow("18F452") << "18F452";
+        QTest::newRow("18F4520") << "18F4520";
+    }
+    void writeVerifyReadAndSave() {
+        QFETCH(QString, device);
+        Panel panel(qPrintable(device));
+        QVERIFY(panel.form->Form_Load());
+        QCOMPARE(panel.form->Text_Device->text().section(' ', 0, 0), device);
+
+        panel.dialogs.openAnswer = hexFile_.toStdString();
+        panel.form->F_OpenButton->click();
+        QCOMPARE(panel.form->images().haveData, std::int16_t{1});
+        QCOMPARE(panel.form->LastAddrText->text(), QString("4000"));
+        const auto loaded = panel.form->images().program;
+
+        panel.form->WriteButton->click();
+        QVERIFY(panel.messages.shown.empty());
+        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.form->notesColour(), kNotesViolet);
+        QCOMPARE(panel.form->Command_VCC->text(), QString("VCC off"));
+        QCOMPARE(panel.form->Command_LED->text(), QString("LED off"));
+
+        panel.form->VerifyButton->click();
+        QCOMPARE(panel.Notes(), QString("Verify Complete"));
+
+        // Read back into a cleared buffer: the target holds the program.
+        panel.form->images().program.fill(0);
+        panel.form->LastAddrText->setText("3FFF");
+        panel.form->menuAction("READ")->trigger();
+        QCOMPARE(panel.Notes(), QString("Read Complete"));
+        QVERIFY(panel.form->images().program == loaded);
+        QCOMPARE(panel.form->images().haveData, std::int16_t{0});
+
+        // Saved and loaded again, the image is byte-identical.
+        const std::string saved = folder_.filePath(device + "-saved.hex").toStdString();
+        panel.dialogs.saveAnswer = saved;
+        panel.form->menuAction("SaveHex")->trigger();
+        panel.form->images().program.fill(0);
+        panel.form->toolFiles().HexFileName = saved;
+        panel.form->HEX_LOAD();
+        QVERIFY(panel.form->images().program == loaded);
+
+        // A changed word in the buffer is found where it lies.
+        panel.form->images().program[2 * 0x85 + 1] ^= 0x01;
+        panel.form->VerifyButton->click();
+        QCOMPARE(panel.Notes(), QString("Verify Error"));
+        QCOMPARE(panel.form->CurrentAddrText->text(), QString("84"));
+        QCOMPARE(panel.messages.shown.size(), std::size_t{1});
+        QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR"));
+
+        // The data EEPROM of the erased chip reads blank.
+        panel.form->menuAction("READ_EEPROM")->trigger();
+        QCOMPARE(panel.Notes(), QString("EE Read Complete"));
+        QCOMPARE(panel.form->images().eeprom[0], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->images().eeprom[255], std::uint8_t{0xFF});
+    }
+
+    void theOtherGroupsWriteFailsVerification() {
+        // An 18F4520 holding a program, written again with the 18F452 group's
+        // sequences: the 18F452 erase key does not erase it, and programming
+        // only clears bits, so a word that needs a bit set cannot be written.
+        Panel panel("18F4520");
+        QVERIFY(panel.form->Form_Load());
+        panel.dialogs.openAnswer = hexFile_.toStdString();
+        panel.form->F_OpenButton->click();
+        panel.form->WriteButton->click();
+        QCOMPARE(panel.Notes(), QString("Write Complete"));
+
+        panel.form->PICsel[9]->click();
+        panel.form->F_OpenButton->click();
+        panel.form->images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
+        panel.form->WriteButton->click();
+        QCOMPARE(panel.messages.shown.size(), std::size_t{1});
+        QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR"));
+        QCOMPARE(panel.Notes(), QString("Write Error: Verify Error"));
+        QCOMPARE(panel.form->CurrentAddrText->text(), QString("80"));
+    }
+
+  private:
+    QTemporaryDir folder_;
+    QString hexFile_;
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "end_to_end_qtest.moc"

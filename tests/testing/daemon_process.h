@@ -1,0 +1,47 @@
+#pragma once
+// The tamro18-emulator daemon as a child process of a test, for the serial
+// (pseudo-terminal) and TCP backends.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tamro::testing {
+
+// TAMRO_BINARY_DIR/app/tamro18-emulator, or found from the running test's own
+// place in the build tree (tests/<folder>/<test>).
+std::string EmulatorDaemonPath();
+
+// Starts the daemon with `arguments` (and no state file) and keeps the first
+// line it prints: the pseudo-terminal's path or "listening on HOST:PORT".
+class DaemonProcess {
+  public:
+    explicit DaemonProcess(std::vector<std::string> arguments);
+    ~DaemonProcess();
+    DaemonProcess(const DaemonProcess&) = delete;
+    DaemonProcess& operator=(const DaemonProcess&) = delete;
+
+    const std::string& FirstLine() const { return firstLine_; }
+    // The driver specification ("serial:PATH" or "tcp:HOST:PORT") that reaches it.
+    std::string DriverSpec() const;
+    // The port of a TCP daemon, "" for a pseudo-terminal one.
+    std::string TcpPort() const;
+
+    void Signal(int number);
+    // Exit status (128 + signal after a signal), or -1 when it did not end within `limit`.
+    int WaitForExit(std::chrono::milliseconds limit);
+    // SIGKILL, then waits for the end.
+    void Kill();
+
+  private:
+    std::string ReadLine(std::chrono::milliseconds limit);
+
+    pid_t pid_ = -1;
+    int output_ = -1;
+    bool reaped_ = false;
+    std::string firstLine_;
+};
+
+}  // namespace tamro::testing
