@@ -12,5 +12,5 @@ int main(int argc, char** argv) {
     tamro::QtMessageBoxes messages;
     tamro::IniSettingsStore settings;
     tamro::QtEventPump events;
-    return tamro::RunPanel(tamro::DriverSpecFromEnvironment(), messages, settings, events);
+    return tamro::RunPanel(tamro::DriverSettingFromEnvironment(), messages, settings, events);
 }

@@ -18,7 +18,7 @@ constexpr int Twips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
-// Sizes in the specification are outer sizes, title bar (and menu bar) included.
+// The panel states window sizes as outer sizes, title bar (and menu bar) included.
 // The client area is what remains after this fixed frame allowance.
 constexpr int kFrameWidthTwips = 120;   // left and right borders together
 constexpr int kTitleHeightTwips = 405;  // title bar and both horizontal borders

@@ -39,8 +39,8 @@ const Backend kBackends[] = {
 
 }  // namespace
 
-std::unique_ptr<DriverLibrary> MakeDriver(std::string_view spec, std::string* error) {
-    const std::string text(spec.empty() ? std::string_view("emulator") : spec);
+std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, std::string* error) {
+    const std::string text(setting.empty() ? std::string_view("emulator") : setting);
     const std::size_t colon = text.find(':');
     const std::string name = text.substr(0, colon);
     const std::string argument = colon == std::string::npos ? "" : text.substr(colon + 1);
@@ -54,18 +54,15 @@ std::unique_ptr<DriverLibrary> MakeDriver(std::string_view spec, std::string* er
     return nullptr;
 }
 
-std::string DriverSpecFromEnvironment() {
+std::string DriverSettingFromEnvironment() {
     const char* value = std::getenv("TAMRO18_DRIVER");
     return value ? value : "";
 }
 
-bool IsEmulatorSpec(std::string_view spec) {
-    return spec.empty() || spec == "emulator";
+bool IsEmulatorSetting(std::string_view setting) {
+    return setting.empty() || setting == "emulator";
 }
 
-}  // namespace tamro
-
-namespace tamro {
 namespace {
 
 class UnavailableDriver final : public DriverLibrary {
@@ -82,8 +79,9 @@ std::unique_ptr<DriverLibrary> MakeUnavailableDriver() {
     return std::make_unique<UnavailableDriver>();
 }
 
-std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view spec, std::string* error) {
-    auto driver = MakeDriver(spec, error);
+std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view setting,
+                                                       std::string* error) {
+    auto driver = MakeDriver(setting, error);
     return driver ? std::move(driver) : MakeUnavailableDriver();
 }
 

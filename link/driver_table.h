@@ -11,26 +11,22 @@
 
 namespace tamro {
 
-// The backend a driver specification names, or nullptr (with `error` set)
+// The backend a driver setting names, or nullptr (with `error` set)
 // when it names none.
-std::unique_ptr<DriverLibrary> MakeDriver(std::string_view spec, std::string* error = nullptr);
+std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, std::string* error = nullptr);
 
-// The specification from the environment variable TAMRO18_DRIVER ("" when unset).
-std::string DriverSpecFromEnvironment();
+// The driver setting from the environment variable TAMRO18_DRIVER ("" when unset).
+std::string DriverSettingFromEnvironment();
 
-// True when the specification selects the emulated programmer.
-bool IsEmulatorSpec(std::string_view spec);
-
-}  // namespace tamro
-
-namespace tamro {
+// True when the driver setting selects the emulated programmer.
+bool IsEmulatorSetting(std::string_view setting);
 
 // A driver that never opens (open result -2): what the panel gets when the
-// specification names no backend, so that start-up takes its "Unit not Found" path.
+// setting names no backend, so that start-up takes its "Unit not Found" path.
 std::unique_ptr<DriverLibrary> MakeUnavailableDriver();
 
-// The backend the specification names, or the unavailable driver.
-std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view spec,
+// The backend the driver setting names, or the unavailable driver.
+std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view setting,
                                                        std::string* error = nullptr);
 
 }  // namespace tamro

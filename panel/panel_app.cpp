@@ -12,17 +12,17 @@
 
 namespace tamro {
 
-int RunPanel(const std::string& driverSpec, MessageBoxes& messages, SettingsStore& settings,
+int RunPanel(const std::string& driverSetting, MessageBoxes& messages, SettingsStore& settings,
              EventPump& events) {
     std::string error;
-    auto driver = MakeDriverOrUnavailable(driverSpec, &error);
+    auto driver = MakeDriverOrUnavailable(driverSetting, &error);
     if (!error.empty()) std::cerr << "tamro18: " << error << "\n";
 
     QtDesktopLauncher launcher;
     QtFileDialogs dialogs;
     QtProcessRunner processes;
     TAMRO18_form form(PanelPlatform{*driver, messages, settings, events, launcher, dialogs,
-                                    processes, IsEmulatorSpec(driverSpec)});
+                                    processes, IsEmulatorSetting(driverSetting)});
     dialogs.SetParent(&form);
     if (auto* qtMessages = dynamic_cast<QtMessageBoxes*>(&messages)) qtMessages->SetParent(&form);
     if (!form.Form_Load()) return 1;

@@ -5,11 +5,11 @@
 
 namespace tamro {
 
-// Opens the programmer that `driverSpec` names, runs start-up and, when the
+// Opens the programmer that `driverSetting` names, runs start-up and, when the
 // programmer opened, shows the main window and runs the event loop until the
 // window closes. Returns the program's exit status: 1 when the programmer was
 // not found (the window is never shown).
-int RunPanel(const std::string& driverSpec, MessageBoxes& messages, SettingsStore& settings,
+int RunPanel(const std::string& driverSetting, MessageBoxes& messages, SettingsStore& settings,
              EventPump& events);
 
 }  // namespace tamro

@@ -191,7 +191,7 @@ bool IsProgrammingCommand(const std::string& name) {
 std::string ProgrammingUsage() {
     return "  id | erase | write FILE | verify FILE | read OUT.hex [--last X] | "
            "read-eeprom OUT.bin\n"
-           "    [--device 18F452|18F4520] [--driver SPEC] [--trace FILE]\n";
+           "    [--device 18F452|18F4520] [--driver SETTING] [--trace FILE]\n";
 }
 
 int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFunction& loadHex,
@@ -206,9 +206,9 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
         return 2;
     }
 
-    const std::string spec = line.driverGiven ? line.driver : DriverSpecFromEnvironment();
+    const std::string setting = line.driverGiven ? line.driver : DriverSettingFromEnvironment();
     std::string driverError;
-    std::unique_ptr<DriverLibrary> backend = MakeDriver(spec, &driverError);
+    std::unique_ptr<DriverLibrary> backend = MakeDriver(setting, &driverError);
     if (!backend) {
         err << "link failure: " << driverError << '\n';
         return 1;

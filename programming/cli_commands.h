@@ -3,7 +3,7 @@
 // panel's buttons, run over a driver chosen on the command line.
 //
 //   id | erase | write FILE | verify FILE | read OUT.hex [--last X] | read-eeprom OUT.bin
-//   options: --device 18F452|18F4520  --driver SPEC  --trace FILE
+//   options: --device 18F452|18F4520  --driver SETTING  --trace FILE
 
 #include <functional>
 #include <iosfwd>

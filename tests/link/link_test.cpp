@@ -99,8 +99,8 @@ TEST(DriverTable, NamesSelectBackends) {
     EXPECT_EQ(MakeDriver("tcp:nohostport", &error), nullptr);
     EXPECT_EQ(MakeDriver("emulator:extra", &error), nullptr);
     EXPECT_EQ(MakeDriverOrUnavailable("bogus")->Open(), -2);
-    EXPECT_TRUE(IsEmulatorSpec(""));
-    EXPECT_FALSE(IsEmulatorSpec("tcp:localhost:1"));
+    EXPECT_TRUE(IsEmulatorSetting(""));
+    EXPECT_FALSE(IsEmulatorSetting("tcp:localhost:1"));
 }
 
 }  // namespace

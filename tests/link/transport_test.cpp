@@ -120,8 +120,8 @@ struct Transport {
     std::vector<std::string> arguments;
 };
 
-// The driver specification that reaches a daemon from its first line.
-std::string SpecFor(const std::string& firstLine) {
+// The driver setting that reaches a daemon from its first line.
+std::string DriverSettingFor(const std::string& firstLine) {
     const std::string listening = "listening on ";
     if (firstLine.rfind(listening, 0) == 0) return "tcp:" + firstLine.substr(listening.size());
     return "serial:" + firstLine;
@@ -129,13 +129,13 @@ std::string SpecFor(const std::string& firstLine) {
 
 std::unique_ptr<DriverLibrary> DriverFor(const std::string& firstLine,
                                          std::chrono::milliseconds timeout) {
-    const std::string spec = SpecFor(firstLine);
-    if (spec.rfind("tcp:", 0) == 0) {
-        const std::string address = spec.substr(4);
+    const std::string setting = DriverSettingFor(firstLine);
+    if (setting.rfind("tcp:", 0) == 0) {
+        const std::string address = setting.substr(4);
         const std::size_t colon = address.rfind(':');
         return MakeTcpDriver(address.substr(0, colon), address.substr(colon + 1), timeout);
     }
-    return MakeSerialDriver(spec.substr(7), timeout);
+    return MakeSerialDriver(setting.substr(7), timeout);
 }
 
 // Kills the daemon right after a chosen write, before its reply is read.
@@ -178,7 +178,7 @@ TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
     DaemonProcess daemon(GetParam().arguments);
     ASSERT_FALSE(daemon.FirstLine().empty());
     std::string error;
-    auto driver = MakeDriver(SpecFor(daemon.FirstLine()), &error);
+    auto driver = MakeDriver(DriverSettingFor(daemon.FirstLine()), &error);
     ASSERT_TRUE(driver) << error;
     ASSERT_EQ(driver->Open(), 0);
     testing::RecordingMessageBoxes messages;

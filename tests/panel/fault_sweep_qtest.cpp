@@ -317,7 +317,9 @@ class RestartableDaemon {
     }
     bool Running() const { return daemon_ != nullptr; }
     std::string FirstLine() const { return daemon_ ? daemon_->FirstLine() : ""; }
-    std::string DriverSpec() const { return tcp_ ? "tcp:127.0.0.1:" + port_ : "serial:" + link_; }
+    std::string DriverSetting() const {
+        return tcp_ ? "tcp:127.0.0.1:" + port_ : "serial:" + link_;
+    }
     void Signal(int number) {
         if (daemon_) daemon_->Signal(number);
     }
@@ -616,7 +618,7 @@ class FaultSweepTest : public QObject {
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
         std::string error;
-        auto inner = MakeDriver(daemon.DriverSpec(), &error);
+        auto inner = MakeDriver(daemon.DriverSetting(), &error);
         QVERIFY2(inner, error.c_str());
         InterruptingDriver driver(*inner);
         driver.interrupt = [&daemon] { daemon.Kill(); };
@@ -718,7 +720,7 @@ class FaultSweepTest : public QObject {
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
-        auto inner = MakeDriver(daemon.DriverSpec());
+        auto inner = MakeDriver(daemon.DriverSetting());
         QVERIFY(inner);
         InterruptingDriver driver(*inner);
         driver.interrupt = [&daemon] { daemon.Signal(SIGSTOP); };
@@ -777,7 +779,7 @@ class FaultSweepTest : public QObject {
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
-        auto driver = MakeDriver(daemon.DriverSpec());
+        auto driver = MakeDriver(daemon.DriverSetting());
         QVERIFY(driver);
         daemon.Kill();
         Panel panel(*driver);

@@ -60,7 +60,7 @@ DaemonProcess::~DaemonProcess() {
     if (output_ >= 0) close(output_);
 }
 
-std::string DaemonProcess::DriverSpec() const {
+std::string DaemonProcess::DriverSetting() const {
     if (firstLine_.rfind(kListening, 0) == 0) {
         return "tcp:" + firstLine_.substr(std::string(kListening).size());
     }

@@ -24,8 +24,8 @@ class DaemonProcess {
     DaemonProcess& operator=(const DaemonProcess&) = delete;
 
     const std::string& FirstLine() const { return firstLine_; }
-    // The driver specification ("serial:PATH" or "tcp:HOST:PORT") that reaches it.
-    std::string DriverSpec() const;
+    // The driver setting ("serial:PATH" or "tcp:HOST:PORT") that reaches it.
+    std::string DriverSetting() const;
     // The port of a TCP daemon, "" for a pseudo-terminal one.
     std::string TcpPort() const;
 
