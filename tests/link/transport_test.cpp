@@ -3,16 +3,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -22,6 +18,7 @@
 #include "link/driver_table.h"
 #include "link/link.h"
 #include "link/stream_drivers.h"
+#include "tests/testing/daemon_process.h"
 #include "tests/testing/fakes.h"
 
 namespace tamro {
@@ -29,107 +26,18 @@ namespace {
 
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
+using testing::DaemonProcess;
 
 constexpr auto kTestTimeout = 300ms;
-
-// TAMRO_BINARY_DIR/app/tamro18-emulator, or found from this test's own place in
-// the build tree (tests/link/link_tests).
-std::string DaemonPath() {
-    if (const char* binary = std::getenv("TAMRO_BINARY_DIR"); binary && *binary) {
-        return std::string(binary) + "/app/tamro18-emulator";
-    }
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path().parent_path().parent_path() / "app" / "tamro18-emulator").string();
-}
-
-// The daemon as a child process; its first line of output is kept.
-class DaemonProcess {
-  public:
-    explicit DaemonProcess(std::vector<std::string> arguments) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            // The pipe may have taken descriptor 0 or 1 when the test runs without them.
-            if (out[1] != STDOUT_FILENO) {
-                dup2(out[1], STDOUT_FILENO);
-                close(out[1]);
-            }
-            if (out[0] != STDOUT_FILENO) close(out[0]);
-            setenv("TAMRO18_EMULATOR_STATE", "none", 1);
-            const std::string path = DaemonPath();
-            std::vector<char*> argv{const_cast<char*>(path.c_str())};
-            for (std::string& argument : arguments) argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            execv(path.c_str(), argv.data());
-            std::perror(path.c_str());
-            _exit(127);
-        }
-        close(out[1]);
-        output_ = out[0];
-        firstLine_ = ReadLine(5s);
-    }
-    ~DaemonProcess() {
-        if (pid_ > 0 && !reaped_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (output_ >= 0) close(output_);
-    }
-
-    const std::string& FirstLine() const { return firstLine_; }
-    void Signal(int number) { kill(pid_, number); }
-    // Exit status after a signal, or -1 when it did not end within `limit`.
-    int WaitForExit(std::chrono::milliseconds limit) {
-        const auto deadline = SteadyClock::now() + limit;
-        while (SteadyClock::now() < deadline) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                reaped_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return -1;
-    }
-
-  private:
-    std::string ReadLine(std::chrono::milliseconds limit) {
-        std::string line;
-        const auto deadline = SteadyClock::now() + limit;
-        while (SteadyClock::now() < deadline) {
-            pollfd entry{output_, POLLIN, 0};
-            if (poll(&entry, 1, 50) <= 0) continue;
-            char c = 0;
-            if (read(output_, &c, 1) != 1) break;
-            if (c == '\n') break;
-            line += c;
-        }
-        return line;
-    }
-
-    pid_t pid_ = -1;
-    int output_ = -1;
-    bool reaped_ = false;
-    std::string firstLine_;
-};
 
 struct Transport {
     const char* name;
     std::vector<std::string> arguments;
 };
 
-// The driver setting that reaches a daemon from its first line.
-std::string DriverSettingFor(const std::string& firstLine) {
-    const std::string listening = "listening on ";
-    if (firstLine.rfind(listening, 0) == 0) return "tcp:" + firstLine.substr(listening.size());
-    return "serial:" + firstLine;
-}
-
-std::unique_ptr<DriverLibrary> DriverFor(const std::string& firstLine,
+std::unique_ptr<DriverLibrary> DriverFor(const DaemonProcess& daemon,
                                          std::chrono::milliseconds timeout) {
-    const std::string setting = DriverSettingFor(firstLine);
+    const std::string setting = daemon.DriverSetting();
     if (setting.rfind("tcp:", 0) == 0) {
         const std::string address = setting.substr(4);
         const std::size_t colon = address.rfind(':');
@@ -178,7 +86,7 @@ TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
     DaemonProcess daemon(GetParam().arguments);
     ASSERT_FALSE(daemon.FirstLine().empty());
     std::string error;
-    auto driver = MakeDriver(DriverSettingFor(daemon.FirstLine()), &error);
+    auto driver = MakeDriver(daemon.DriverSetting(), &error);
     ASSERT_TRUE(driver) << error;
     ASSERT_EQ(driver->Open(), 0);
     testing::RecordingMessageBoxes messages;
@@ -224,7 +132,7 @@ TEST_P(TransportTest, StoppingTheDaemonGivesAReadErrorWithinTheTimeLimitAndThePa
     std::vector<std::string> arguments = GetParam().arguments;
     arguments.insert(arguments.end(), {"--latency-ms", "20"});
     DaemonProcess daemon(arguments);
-    auto stream = DriverFor(daemon.FirstLine(), kTestTimeout);
+    auto stream = DriverFor(daemon, kTestTimeout);
     ASSERT_EQ(stream->Open(), 0);
     KillingDriver driver(*stream, daemon);
     testing::RecordingMessageBoxes messages;
@@ -250,7 +158,7 @@ TEST_P(TransportTest, ALateReplyIsAShortReadAndDoesNotAnswerTheNextPacket) {
     std::vector<std::string> arguments = GetParam().arguments;
     arguments.insert(arguments.end(), {"--latency-ms", "600"});
     DaemonProcess daemon(arguments);
-    auto driver = DriverFor(daemon.FirstLine(), kTestTimeout);
+    auto driver = DriverFor(daemon, kTestTimeout);
     ASSERT_EQ(driver->Open(), 0);
     std::uint8_t packet[8] = {57, 0, 0, 0, 0, 0, 0, 0};
     std::uint8_t reply[8] = {};
@@ -274,7 +182,7 @@ TEST_P(TransportTest, DeviceInstrumentsAndCleanEndOnSigterm) {
     std::vector<std::string> arguments = GetParam().arguments;
     arguments.insert(arguments.end(), {"--device", "18F4520"});
     DaemonProcess daemon(arguments);
-    auto driver = DriverFor(daemon.FirstLine(), 2s);
+    auto driver = DriverFor(daemon, 2s);
     ASSERT_EQ(driver->Open(), 0);
     testing::RecordingMessageBoxes messages;
     Link link(*driver, messages);
@@ -306,7 +214,7 @@ TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
     const std::vector<std::uint8_t> row = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
     {
         DaemonProcess writer({"--tcp", "0", "--device", "18F4520", "--state", state});
-        auto driver = DriverFor(writer.FirstLine(), 2s);
+        auto driver = DriverFor(writer, 2s);
         ASSERT_EQ(driver->Open(), 0);
         testing::RecordingMessageBoxes messages;
         Link link(*driver, messages);
@@ -327,7 +235,7 @@ TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
         EXPECT_EQ(writer.WaitForExit(3s), 0);
     }
     DaemonProcess reader({"--pty", "--device", "18F4520", "--state", state});
-    auto driver = DriverFor(reader.FirstLine(), 2s);
+    auto driver = DriverFor(reader, 2s);
     ASSERT_EQ(driver->Open(), 0);
     testing::RecordingMessageBoxes messages;
     Link link(*driver, messages);
@@ -365,8 +273,8 @@ TEST(TransportOpenTest, UnreachableProgrammersFailToOpen) {
 TEST(TransportOpenTest, TcpServesOneConnectionAtATime) {
     DaemonProcess daemon({"--tcp", "0"});
     ASSERT_EQ(daemon.FirstLine().rfind("listening on 127.0.0.1:", 0), 0u) << daemon.FirstLine();
-    auto first = DriverFor(daemon.FirstLine(), kTestTimeout);
-    auto second = DriverFor(daemon.FirstLine(), kTestTimeout);
+    auto first = DriverFor(daemon, kTestTimeout);
+    auto second = DriverFor(daemon, kTestTimeout);
     ASSERT_EQ(first->Open(), 0);
     ASSERT_EQ(second->Open(), 0);  // waits in the backlog
     std::uint8_t packet[8] = {63};
