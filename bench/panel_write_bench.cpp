@@ -14,6 +14,7 @@
 #include <string>
 #include <tuple>
 
+#include "bench/write_bench_support.h"
 #include "images/images.h"
 #include "link/driver_table.h"
 #include "link/link.h"
@@ -25,12 +26,10 @@
 namespace tamro {
 namespace {
 
-class CountingMessages final : public MessageBoxes {
-  public:
-    void Show(MessageIcon, const std::string&, const std::string&) override { ++shown; }
-    void Beep() override {}
-    int shown = 0;
-};
+using bench::CountingMessages;
+using bench::FillProgram;
+using bench::RunWrites;
+using bench::SetRates;
 
 class MemorySettings final : public SettingsStore {
   public:
@@ -68,42 +67,10 @@ class NoProcesses final : public ProcessRunner {
     bool StartDetached(const CommandLine&) override { return false; }
 };
 
-// Stands in for the main window's controls: keeps what it is given.
-class StoringView final : public OperationView {
-  public:
-    void SetNotesColour(Rgb colour) override { colour_ = colour; }
-    void SetNotesCaption(const std::string& caption) override { caption_ = caption; }
-    void SetDeviceText(const std::string& text) override { device_ = text; }
-    void SetCurrentAddress(const std::string& text) override { current_ = text; }
-    void SetVccCaption(const std::string& caption) override { vcc_ = caption; }
-    void SetLedCaption(const std::string& caption) override { led_ = caption; }
-    void SetProgress(int done, int total) override { progress_ = done * 1000 / std::max(total, 1); }
-    void ProcessPendingEvents() override {}
-
-  private:
-    Rgb colour_;
-    std::string caption_, device_, current_, vcc_, led_;
-    int progress_ = 0;
-};
-
-void FillProgram(Images& images) {
-    for (int i = 0; i < kProgramBytes; ++i)
-        images.program[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    images.haveData = 1;
-}
-
 // The in-process emulated programmer of the chosen device, as the panel opens it.
 std::unique_ptr<DriverLibrary> EmulatedProgrammer(bool is4520) {
     setenv("TAMRO18_EMULATOR_DEVICE", is4520 ? "18F4520" : "18F452", 1);
     return MakeDriver("emulator");
-}
-
-void SetRates(benchmark::State& state, std::uint64_t exchanges) {
-    state.counters["exchanges"] =
-        benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kIsRate);
-    state.counters["ns_per_exchange"] =
-        benchmark::Counter(static_cast<double>(exchanges) * 1e-9,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_FullWriteThroughPanel(benchmark::State& state) {
@@ -144,30 +111,13 @@ BENCHMARK(BM_FullWriteThroughPanel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 void BM_FullWriteWithoutPanel(benchmark::State& state) {
     const bool is4520 = state.range(0) == 1;
     auto driver = EmulatedProgrammer(is4520);
-    CountingMessages messages;
-    Link link(*driver, messages);
     if (driver->Open() < 0) {
         state.SkipWithError("the emulated programmer did not open");
         return;
     }
     Images images;
     FillProgram(images);
-    const DeviceGroupValues group = GroupForOption(is4520 ? kOption4520 : kOption452);
-    std::int16_t tickCountdown = 0;
-    StoringView view;
-    OperationGuard guard;
-    TargetOperations operations(link, images, group, tickCountdown, view, messages, guard);
-    std::uint64_t exchanges = 0;
-    for (auto _ : state) {
-        const std::uint64_t before = link.Exchanges();
-        const OperationResult result = operations.WriteButton_Click("3FFF");
-        exchanges += link.Exchanges() - before;
-        if (result != OperationResult::Completed) {
-            state.SkipWithError("the WRITE did not complete");
-            break;
-        }
-    }
-    SetRates(state, exchanges);
+    RunWrites(state, *driver, images, is4520 ? kOption4520 : kOption452);
     driver->Close();
 }
 BENCHMARK(BM_FullWriteWithoutPanel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,82 @@
+#pragma once
+// What the WRITE benchmarks share: a full image, a view and message boxes that
+// only keep what they get, and the operations-level WRITE loop.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "images/images.h"
+#include "link/link.h"
+#include "programming/device.h"
+#include "programming/target_operations.h"
+
+namespace tamro::bench {
+
+class CountingMessages final : public MessageBoxes {
+  public:
+    void Show(MessageIcon, const std::string&, const std::string&) override { ++shown; }
+    void Beep() override {}
+    int shown = 0;
+};
+
+// Stands in for the main window's controls: keeps what it is given.
+class StoringView final : public OperationView {
+  public:
+    void SetNotesColour(Rgb colour) override { colour_ = colour; }
+    void SetNotesCaption(const std::string& caption) override { caption_ = caption; }
+    void SetDeviceText(const std::string& text) override { device_ = text; }
+    void SetCurrentAddress(const std::string& text) override { current_ = text; }
+    void SetVccCaption(const std::string& caption) override { vcc_ = caption; }
+    void SetLedCaption(const std::string& caption) override { led_ = caption; }
+    void SetProgress(int done, int total) override { progress_ = done * 1000 / std::max(total, 1); }
+    void ProcessPendingEvents() override {}
+
+  private:
+    Rgb colour_;
+    std::string caption_, device_, current_, vcc_, led_;
+    int progress_ = 0;
+};
+
+// Every program byte set, so every block is written and verified.
+inline void FillProgram(Images& images) {
+    for (int i = 0; i < kProgramBytes; ++i) {
+        images.program[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    }
+    images.haveData = 1;
+}
+
+inline void SetRates(benchmark::State& state, std::uint64_t exchanges) {
+    state.counters["exchanges"] =
+        benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kIsRate);
+    state.counters["ns_per_exchange"] =
+        benchmark::Counter(static_cast<double>(exchanges) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// Full WRITEs (erase, 16384 words, verify, configuration) through the link and
+// the target operations alone.
+inline void RunWrites(benchmark::State& state, DriverLibrary& driver, Images& images, int option) {
+    CountingMessages messages;
+    Link link(driver, messages);
+    const DeviceGroupValues group = GroupForOption(option);
+    std::int16_t tickCountdown = 0;
+    StoringView view;
+    OperationGuard guard;
+    TargetOperations operations(link, images, group, tickCountdown, view, messages, guard);
+    std::uint64_t exchanges = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = link.Exchanges();
+        const OperationResult result = operations.WriteButton_Click("3FFF");
+        exchanges += link.Exchanges() - before;
+        if (result != OperationResult::Completed) {
+            state.SkipWithError("the WRITE did not complete");
+            break;
+        }
+    }
+    SetRates(state, exchanges);
+}
+
+}  // namespace tamro::bench
