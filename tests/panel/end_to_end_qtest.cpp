@@ -14,9 +14,8 @@
 
 #include "link/driver_table.h"
 #include "panel/main_window.h"
+#include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
-#include "tests/tools/desktop_fake_launcher.h"
-#include "tests/tools/toolrun_fakes.h"
 
 using namespace tamro;
 
@@ -39,22 +38,15 @@ start:
     END
 )";
 
-struct Panel {
+struct Panel : testing::PanelFakes {
     std::unique_ptr<DriverLibrary> driver;
-    testing::RecordingMessageBoxes messages;
-    testing::MemorySettingsStore store;
-    testing::CountingEventPump pump;
-    testing::FakeDesktopLauncher launcher;
-    testing::FakeFileDialogs dialogs;
-    testing::RecordingRunner processes;
     std::unique_ptr<TAMRO18_form> form;
 
     explicit Panel(const char* device) {
         qputenv("TAMRO18_EMULATOR_DEVICE", device);
         qputenv("TAMRO18_EMULATOR_STATE", "none");
         driver = MakeDriver("emulator");
-        form = std::make_unique<TAMRO18_form>(
-            PanelPlatform{*driver, messages, store, pump, launcher, dialogs, processes, true});
+        form = std::make_unique<TAMRO18_form>(Platform(*driver));
         store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F4520" ? " 10" : " 9");
     }
     QString Notes() const { return form->NotesLabel->text(); }

@@ -29,10 +29,9 @@
 #include "instruments/meter_logic.h"
 #include "link/driver_table.h"
 #include "panel/main_window.h"
+#include "tests/panel/panel_fakes.h"
 #include "tests/testing/daemon_process.h"
 #include "tests/testing/fakes.h"
-#include "tests/tools/desktop_fake_launcher.h"
-#include "tests/tools/toolrun_fakes.h"
 
 using namespace tamro;
 
@@ -75,22 +74,15 @@ class WatchedForm final : public TAMRO18_form {
     std::vector<std::string> captions;
 };
 
-struct Panel {
+struct Panel : testing::PanelFakes {
     explicit Panel(DriverLibrary& driver) {
-        form = std::make_unique<WatchedForm>(
-            PanelPlatform{driver, messages, store, pump, launcher, dialogs, processes, true});
+        form = std::make_unique<WatchedForm>(Platform(driver));
         messages.onShow = [this] {
             if (!captionsAtFirstBox && messages.shown.back().title == "USB ERROR") {
                 captionsAtFirstBox = form->captions.size();
             }
         };
     }
-    testing::RecordingMessageBoxes messages;
-    testing::MemorySettingsStore store;
-    testing::CountingEventPump pump;
-    testing::FakeDesktopLauncher launcher;
-    testing::FakeFileDialogs dialogs;
-    testing::RecordingRunner processes;
     std::unique_ptr<WatchedForm> form;
     std::optional<std::size_t> captionsAtFirstBox;
 };

@@ -14,9 +14,8 @@
 #include "convertor/data_conv.h"
 #include "panel/clickable_label.h"
 #include "panel/main_window.h"
+#include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
-#include "tests/tools/desktop_fake_launcher.h"
-#include "tests/tools/toolrun_fakes.h"
 #include "tools/help_form.h"
 #include "views/buffer_viewers.h"
 
@@ -27,14 +26,8 @@ namespace {
 
 // A programmer that answers the device-ID read with a chosen ID and the analog
 // read with a chosen count.
-struct Bench {
+struct Bench : testing::PanelFakes {
     testing::RecordingDriver driver;
-    testing::RecordingMessageBoxes messages;
-    testing::MemorySettingsStore store;
-    testing::CountingEventPump pump;
-    testing::FakeDesktopLauncher launcher;
-    testing::FakeFileDialogs dialogs;
-    testing::RecordingRunner processes;
     std::uint16_t deviceId = 0x0427;
     std::uint16_t analog = 0;
     std::unique_ptr<TAMRO18_form> form;
@@ -53,8 +46,7 @@ struct Bench {
             }
             return reply;
         };
-        form = std::make_unique<TAMRO18_form>(
-            PanelPlatform{driver, messages, store, pump, launcher, dialogs, processes, true});
+        form = std::make_unique<TAMRO18_form>(Platform(driver));
     }
     std::string Device() { return store.Read("TAMRO18", "DATA", "DEVICE"); }
     void Start() {
