@@ -89,8 +89,6 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     const DeviceGroupValues& deviceGroup() const { return group_; }
     ToolSettings& toolSettings() { return toolSettings_; }
     const std::string& firmwareText() const { return firmwareText_; }
-    std::int16_t tickCountdown() const { return tickCountdown_; }
-    void setTickCountdown(std::int16_t value) { tickCountdown_ = value; }
     int selectedOption() const { return selectedOption_; }
     const DeviceIdReading& deviceIdReading() const { return deviceId_; }
     MessageBoxes& messages() { return platform_.messages; }

@@ -310,13 +310,13 @@ class MainWindowTest : public QObject {
     void tickCountsDownAndShowsTheCountdown() {
         Bench bench;
         bench.Start();
-        bench.form->setTickCountdown(2);
+        bench.form->SetTickCountdown(2);
         bench.form->Timer1_Timer();
         QCOMPARE(bench.form->Text2->text(), QString("2"));
         bench.form->Timer1_Timer();
         bench.form->Timer1_Timer();
         QCOMPARE(bench.form->Text2->text(), QString("0"));
-        QCOMPARE(bench.form->tickCountdown(), std::int16_t{0});
+        QCOMPARE(bench.form->TickCountdown(), std::int16_t{0});
     }
 
     void kageNeedsTwoClicksAfterStartUp() {
@@ -486,12 +486,12 @@ class MainWindowTest : public QObject {
     void writeRefusesWithoutDataOrWhileTheCountdownRuns() {
         Bench bench;
         bench.Start();
-        bench.form->setTickCountdown(5);
+        bench.form->SetTickCountdown(5);
         bench.form->images().haveData = 1;
         bench.form->WriteButton->click();
         QVERIFY(bench.driver.packets.empty());
         QVERIFY(bench.messages.shown.empty());
-        bench.form->setTickCountdown(0);
+        bench.form->SetTickCountdown(0);
         bench.form->images().haveData = 0;
         bench.form->WriteButton->click();
         QVERIFY(bench.driver.packets.empty());
@@ -516,10 +516,10 @@ class MainWindowTest : public QObject {
     void bufferButtonShowsTheProgramBuffer() {
         Bench bench;
         bench.Start();
-        bench.form->setTickCountdown(7);
+        bench.form->SetTickCountdown(7);
         bench.form->BUFVIEWButton->click();
         QVERIFY(bench.form->viewers().ProgramViewVisible());
-        QCOMPARE(bench.form->tickCountdown(), std::int16_t{0});
+        QCOMPARE(bench.form->TickCountdown(), std::int16_t{0});
         QCOMPARE(bench.form->NotesLabel->text(), QString("Show Read BUFFER"));
         QCOMPARE(bench.form->notesColour(), kNotesViolet);
     }
