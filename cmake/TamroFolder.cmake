@@ -33,21 +33,19 @@ function(tamro_folder_tests label)
         "TAMRO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
         "TAMRO_BINARY_DIR=${PROJECT_BINARY_DIR}"
         "TAMRO18_EMULATOR_STATE=none")
-    # gtest_discover_tests takes the environment as one list argument.
-    string(REPLACE ";" "\\;" escaped_env "${test_env}")
     if(gtest_sources)
         set(exe ${label}_tests)
         add_executable(${exe} ${gtest_sources} ${helper_sources})
         target_link_libraries(${exe} PRIVATE ${ARG_DEPS} tamro_testing GTest::gtest GTest::gmock GTest::gtest_main)
         # Discovered tests take a property list apart at every semicolon, so
-        # ENVIRONMENT below would carry only its first variable; running the
-        # tests (and their discovery) through `cmake -E env` sets them all.
+        # an ENVIRONMENT property would carry only its first variable; running
+        # the tests (and their discovery) through `cmake -E env` sets them all.
         set_target_properties(${exe} PROPERTIES
             CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${test_env}")
         gtest_discover_tests(${exe}
             DISCOVERY_MODE PRE_TEST
             TEST_PREFIX "${label}."
-            PROPERTIES LABELS ${label} ENVIRONMENT "${escaped_env}" TIMEOUT 300)
+            PROPERTIES LABELS ${label} TIMEOUT 300)
     endif()
     foreach(source IN LISTS qtest_sources)
         get_filename_component(stem ${source} NAME_WE)
