@@ -9,7 +9,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    gputils srecord
+    gputils srecord ccache
 )
 
 missing_packages() {
@@ -34,10 +34,15 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q $missing
 }
 
+# Object files compiled in one checkout serve another one of the same sources.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$ROOT")}"
+
 build_tree() {
     install_packages "${PACKAGES[@]}"
     if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+        # ccache makes a rebuild in a fresh clone (as CI does) cheap.
+        cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
     fi
     cmake --build "$BUILD_DIR" -j "$(nproc)"
 }
