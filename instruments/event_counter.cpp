@@ -9,7 +9,7 @@
 
 namespace tamro {
 
-Form_CNT::Form_CNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) {
+Form_CNT::Form_CNT(ProgrammerSession& session, QWidget* parent) : QDialog(parent), logic_(session) {
     setWindowTitle("Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -17,7 +17,7 @@ class LampShape;
 class Form_CNT final : public QDialog {
     Q_OBJECT
   public:
-    explicit Form_CNT(Link& link, QWidget* parent = nullptr);
+    explicit Form_CNT(ProgrammerSession& session, QWidget* parent = nullptr);
 
     const EventCounterLogic& Logic() const { return logic_; }
     QTimer& AutoTimer() { return *Timer_AUTO; }

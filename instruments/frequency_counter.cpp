@@ -10,7 +10,8 @@
 
 namespace tamro {
 
-Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) {
+Form_FCNT::Form_FCNT(ProgrammerSession& session, QWidget* parent)
+    : QDialog(parent), logic_(session) {
     setWindowTitle("Frequency Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

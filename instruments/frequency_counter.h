@@ -18,7 +18,7 @@ class LampShape;
 class Form_FCNT final : public QDialog {
     Q_OBJECT
   public:
-    explicit Form_FCNT(Link& link, QWidget* parent = nullptr);
+    explicit Form_FCNT(ProgrammerSession& session, QWidget* parent = nullptr);
 
     const FrequencyCounterLogic& Logic() const { return logic_; }
     QTimer& AutoTimer() { return *Timer_AUTO; }

@@ -23,8 +23,8 @@ QPlainTextEdit* MakeTextBox(QWidget* parent, const char* name, int left, int top
 
 }  // namespace
 
-LA::LA(Link& link, MessageBoxes& messages, EventPump& pump, QWidget* parent)
-    : QWidget(parent, Qt::Window), logic_(link, messages, pump) {
+LA::LA(ProgrammerSession& session, MessageBoxes& messages, EventPump& pump, QWidget* parent)
+    : QWidget(parent, Qt::Window), logic_(session, messages, pump) {
     setWindowTitle("LOGIC VIEW");
     setAutoFillBackground(true);
     QPalette windowPalette = palette();

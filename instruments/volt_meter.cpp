@@ -12,8 +12,8 @@
 
 namespace tamro {
 
-VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
-    : QDialog(parent), logic_(link, settings) {
+VM::VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent)
+    : QDialog(parent), logic_(session, settings) {
     setWindowTitle("Volt Meter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

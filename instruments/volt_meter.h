@@ -20,7 +20,7 @@ class PressableProgressBar;
 class VM final : public QDialog {
     Q_OBJECT
   public:
-    VM(Link& link, SettingsStore& settings, QWidget* parent = nullptr);
+    VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent = nullptr);
 
     const VoltMeterLogic& Logic() const { return logic_; }
     QTimer& AutoTimer() { return *Timer_AUTO; }
