@@ -58,6 +58,10 @@ class TargetOperations {
     bool WriteProgramFlash();
     VerifyOutcome VerifyProgramFlash();
     bool WriteConfigurationWords();
+    // The ID locations and the data EEPROM bytes the image marks present, then
+    // their verify. Neither sends anything when the image holds none.
+    bool WriteIdAndEeprom();
+    VerifyOutcome VerifyIdAndEeprom();
     // One configuration word: `offset` from 300000h, its high and low bytes.
     bool WriteConfigurationWord(std::uint8_t offset, std::uint8_t high, std::uint8_t low);
     // Reads words 0 to `lastAddress` into `program`.
@@ -82,6 +86,10 @@ class TargetOperations {
     bool SwitchLed(bool on, const char* errorText);
     bool SwitchSupply(bool on, const char* errorText);
     bool EnterProgramming();
+    bool WriteIdLocations();
+    bool WriteEepromByte(int address, std::uint8_t value);
+    bool ReadEepromByte(int address, std::uint8_t& value);
+    bool HasIdOrEeprom() const;
     void Notes(Rgb colour, const std::string& caption);
 
     Link& link_;

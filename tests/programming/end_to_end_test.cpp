@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "common/number_text.h"
 #include "programming/hex_writer.h"
@@ -86,13 +87,15 @@ class EndToEndTest : public ::testing::TestWithParam<Target> {
     }
     OperationResult Write() { return session.Write(images.lastAddress); }
     // Configuration bytes 300000h to 30000Fh as the target reads them.
-    std::array<std::uint8_t, 16> ReadConfiguration() {
+    std::array<std::uint8_t, 16> ReadConfiguration() { return ReadTarget(0x30); }
+    // 16 bytes from the start of the 64 KB page `upper` as the target reads them.
+    std::array<std::uint8_t, 16> ReadTarget(std::uint8_t upper) {
         std::array<std::uint8_t, 16> bytes{};
         link.Exchange(protocol::Command::TargetSupply, 1);
         link.Exchange(protocol::Command::VppLevel, 0);
         link.Exchange(protocol::Command::LineMode, 1);
         link.Exchange(protocol::Command::VppLevel, 2);
-        link.Exchange(protocol::Command::SetTablePointer, 0x30, 0x00, 0x00);
+        link.Exchange(protocol::Command::SetTablePointer, upper, 0x00, 0x00);
         for (int half = 0; half < 2; ++half) {
             link.Exchange(protocol::Command::TableRead, 9, 8);
             std::copy_n(link.ReceiveBuffer().begin(), 8, bytes.begin() + 8 * half);
@@ -147,6 +150,41 @@ TEST_P(EndToEndTest, MismatchIsFoundInItsGroup) {
     EXPECT_EQ(view.currentAddress, "84");
     EXPECT_EQ(session.MismatchWord(), 0x85);
     EXPECT_EQ(view.Last().text, "Verify Error");
+}
+
+TEST_P(EndToEndTest, IdLocationsAndEepromDataAreWrittenAndVerified) {
+    std::string source = Source(GetParam(), 0);
+    source.insert(source.rfind("        end"),
+                  "        __idlocs 0x200000, 0x5\n        __idlocs 0x200006, 0xC\n"
+                  "        org 0xF00000\n        de 0x11, 0x22\n"
+                  "        org 0xF000FF\n        de 0xA5\n");
+    const std::string file = testing::AssembleWithGpasm(
+        source, GetParam().processor, std::string("e2e_id_") + GetParam().processor);
+    ASSERT_FALSE(file.empty());
+    ASSERT_TRUE(testing::LoadHexForTest(file, images));
+    ASSERT_EQ(Write(), OperationResult::Completed);
+    EXPECT_TRUE(messages.shown.empty());
+
+    const auto id = ReadTarget(0x20);
+    EXPECT_EQ(std::vector<std::uint8_t>(id.begin(), id.begin() + 8),
+              (std::vector<std::uint8_t>{0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0C, 0xFF}));
+    const auto config = ReadConfiguration();
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(config[i], GetParam().config[i]) << i;
+    const Images loaded = images;
+    ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
+    EXPECT_EQ(images.eeprom[0], 0x11);
+    EXPECT_EQ(images.eeprom[1], 0x22);
+    EXPECT_EQ(images.eeprom[2], 0xFF);
+    EXPECT_EQ(images.eeprom[0xFF], 0xA5);
+    EXPECT_EQ(session.Verify(), OperationResult::Completed);
+
+    // One changed byte in either region fails the verify.
+    for (std::uint8_t* byte : {&images.id[6], &images.eeprom[0xFF]}) {
+        images = loaded;
+        *byte ^= 0x10;
+        EXPECT_EQ(session.Verify(), OperationResult::VerifyMismatch);
+    }
+    EXPECT_EQ(messages.shown.size(), 2u);
 }
 
 TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {
