@@ -105,8 +105,6 @@ inline constexpr std::uint8_t kEraseKeyUpper = 0x3C;
 inline constexpr std::uint8_t kEraseKeyLow = 0x04;
 inline constexpr std::uint8_t kEraseKeyHigh = 0x05;
 inline constexpr std::uint8_t kWriteModeLow = 0x06;
-// ID locations 200000h.
-inline constexpr std::uint8_t kIdUpper = 0x20;
 // Configuration space 300000h.
 inline constexpr std::uint8_t kConfigUpper = 0x30;
 // DEVID1 at 3FFFFEh.

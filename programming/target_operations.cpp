@@ -171,7 +171,7 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
         return OperationResult::LinkFailed;
     }
     // A flash mismatch has had its box already: one box per WRITE.
-    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom();
+    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom(false);
     // Configuration last, so that its protection bits cannot block the rest.
     if (verify == VerifyOutcome::LinkFailed || !WriteConfigurationWords()) {
         return OperationResult::LinkFailed;
@@ -247,7 +247,7 @@ OperationResult TargetOperations::Verify() {
         return OperationResult::LinkFailed;
     }
     VerifyOutcome verify = VerifyProgramFlash();
-    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom();
+    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom(true);
     if (verify == VerifyOutcome::LinkFailed) return OperationResult::LinkFailed;
     if (!SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
@@ -348,7 +348,7 @@ bool TargetOperations::WriteIdLocations() {
         return false;
     }
     if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs) &&
-          SetTablePointer(std::uint32_t{address::kIdUpper} << 16))) {
+          SetTablePointer(kIdBase))) {
         return false;
     }
     for (int i = 0; i < kIdBytes; i += 2) {
@@ -401,19 +401,27 @@ bool TargetOperations::ReadEepromByte(int address, std::uint8_t& value) {
     return ok;
 }
 
-VerifyOutcome TargetOperations::VerifyIdAndEeprom() {
-    if (!HasIdOrEeprom()) return VerifyOutcome::Passed;
+VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
+    const bool compareConfiguration =
+        configuration && std::find(images_.configPresent.begin(), images_.configPresent.end(),
+                                   true) != images_.configPresent.end();
+    if (!HasIdOrEeprom() && !compareConfiguration) return VerifyOutcome::Passed;
     constexpr const char* kError = "Verify Error";
     Notes(kNotesWhite, "Verify");
-    if (!EnterProgramming() || !SetTablePointer(std::uint32_t{address::kIdUpper} << 16) ||
-        !Send(Command::TableRead, icsp::kTableReadPostIncrement, kIdBytes)) {
+    IdAndConfiguration chip;
+    if (!EnterProgramming() || !ReadIdAndConfiguration(chip)) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
     bool mismatch = false;
-    const auto& idReply = link_.ReceiveBuffer();
     for (int i = 0; i < kIdBytes; ++i) {
-        if (images_.idPresent[i] && idReply[i] != images_.id[i]) mismatch = true;
+        if (images_.idPresent[i] && chip.id[i] != images_.id[i]) mismatch = true;
+    }
+    for (int i = 0; i < kConfigSize && compareConfiguration; ++i) {
+        const std::uint8_t mask = group_.configMask[i];
+        if (images_.configPresent[i] && (chip.config[i] & mask) != (images_.config[i] & mask)) {
+            mismatch = true;
+        }
     }
     if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) {
         Fail(kError);
@@ -497,12 +505,18 @@ OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
     // Read into a copy: the image changes only when the whole read succeeded,
     // and the words beyond the last address keep their contents.
     auto scratch = images_.program;
+    IdAndConfiguration rest;
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) ||
-        !ReadProgramFlash(lastAddress, scratch) || !SwitchSupply(false, kError) ||
+        !ReadProgramFlash(lastAddress, scratch, rest) || !SwitchSupply(false, kError) ||
         !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
     images_.program = scratch;
+    images_.id = rest.id;
+    images_.idPresent.fill(true);
+    std::copy(rest.config.begin(), rest.config.end(), images_.config.begin());
+    images_.configPresent.fill(true);
+    view_.ShowConfiguration();
     images_.haveData = 0;
     view_.ClearFileName();
     view_.ShowProgramBuffer();
@@ -510,7 +524,8 @@ OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
 }
 
 bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
-                                        std::array<std::uint8_t, kProgramBytes>& program) {
+                                        std::array<std::uint8_t, kProgramBytes>& program,
+                                        IdAndConfiguration& rest) {
     constexpr const char* kError = "Read Error";
     const int last = lastAddress;
     view_.SetStartAddress("0");
@@ -533,12 +548,29 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     }
     // The last word read; a negative L leaves the word after the group.
     view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(last < 0 ? w : lastWord)));
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+    if (!ReadIdAndConfiguration(rest) ||
+        !LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
         return Fail(kError);
     }
     tickCountdown_ = 0;
     view_.SetProgress(0, 0);
     Notes(kNotesWhite, "Read Complete");
+    return true;
+}
+
+bool TargetOperations::ReadIdAndConfiguration(IdAndConfiguration& rest) {
+    if (!SetTablePointer(kIdBase) ||
+        !Send(Command::TableRead, icsp::kTableReadPostIncrement, kIdBytes)) {
+        return false;
+    }
+    std::copy_n(link_.ReceiveBuffer().begin(), kIdBytes, rest.id.begin());
+    if (!SetTablePointer(kConfigBase) ||
+        !Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) {
+        return false;
+    }
+    std::copy_n(link_.ReceiveBuffer().begin(), 8, rest.config.begin());
+    if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, kConfigSize - 8)) return false;
+    std::copy_n(link_.ReceiveBuffer().begin(), kConfigSize - 8, rest.config.begin() + 8);
     return true;
 }
 

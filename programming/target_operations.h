@@ -33,6 +33,12 @@ enum class OperationResult {
 
 enum class VerifyOutcome { Passed, Mismatch, LinkFailed };
 
+// The ID locations and configuration bytes a program read takes besides the flash.
+struct IdAndConfiguration {
+    std::array<std::uint8_t, kIdBytes> id{};
+    ConfigBytes config{};
+};
+
 // The packet sequences of the target operations. ProgrammerSession runs them;
 // each entry holds the session's one operation guard while it runs.
 class TargetOperations {
@@ -59,14 +65,18 @@ class TargetOperations {
     VerifyOutcome VerifyProgramFlash();
     bool WriteConfigurationWords();
     // The ID locations and the data EEPROM bytes the image marks present, then
-    // their verify. Neither sends anything when the image holds none.
+    // their verify, which with `configuration` also compares the configuration
+    // bytes the image marks present under the group's implemented bits. Neither
+    // sends anything when the image holds none of them.
     bool WriteIdAndEeprom();
-    VerifyOutcome VerifyIdAndEeprom();
+    VerifyOutcome VerifyIdAndEeprom(bool configuration);
     // One configuration word: `offset` from 300000h, its high and low bytes.
     bool WriteConfigurationWord(std::uint8_t offset, std::uint8_t high, std::uint8_t low);
     // Reads words 0 to `lastAddress` into `program`.
+    // Then the ID locations and the configuration bytes into `rest`.
     bool ReadProgramFlash(std::int16_t lastAddress,
-                          std::array<std::uint8_t, kProgramBytes>& program);
+                          std::array<std::uint8_t, kProgramBytes>& program,
+                          IdAndConfiguration& rest);
     // Reads the data EEPROM 0 to EepromLast into `eeprom`.
     bool ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom);
 
@@ -90,6 +100,7 @@ class TargetOperations {
     bool WriteEepromByte(int address, std::uint8_t value);
     bool ReadEepromByte(int address, std::uint8_t& value);
     bool HasIdOrEeprom() const;
+    bool ReadIdAndConfiguration(IdAndConfiguration& rest);
     void Notes(Rgb colour, const std::string& caption);
 
     Link& link_;

@@ -178,13 +178,34 @@ TEST_P(EndToEndTest, IdLocationsAndEepromDataAreWrittenAndVerified) {
     EXPECT_EQ(images.eeprom[0xFF], 0xA5);
     EXPECT_EQ(session.Verify(), OperationResult::Completed);
 
-    // One changed byte in either region fails the verify.
-    for (std::uint8_t* byte : {&images.id[6], &images.eeprom[0xFF]}) {
+    // One changed byte in a region fails the verify; the configuration is
+    // compared under the implemented bits only (bit 4 of 300001h is not).
+    const struct {
+        const char* what;
+        std::uint8_t* byte;
+        std::uint8_t flip;
+        OperationResult expected;
+    } changes[] = {
+        {"flash", &images.program[0x1002], 0x01, OperationResult::VerifyMismatch},
+        {"ID location", &images.id[6], 0x10, OperationResult::VerifyMismatch},
+        {"EEPROM", &images.eeprom[0xFF], 0x10, OperationResult::VerifyMismatch},
+        {"configuration", &images.config[1], 0x01, OperationResult::VerifyMismatch},
+        {"unimplemented configuration bit", &images.config[1], 0x10, OperationResult::Completed},
+    };
+    for (const auto& change : changes) {
         images = loaded;
-        *byte ^= 0x10;
-        EXPECT_EQ(session.Verify(), OperationResult::VerifyMismatch);
+        *change.byte ^= change.flip;
+        EXPECT_EQ(session.Verify(), change.expected) << change.what;
     }
-    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown.size(), 4u);
+
+    // A program read takes the ID locations and the configuration along.
+    images = Images{};
+    ASSERT_EQ(session.ReadProgram(0x3FFF), OperationResult::Completed);
+    EXPECT_EQ(images.program, loaded.program);
+    EXPECT_EQ(std::vector<std::uint8_t>(images.id.begin(), images.id.end()),
+              std::vector<std::uint8_t>(id.begin(), id.begin() + 8));
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(images.config[i], GetParam().config[i]) << i;
 }
 
 TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {

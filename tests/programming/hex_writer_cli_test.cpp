@@ -101,7 +101,10 @@ TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     const auto out = std::filesystem::temp_directory_path() / "tamro_cli_read.hex";
     const CliRun run = RunCli({"read", out.string(), "--last", "1F", "--driver", "emulator"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(run.out.ends_with(std::to_string(2 + 3 + 1 + 8 + 2 + 2) + " exchanges\n"));
+    // The flash groups are followed by the ID locations (pointer, one read) and
+    // the configuration (pointer, two reads).
+    EXPECT_TRUE(
+        run.out.ends_with(std::to_string(2 + 3 + 1 + 8 + 2 + 3 + 2 + 2) + " exchanges\n"));
     Images reloaded;
     ASSERT_TRUE(testing::LoadHexForTest(out.string(), reloaded));
     const auto eeprom = std::filesystem::temp_directory_path() / "tamro_cli_eeprom.bin";
