@@ -80,8 +80,7 @@ Options Options::FromEnvironment() {
         options.timing.icspKhz = static_cast<int>(number);
         options.timing.realTime = true;
     }
-    if (ParseNumber("TAMRO18_EMULATOR_LINK_LATENCY_MS", number) && number >= 0 &&
-        number < 60000) {
+    if (ParseNumber("TAMRO18_EMULATOR_LINK_LATENCY_MS", number) && number >= 0 && number < 60000) {
         options.timing.linkLatency = std::chrono::microseconds(std::llround(number * 1000));
         options.timing.realTime = true;
     }

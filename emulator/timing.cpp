@@ -64,7 +64,8 @@ Timeline::TimePoint Timeline::Accept(const Block& packet, TimePoint arrival) {
     }
     if (current_.packets == 0) operationStart_ = arrival;
     const nanoseconds busy = TargetTime(packet, device_, options_.icspKhz);
-    const TimePoint served = std::max(arrival, firmwareFree_) + (options_.realTime ? busy : nanoseconds(0));
+    const TimePoint served =
+        std::max(arrival, firmwareFree_) + (options_.realTime ? busy : nanoseconds(0));
     firmwareFree_ = served;
     lastDeparture_ = served + options_.linkLatency;
     ++current_.packets;

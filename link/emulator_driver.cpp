@@ -61,7 +61,7 @@ class EmulatorDriver final : public DriverLibrary {
         if (!programmer_ || !buffer || count != 8 || failWrites_.count(writes_)) return 0;
         emu::Block packet{};
         std::copy(buffer, buffer + 8, packet.begin());
-        const Block reply = programmer_->Exchange(packet);
+        const emu::Block reply = programmer_->Exchange(packet);
         replies_.push_back({reply, timeline_.Accept(packet, clock_.Now())});
         Report(timeline_.TakeFinished());
         return 8;

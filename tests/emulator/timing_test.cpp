@@ -100,7 +100,8 @@ TEST(TimingTest, APauseAfterTheLastReplyEndsAnOperation) {
     EXPECT_EQ(second->packets, 1u);
     EXPECT_EQ(second->targetBusy, milliseconds(1));
     EXPECT_FALSE(timeline.Finish());
-    EXPECT_EQ(OperationTimingText(*first), "operation: 2 packets, target busy 0.000 s, wall 0.502 s");
+    EXPECT_EQ(OperationTimingText(*first),
+              "operation: 2 packets, target busy 0.000 s, wall 0.502 s");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
