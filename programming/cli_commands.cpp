@@ -242,7 +242,8 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
     NoSettings settings;
     ProgrammerSession session(*driver, messages, settings);
     if (const std::int32_t opened = session.Open(); opened != 0) {
-        err << "link failure: Unit not Found " << DriverResultText(opened) << '\n';
+        err << "link failure: Unit not Found " << DriverResultText(opened) << " ("
+            << OpenFailureText(DescribeOpenFailure(setting, *backend)) << ")\n";
         return 1;
     }
     session.UseDeviceGroup(group);
