@@ -59,7 +59,7 @@ int RunHex(Arguments arguments) {
     tamro::Images images = StartUpImages();
     const tamro::HexLoadOutcome outcome = tamro::HEX_LOAD(file, images);
     if (!outcome.ok) {
-        std::cerr << tamro::kFileErrorText << "\n";
+        std::cerr << tamro::kFileErrorText << ": " << file << ": " << outcome.errorText << "\n";
         return 1;
     }
     std::cout << "start " << outcome.startAddressText << "\n";
@@ -93,8 +93,8 @@ int Usage() {
     return 2;
 }
 
-bool LoadHex(const std::string& path, tamro::Images& images) {
-    return tamro::HEX_LOAD(path, images).ok;
+tamro::HexLoadOutcome LoadHex(const std::string& path, tamro::Images& images) {
+    return tamro::HEX_LOAD(path, images);
 }
 
 }  // namespace

@@ -190,6 +190,9 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void ConfigAddrText_Change(int index);
     void LastAddrText_Change();
     void SetTargetControlsEnabled(bool enabled);
+    // False, with a box naming the first box, while a configuration box does
+    // not hold one or two hexadecimal digits: WRITE would send it as 00.
+    bool ConfigurationBoxesGood();
     void ShowUsbMessage(const std::string& text);
     void ShowPendingUsbMessage();
 
@@ -211,6 +214,10 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     QString kageTag_;
 
     ToolFiles toolFiles_;
+    // The HEX file loaded last and what the file box showed before the last
+    // name was put into it: a failed load puts both back.
+    std::string loadedHexFile_;
+    QString fileBoxBeforeLastName_;
     std::unique_ptr<ToolRuns> toolRuns_;
     std::unique_ptr<BufferViewers> viewers_;
 
