@@ -490,6 +490,7 @@ bool TAMRO18_form::RunProgrammingOperation(const std::function<OperationResult()
     if (RefuseWhileBusy()) return false;
     SetTargetControlsEnabled(false);
     programmingUnderWay_ = true;
+    usbFailureShown_ = false;
     lastEventPump_ = {};
     operation();
     programmingUnderWay_ = false;
@@ -513,9 +514,10 @@ void TAMRO18_form::ShowUsbMessage(const std::string& text) {
     // once, before its message box.
     const bool good = text.ends_with("OK!:");
     if (programmingUnderWay_ && good) {
-        pendingUsbMessage_ = text;
+        if (!usbFailureShown_) pendingUsbMessage_ = text;
         return;
     }
+    if (programmingUnderWay_) usbFailureShown_ = true;
     pendingUsbMessage_.reset();
     USBMSG->setText(Q(text));
 }

@@ -208,6 +208,9 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     // processing follow the per-block progress, not every exchange.
     bool programmingUnderWay_ = false;
     std::optional<std::string> pendingUsbMessage_;
+    // A failure shown during the running programming operation stays in the
+    // box: the quiet leaving packets after it do not cover it.
+    bool usbFailureShown_ = false;
     std::chrono::steady_clock::time_point lastEventPump_{};
     Rgb notesColour_{255, 255, 255};
     Rgb resetLampColour_ = kLampIdle;

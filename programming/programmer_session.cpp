@@ -167,8 +167,7 @@ DeviceIdReading ProgrammerSession::ReadDeviceIdPowered(bool stopAtFailure) {
 }
 
 void ProgrammerSession::WarnOfDeviceMismatch() {
-    const DeviceVerdict verdict = CheckDevice(group_.group, deviceId_.deviceId);
-    if (verdict != DeviceVerdict::OtherGroup && verdict != DeviceVerdict::Unknown) return;
+    if (CheckDevice(group_.group, deviceId_.deviceId) != DeviceVerdict::OtherGroup) return;
     relay_.SetNotesColour(kNotesRed);
     relay_.SetNotesCaption(DeviceMismatchText(group_.group, deviceId_.deviceId));
 }

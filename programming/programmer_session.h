@@ -71,8 +71,8 @@ class ProgrammerSession {
 
     // Device selection: the group's values and default configuration, the
     // device-ID read, and the DEVICE setting. The ID read powers the target
-    // for the read when the supply is off; a device that the selected group
-    // does not serve shows as a warning in NotesLabel.
+    // for the read when the supply is off; a device of the other group shows
+    // as a warning in NotesLabel.
     OperationResult SelectDevice(DeviceGroup group);
     OperationResult ReadDeviceId();
 
@@ -190,7 +190,7 @@ class ProgrammerSession {
     // The device-ID read with the target powered for it when the supply is
     // off (switched off again after).
     DeviceIdReading ReadDeviceIdPowered(bool stopAtFailure);
-    // NotesLabel warns when the target is not a device the selected group serves.
+    // NotesLabel warns when the target is a device of the other group.
     void WarnOfDeviceMismatch();
     // After a request has ended: a stop request met on its way leaves the
     // target safe and makes the outcome Stopped.
