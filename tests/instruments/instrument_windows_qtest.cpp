@@ -10,12 +10,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "instruments/event_counter.h"
-#include "instruments/frequency_counter.h"
-#include "instruments/instrument_widgets.h"
-#include "instruments/logic_analyzer.h"
-#include "instruments/logic_picture.h"
-#include "instruments/volt_meter.h"
+#include "instruments/ui/event_counter.h"
+#include "instruments/ui/frequency_counter.h"
+#include "instruments/ui/instrument_widgets.h"
+#include "instruments/ui/logic_analyzer.h"
+#include "instruments/ui/logic_picture.h"
+#include "instruments/ui/volt_meter.h"
 #include "tests/testing/fakes.h"
 
 using namespace tamro;

@@ -177,11 +177,11 @@ TEST_P(TransportTest, ALateReplyIsAShortReadAndNeverAnswersALaterPacket) {
         testing::RecordingMessageBoxes messages;
         Link link(*driver, messages);
 
-        ASSERT_EQ(link.SENDCMD(57, 0), 0);
+        ASSERT_TRUE(link.Exchange(protocol::Command::AnalogRead, 0).ok());
         const Packet analog = link.ReplyData();
         ASSERT_NE(std::string(analog.begin(), analog.end()), "EMUL1830");
         const auto start = SteadyClock::now();
-        EXPECT_EQ(link.SENDCMD(63), 1);
+        EXPECT_FALSE(link.Exchange(protocol::Command::Identify).ok());
         const auto waited = SteadyClock::now() - start;
         EXPECT_GE(waited, kTestTimeout - 20ms);
         EXPECT_LT(waited, kTestTimeout + 500ms);
@@ -189,9 +189,9 @@ TEST_P(TransportTest, ALateReplyIsAShortReadAndNeverAnswersALaterPacket) {
         EXPECT_EQ(messages.shown[0].text, "USB Read Error");
 
         std::this_thread::sleep_for(when.pauseAfterTheError);
-        EXPECT_EQ(link.SENDCMD(57, 0), 0);
+        EXPECT_TRUE(link.Exchange(protocol::Command::AnalogRead, 0).ok());
         EXPECT_EQ(link.ReplyData(), analog);
-        EXPECT_EQ(link.SENDCMD(63), 0);
+        EXPECT_TRUE(link.Exchange(protocol::Command::Identify).ok());
         EXPECT_EQ(std::string(link.ReplyData().begin(), link.ReplyData().end()), "EMUL1830");
         EXPECT_EQ(messages.shown.size(), 1u);
         driver->Close();
@@ -341,6 +341,9 @@ TEST(TransportOpenTest, AFailedOpenSaysWhichSettingItTriedAndWhy) {
         {"tcp:no-such-host.invalid:1", OpenProblem::Unreachable, "no-such-host.invalid"},
         {"bogus:thing", OpenProblem::UnknownBackend, "no driver backend named \"bogus\""},
         {"tcp:nohostport", OpenProblem::BadSetting, "tcp needs HOST:PORT"},
+        {"hid:ffff:fffe", OpenProblem::DeviceMissing, "USB HID device ffff:fffe does not exist"},
+        {"usb:ffff:fffe:02:82", OpenProblem::DeviceMissing, "USB device ffff:fffe does not exist"},
+        {"usb:ffff", OpenProblem::BadSetting, "usb needs VID:PID"},
         {"serial:/dev/null?window=0", OpenProblem::BadSetting, "window needs a whole number"},
         {"serial:" + scratch, root ? OpenProblem::None : OpenProblem::PermissionDenied,
          scratch + " exists, but permission to read and write it was denied"},

@@ -1,4 +1,4 @@
-#include "instruments/logic_analyzer.h"
+#include "instruments/ui/logic_analyzer.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "instruments/instrument_widgets.h"
-#include "instruments/logic_picture.h"
+#include "instruments/ui/instrument_widgets.h"
+#include "instruments/ui/logic_picture.h"
 
 namespace tamro {
 
