@@ -50,9 +50,11 @@ namespace tamro {
 std::optional<std::string> ConfigBoxProblem(int index, std::string_view text) {
     const bool hexDigits =
         !text.empty() && text.size() <= static_cast<std::size_t>(kConfigBoxMaxLength) &&
-        std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+        std::all_of(text.begin(), text.end(),
+                    [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
     if (hexDigits) return std::nullopt;
-    const std::string box = "The configuration box for 3000" + HexByte2(static_cast<std::uint8_t>(index)) + "h";
+    const std::string box =
+        "The configuration box for 3000" + HexByte2(static_cast<std::uint8_t>(index)) + "h";
     if (text.empty()) return box + " is empty: type one or two hexadecimal digits.";
     return box + " holds \"" + std::string(text) + "\", not one or two hexadecimal digits.";
 }

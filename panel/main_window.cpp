@@ -205,8 +205,7 @@ void TAMRO18_form::BuildControls() {
     Label8 = label("Label8", "Configration bit", 4560, 1650, 2400, 255);
     const char* wordLabels[] = {"0:", "2:", "4:", "6:", "8:", "A:", "C:"};
     // Only hexadecimal digits can be typed into a configuration box.
-    auto* hexByte =
-        new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{0,2}"), this);
+    auto* hexByte = new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{0,2}"), this);
     for (int n = 0; n < 7; ++n) {
         const int top = 1920 + n * 345;
         Label6[n] =

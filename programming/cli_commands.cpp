@@ -300,8 +300,7 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
         }
         // Configuration bytes the file does not hold are the group's defaults.
         ConfigBytes defaults{};
-        std::copy_n(session.groupValues().defaultConfig.begin(), defaults.size(),
-                    defaults.begin());
+        std::copy_n(session.groupValues().defaultConfig.begin(), defaults.size(), defaults.begin());
         ApplyConfigurationDefaults(images, defaults);
         return true;
     };

@@ -62,11 +62,11 @@ struct ProtectionBit {
     const char* name;
 };
 constexpr ProtectionBit kProtectionBits[] = {
-    {8, 0x01, "CP0"},     {8, 0x02, "CP1"},     {8, 0x04, "CP2"},     {8, 0x08, "CP3"},
-    {9, 0x40, "CPB"},     {9, 0x80, "CPD"},     {10, 0x01, "WRT0"},   {10, 0x02, "WRT1"},
-    {10, 0x04, "WRT2"},   {10, 0x08, "WRT3"},   {11, 0x20, "WRTC"},   {11, 0x40, "WRTB"},
-    {11, 0x80, "WRTD"},   {12, 0x01, "EBTR0"},  {12, 0x02, "EBTR1"},  {12, 0x04, "EBTR2"},
-    {12, 0x08, "EBTR3"},  {13, 0x40, "EBTRB"},
+    {8, 0x01, "CP0"},    {8, 0x02, "CP1"},    {8, 0x04, "CP2"},    {8, 0x08, "CP3"},
+    {9, 0x40, "CPB"},    {9, 0x80, "CPD"},    {10, 0x01, "WRT0"},  {10, 0x02, "WRT1"},
+    {10, 0x04, "WRT2"},  {10, 0x08, "WRT3"},  {11, 0x20, "WRTC"},  {11, 0x40, "WRTB"},
+    {11, 0x80, "WRTD"},  {12, 0x01, "EBTR0"}, {12, 0x02, "EBTR1"}, {12, 0x04, "EBTR2"},
+    {12, 0x08, "EBTR3"}, {13, 0x40, "EBTRB"},
 };
 // The implemented bits of 300008h to 30000Dh in each group's devices.
 constexpr std::array<std::uint8_t, 6> kProtectionMask452 = {0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
@@ -193,8 +193,8 @@ DeviceIdReading ReadDeviceId(Link& link, OperationView& view, bool stopAtFailure
         view.SetNotesColour(kNotesRed);
         view.SetNotesCaption("Device=no target");
     } else {
-        view.SetNotesCaption("Device=" + reading.deviceName + " (" + HexText(high) +
-                             HexText(low) + ")");
+        view.SetNotesCaption("Device=" + reading.deviceName + " (" + HexText(high) + HexText(low) +
+                             ")");
     }
     view.ProcessPendingEvents();
     return reading;

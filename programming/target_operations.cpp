@@ -323,7 +323,8 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
 OperationResult TargetOperations::WriteConfiguration() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
-    if (const OperationResult check = CheckChipChange(ChipChange::Configuration, "Config Write Error");
+    if (const OperationResult check =
+            CheckChipChange(ChipChange::Configuration, "Config Write Error");
         check != OperationResult::Completed) {
         return check;
     }

@@ -496,8 +496,8 @@ class MainWindowTest : public QObject {
         QTest::newRow("random bytes") << random << "line 1";
         QTest::newRow("empty file") << QByteArray() << "end-of-file";
         QTest::newRow("text file") << QByteArray("A note,\nnot a program.\n") << "line 1";
-        QTest::newRow("bad checksum") << QByteArray(":0400000012EF00F0FF\n:00000001FF\n")
-                                      << "line 1: checksum";
+        QTest::newRow("bad checksum")
+            << QByteArray(":0400000012EF00F0FF\n:00000001FF\n") << "line 1: checksum";
         QTest::newRow("no end record") << QByteArray(":0400000012EF00F00B\n") << "end-of-file";
     }
     void failedLoadKeepsThePreviousFileLoaded() {
@@ -532,7 +532,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("F"));
 
         // A file without configuration records: the group's defaults, not the last file's.
-        bench.dialogs.openAnswer = write("plain.hex", ":0400000012EF00F00B\n:00000001FF\n").toStdString();
+        bench.dialogs.openAnswer =
+            write("plain.hex", ":0400000012EF00F00B\n:00000001FF\n").toStdString();
         bench.form->F_OpenButton->click();
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("FF"));

@@ -45,7 +45,8 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 std::string ProgramHex(const ConfigBytes& config) {
     std::array<std::uint8_t, kProgramBytes> program;
     program.fill(0xFF);
-    for (int i = 0; i < 40; ++i) program[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+    for (int i = 0; i < 40; ++i)
+        program[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
     return IntelHexText(program, 0x13, config);
 }
 
@@ -73,7 +74,7 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
     badChecksum[badChecksum.find('\n', secondLine) - 1] ^= 1;
     const std::string withoutEnd = good.substr(0, good.rfind(":00000001FF"));
     ConfigBytes protecting = defaults;
-    protecting[8] = 0xFE;  // CP0
+    protecting[8] = 0xFE;   // CP0
     protecting[11] = 0x7F;  // WRTD
 
     struct Case {
@@ -89,7 +90,9 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
         {"one bad checksum", badChecksum, {}, 1},
         {"no end-of-file record", withoutEnd, {}, 1},
         {"other device group", good, {"--device", "18F4520"}, kExitDeviceRefused},
-        {"other device group, forced", good, {"--device", "18F4520", "--force"},
+        {"other device group, forced",
+         good,
+         {"--device", "18F4520", "--force"},
          kExitDeviceRefused},
         {"protection without --allow-protect", ProgramHex(protecting), {}, 1},
     };
@@ -117,8 +120,7 @@ TEST(CliRefusalsTest, MissingTargetIsRefusedWithItsOwnStatus) {
     setenv("TAMRO18_EMULATOR_TARGET", "none", 1);
     for (const char* command : {"erase", "id"}) {
         std::ostringstream out, err;
-        const int status =
-            RunProgrammingCommand({command, "--driver", "emulator"}, {}, out, err);
+        const int status = RunProgrammingCommand({command, "--driver", "emulator"}, {}, out, err);
         if (std::string(command) == "erase") {
             EXPECT_EQ(status, kExitDeviceRefused) << err.str();
             EXPECT_EQ(err.str(), "device check: DEVICE ERROR: No target found\n");

@@ -166,8 +166,9 @@ TEST_P(EndToEndTest, TheOtherDeviceGroupIsRefusedAndTheChipKept) {
     UseGroup(is452 ? kOption4520 : kOption452);
     EXPECT_EQ(Write(), OperationResult::DeviceRefused);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(messages.shown[0].text.starts_with(is452 ? "18F4520 selected, the target reports 18F452 ("
-                                                         : "18F452 selected, the target reports 18F4520 ("))
+    EXPECT_TRUE(
+        messages.shown[0].text.starts_with(is452 ? "18F4520 selected, the target reports 18F452 ("
+                                                 : "18F452 selected, the target reports 18F4520 ("))
         << messages.shown[0].text;
     // The first program is still on the chip.
     UseGroup(GetParam().option);

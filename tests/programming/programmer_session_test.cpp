@@ -154,20 +154,23 @@ TEST_F(SessionTest, AFailedExchangeEndsWithTheOperationsOwnLeavingPacketsQuietly
         int failing = 12;  // past the device check, inside the sequence
     };
     const std::vector<Case> cases = {
-        {AllRequests()[0], {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00",
-                            "3A 00 00 00 00 00 00 00"}},
-        {AllRequests()[1], {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00",
-                            "3A 00 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}},
+        {AllRequests()[0],
+         {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00"}},
+        {AllRequests()[1],
+         {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"}},
         {AllRequests()[2],
          {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
           "3B 00 00 00 00 00 00 00"},
          6},
-        {AllRequests()[3], {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00",
-                            "3A 00 00 00 00 00 00 00"}},
-        {AllRequests()[4], {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00",
-                            "3A 00 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}},
-        {AllRequests()[5], {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00",
-                            "3A 00 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}},
+        {AllRequests()[3],
+         {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00"}},
+        {AllRequests()[4],
+         {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"}},
+        {AllRequests()[5],
+         {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"}},
     };
     for (const Case& c : cases) {
         for (bool leavingFails : {false, true}) {
@@ -187,7 +190,8 @@ TEST_F(SessionTest, AFailedExchangeEndsWithTheOperationsOwnLeavingPacketsQuietly
             EXPECT_EQ(sent.size(), failing + expected.size());
             EXPECT_EQ(Texts(sent.end() - static_cast<std::ptrdiff_t>(expected.size()), sent.end()),
                       expected);
-            EXPECT_EQ(session.SupplyOn(), leavingFails && c.request.name != std::string("WriteConfiguration"));
+            EXPECT_EQ(session.SupplyOn(),
+                      leavingFails && c.request.name != std::string("WriteConfiguration"));
             driver.failReads.clear();
             driver.failWrites.clear();
         }
@@ -204,7 +208,10 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
     };
     const std::vector<Case> cases = {
         {emu::Device::Pic18F452, true, {}, OperationResult::Completed, ""},
-        {emu::Device::Pic18F4520, true, {}, OperationResult::DeviceRefused,
+        {emu::Device::Pic18F4520,
+         true,
+         {},
+         OperationResult::DeviceRefused,
          "18F452 selected, the target reports 18F4520 (1087)"},
         {emu::Device::Pic18F452, false, {}, OperationResult::DeviceRefused, "No target found"},
     };
@@ -253,7 +260,8 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
             return yes;
         });
         driver.packets.clear();
-        EXPECT_EQ(session.Erase(), yes ? OperationResult::Completed : OperationResult::DeviceRefused);
+        EXPECT_EQ(session.Erase(),
+                  yes ? OperationResult::Completed : OperationResult::DeviceRefused);
         EXPECT_EQ(asked, std::vector<Question>{Question::UnknownDevice});
         EXPECT_EQ(Sent().size(), yes ? 9u + 12u : 9u);
     }
