@@ -116,22 +116,5 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
     fs::remove_all(folder);
 }
 
-TEST(CliRefusalsTest, MissingTargetIsRefusedWithItsOwnStatus) {
-    setenv("TAMRO18_EMULATOR_TARGET", "none", 1);
-    for (const char* command : {"erase", "id"}) {
-        std::ostringstream out, err;
-        const int status = RunProgrammingCommand({command, "--driver", "emulator"}, {}, out, err);
-        if (std::string(command) == "erase") {
-            EXPECT_EQ(status, kExitDeviceRefused) << err.str();
-            EXPECT_EQ(err.str(), "device check: DEVICE ERROR: No target found\n");
-        } else {
-            EXPECT_EQ(status, 0) << err.str();
-            EXPECT_NE(out.str().find("Device=no target\nno target  ("), std::string::npos)
-                << out.str();
-        }
-    }
-    unsetenv("TAMRO18_EMULATOR_TARGET");
-}
-
 }  // namespace
 }  // namespace tamro

@@ -267,23 +267,6 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
     }
 }
 
-TEST_F(SessionTest, ProtectionIsWrittenOnlyWhenTheUserAgrees) {
-    session.images().config[8] = 0xFC;  // CP0, CP1
-    for (const bool yes : {false, true}) {
-        std::string question;
-        session.SetConfirmation([&](Question asked, const std::string& text) {
-            EXPECT_EQ(asked, Question::TurnOnProtection);
-            question = text;
-            return yes;
-        });
-        driver.packets.clear();
-        EXPECT_EQ(session.WriteConfiguration(),
-                  yes ? OperationResult::Completed : OperationResult::Declined);
-        EXPECT_NE(question.find("(CP0, CP1)"), std::string::npos) << question;
-        EXPECT_EQ(driver.packets.empty(), !yes);
-    }
-}
-
 TEST_F(SessionTest, TestPanelTogglesFollowTheCaptions) {
     EXPECT_FALSE(session.SupplyOn());
     session.ToggleSupply();
