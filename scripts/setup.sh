@@ -9,7 +9,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    gputils srecord ccache
+    gputils srecord ccache sigrok-cli
 )
 
 missing_packages() {
