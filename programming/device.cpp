@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/number_text.h"
+#include "images/config_masks.h"
 
 namespace tamro {
 namespace {
@@ -68,9 +69,6 @@ constexpr ProtectionBit kProtectionBits[] = {
     {11, 0x80, "WRTD"},  {12, 0x01, "EBTR0"}, {12, 0x02, "EBTR1"}, {12, 0x04, "EBTR2"},
     {12, 0x08, "EBTR3"}, {13, 0x40, "EBTRB"},
 };
-// The implemented bits of 300008h to 30000Dh in each group's devices.
-constexpr std::array<std::uint8_t, 6> kProtectionMask452 = {0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
-constexpr std::array<std::uint8_t, 6> kProtectionMask4520 = {0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
 
 const char* GroupName(DeviceGroup group) {
     return group == DeviceGroup::Pic18F4520 ? "18F4520" : "18F452";
@@ -139,11 +137,11 @@ std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId) {
 }
 
 std::vector<std::string> ProtectionBitsOn(DeviceGroup group, const std::uint8_t* config) {
-    const auto& mask = group == DeviceGroup::Pic18F4520 ? kProtectionMask4520 : kProtectionMask452;
+    const ConfigBytes& mask =
+        group == DeviceGroup::Pic18F4520 ? kConfigMask18F4520 : kConfigMask18F452;
     std::vector<std::string> on;
     for (const ProtectionBit& bit : kProtectionBits) {
-        const int index = bit.byte - 8;
-        if ((mask[static_cast<std::size_t>(index)] & bit.bit) != 0 &&
+        if ((mask[static_cast<std::size_t>(bit.byte)] & bit.bit) != 0 &&
             (config[bit.byte] & bit.bit) == 0) {
             on.emplace_back(bit.name);
         }

@@ -8,8 +8,8 @@
 #include <random>
 #include <sstream>
 
+#include "images/hex_writer.h"
 #include "programming/cli_commands.h"
-#include "programming/hex_writer.h"
 
 namespace tamro {
 namespace {
@@ -43,11 +43,15 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 
 // A program of a few words and the given configuration bytes.
 std::string ProgramHex(const ConfigBytes& config) {
-    std::array<std::uint8_t, kProgramBytes> program;
-    program.fill(0xFF);
+    Images images;
+    images.program.fill(0xFF);
     for (int i = 0; i < 40; ++i)
-        program[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
-    return IntelHexText(program, 0x13, config);
+        images.program[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+    std::copy(config.begin(), config.end(), images.config.begin());
+    images.configPresent.fill(true);
+    ConfigBytes all;
+    all.fill(0xFF);
+    return IntelHexText(images, {HexRegions::WholeChip, 0x13, all});
 }
 
 TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
