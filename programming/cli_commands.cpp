@@ -15,7 +15,6 @@
 #include "link/driver_table.h"
 #include "link/link.h"
 #include "programming/device.h"
-#include "images/hex_writer.h"
 #include "programming/programmer_session.h"
 
 namespace tamro {
