@@ -16,7 +16,7 @@
 
 #include "common/number_text.h"
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
 #include "instruments/event_counter.h"
@@ -30,7 +30,7 @@
 #include "tools/help_form.h"
 #include "tools/setup_form.h"
 #include "tools/version_form.h"
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 namespace tamro {
 namespace {

@@ -11,13 +11,13 @@
 #include <memory>
 
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 #include "panel/clickable_label.h"
 #include "panel/main_window.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
 #include "tools/help_form.h"
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 using namespace tamro;
 using tamro::testing::PacketTexts;
