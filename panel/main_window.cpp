@@ -25,11 +25,11 @@
 #include "instruments/volt_meter.h"
 #include "panel/clickable_label.h"
 #include "programming/hex_writer.h"
-#include "tools/editor.h"
-#include "tools/error_view.h"
-#include "tools/help_form.h"
-#include "tools/setup_form.h"
-#include "tools/version_form.h"
+#include "tools/ui/editor.h"
+#include "tools/ui/error_view.h"
+#include "tools/ui/help_form.h"
+#include "tools/ui/setup_form.h"
+#include "tools/ui/version_form.h"
 #include "views/ui/buffer_viewers.h"
 
 namespace tamro {

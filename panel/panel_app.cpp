@@ -6,9 +6,9 @@
 #include "link/driver_table.h"
 #include "panel/main_window.h"
 #include "panel/qt_platform.h"
-#include "tools/desktop_launch.h"
-#include "tools/file_dialogs.h"
-#include "tools/process_runner.h"
+#include "tools/ui/desktop_launch.h"
+#include "tools/ui/file_dialogs.h"
+#include "tools/ui/process_runner.h"
 
 namespace tamro {
 

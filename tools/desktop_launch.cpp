@@ -1,11 +1,5 @@
 #include "tools/desktop_launch.h"
 
-#include <QDesktopServices>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QString>
-#include <QUrl>
-
 namespace tamro {
 
 const std::vector<std::string>& CalculatorPrograms() {
@@ -35,20 +29,6 @@ void RunCalculator(DesktopLauncher& launcher, MessageBoxes& messages) {
                       "No calculator could be started (looked for gnome-calculator, kcalc, "
                       "galculator, mate-calc, qalculate-gtk and xcalc)");
     }
-}
-
-bool QtDesktopLauncher::OpenUrl(const std::string& url) {
-    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
-}
-
-bool QtDesktopLauncher::StartCalculator() {
-    const std::optional<std::string> program =
-        FirstInstalledCalculator([](const std::string& name) {
-            return !QStandardPaths::findExecutable(QString::fromStdString(name)).isEmpty();
-        });
-    if (!program) return false;
-    return QProcess::startDetached(QStandardPaths::findExecutable(QString::fromStdString(*program)),
-                                   {});
 }
 
 }  // namespace tamro

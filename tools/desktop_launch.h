@@ -41,11 +41,4 @@ void OpenHomePage(DesktopLauncher& launcher, MessageBoxes& messages);
 // The calculator item: starts the calculator; a failure shows a short message.
 void RunCalculator(DesktopLauncher& launcher, MessageBoxes& messages);
 
-// QDesktopServices for addresses, QProcess::startDetached for the calculator.
-class QtDesktopLauncher final : public DesktopLauncher {
-  public:
-    bool OpenUrl(const std::string& url) override;
-    bool StartCalculator() override;
-};
-
 }  // namespace tamro

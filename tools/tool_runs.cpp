@@ -191,15 +191,49 @@ void ToolRuns::LoadFreshHex(WrittenFiles& written, const std::string& hexName,
     context_.host.HexLoad();
 }
 
+bool ToolRuns::MayStartRun(const std::string& name) {
+    if (name.empty() || running_) {
+        context_.messages.Beep();
+        return false;
+    }
+    return true;
+}
+
+void ToolRuns::RunAndLoad(const std::vector<CommandLine>& steps, const std::string& base,
+                          const RunTexts& texts, bool errorFileRequired) {
+    ToolFiles& files = context_.files;
+    WrittenFiles written({files.ErrorFileName, base + "HEX"});
+    running_ = true;
+    ToolOutcome outcome = ToolOutcome::Finished;
+    for (const CommandLine& step : steps) {
+        outcome = RunTool(step);
+        if (outcome != ToolOutcome::Finished) break;
+    }
+    running_ = false;
+    if (outcome != ToolOutcome::Finished) {
+        ShowOpenError();
+        return;
+    }
+    // The assembler must leave an error file; for the C run none means none.
+    const std::optional<std::string> errorFile = written.Find(files.ErrorFileName);
+    if (!errorFile && errorFileRequired) {
+        ShowOpenError();
+        return;
+    }
+    if (errorFile) files.ErrorFileName = *errorFile;
+    if (errorFile && SizeOf(*errorFile) != 0) {
+        context_.host.SetNotes(kNotesError, texts.error);
+        if (!context_.host.OpenErrorView(files.ErrorFileName) && errorFileRequired) ShowOpenError();
+        return;
+    }
+    LoadFreshHex(written, base + "HEX", texts.complete, texts.error);
+}
+
 void ToolRuns::AssemblerRun() {
     ToolRunHost& host = context_.host;
     ToolFiles& files = context_.files;
     const std::string name = host.FilenameText();
-    if (name.empty() || running_) {
-        context_.messages.Beep();
-        return;
-    }
-    if (!EndsInAsm(name)) return;
+    if (!MayStartRun(name) || !EndsInAsm(name)) return;
     host.SetNotes(kNotesNormal, "Assembler");
     files.SourceFileName = name;
     const std::string base = WithoutLast(name, 3);
@@ -210,38 +244,14 @@ void ToolRuns::AssemblerRun() {
     host.SetTestText(settings.F_ASM + "\\" + settings.CMD_ASM + " " + files.SourceFileName);
     CommandLine command = CommandInFolder(settings.F_ASM, settings.CMD_ASM);
     command.arguments.push_back(files.SourceFileName);
-
-    WrittenFiles written({files.ErrorFileName, base + "HEX"});
-    running_ = true;
-    const ToolOutcome outcome = RunTool(command);
-    running_ = false;
-    if (outcome != ToolOutcome::Finished) {
-        ShowOpenError();
-        return;
-    }
-    const std::optional<std::string> errorFile = written.Find(files.ErrorFileName);
-    if (!errorFile) {
-        ShowOpenError();
-        return;
-    }
-    files.ErrorFileName = *errorFile;
-    if (SizeOf(*errorFile) != 0) {
-        host.SetNotes(kNotesError, "Assembler ERROR");
-        if (!host.OpenErrorView(files.ErrorFileName)) ShowOpenError();
-        return;
-    }
-    LoadFreshHex(written, base + "HEX", "Assembler complete", "Assembler ERROR");
+    RunAndLoad({command}, base, {"Assembler complete", "Assembler ERROR"}, true);
 }
 
 void ToolRuns::CRun() {
     ToolRunHost& host = context_.host;
     ToolFiles& files = context_.files;
     const std::string name = host.FilenameText();
-    if (name.empty() || running_) {
-        context_.messages.Beep();
-        return;
-    }
-    if (!EndsInC(name)) return;
+    if (!MayStartRun(name) || !EndsInC(name)) return;
     host.SetNotes(kNotesNormal, "C Compile");
     files.SourceFileName = name;
     const std::string base = WithoutLast(name, 1);
@@ -257,25 +267,7 @@ void ToolRuns::CRun() {
     CommandLine link = SplitCommandLine(settings.CMD_Lkr);
     link.arguments.push_back(files.ObjectFileName);
     link.arguments.push_back("/o" + outputName);
-
-    WrittenFiles written({files.ErrorFileName, base + "HEX"});
-    running_ = true;
-    ToolOutcome outcome = RunTool(compile);
-    if (outcome == ToolOutcome::Finished) outcome = RunTool(link);
-    running_ = false;
-    if (outcome != ToolOutcome::Finished) {
-        ShowOpenError();
-        return;
-    }
-    // Only the compiler's error file tells of errors; none at all means none.
-    const std::optional<std::string> errorFile = written.Find(files.ErrorFileName);
-    if (errorFile) files.ErrorFileName = *errorFile;
-    if (errorFile && SizeOf(*errorFile) != 0) {
-        host.SetNotes(kNotesError, "Compile ERROR");
-        host.OpenErrorView(files.ErrorFileName);
-        return;
-    }
-    LoadFreshHex(written, base + "HEX", "Compile complete", "Compile ERROR");
+    RunAndLoad({compile, link}, base, {"Compile complete", "Compile ERROR"}, false);
 }
 
 void ToolRuns::HexSet() {

@@ -118,6 +118,17 @@ class ToolRuns {
 
   private:
     enum class ToolOutcome { Finished, NotStarted, TimedOut };
+    // NotesLabel texts at the end of a run.
+    struct RunTexts {
+        const char* complete;
+        const char* error;
+    };
+    // Beeps and says no while a run waits or without a file name.
+    bool MayStartRun(const std::string& name);
+    // The shared part of the assembler and C runs: runs the tools one after
+    // the other, then shows the error file or loads base + "HEX".
+    void RunAndLoad(const std::vector<CommandLine>& steps, const std::string& base,
+                    const RunTexts& texts, bool errorFileRequired);
     ToolOutcome RunTool(const CommandLine& command);
     void ShowOpenError();
     void LoadFreshHex(WrittenFiles& written, const std::string& hexName, const char* completeText,

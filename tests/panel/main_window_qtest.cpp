@@ -16,7 +16,7 @@
 #include "panel/main_window.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
-#include "tools/help_form.h"
+#include "tools/ui/help_form.h"
 #include "views/ui/buffer_viewers.h"
 
 using namespace tamro;

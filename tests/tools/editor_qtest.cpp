@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "tests/tools/toolrun_fakes.h"
-#include "tools/editor.h"
+#include "tools/ui/editor.h"
 
 namespace tamro {
 namespace {

@@ -1,9 +1,9 @@
-#include "tools/editor.h"
+#include "tools/ui/editor.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/error_view.h"
-#include "tools/file_dialogs.h"
+#include "tools/ui/error_view.h"
+#include "tools/ui/file_dialogs.h"
 
 namespace tamro {
 namespace {

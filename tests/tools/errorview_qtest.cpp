@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "tests/tools/toolrun_fakes.h"
-#include "tools/error_view.h"
+#include "tools/ui/error_view.h"
 
 namespace tamro {
 

@@ -7,7 +7,7 @@
 
 #include "common/twips.h"
 #include "tests/testing/fakes.h"
-#include "tools/help_form.h"
+#include "tools/ui/help_form.h"
 
 namespace tamro {
 

@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "tests/testing/fakes.h"
-#include "tools/setup_form.h"
+#include "tools/ui/setup_form.h"
 
 using namespace tamro;
 using tamro::testing::MemorySettingsStore;

@@ -14,7 +14,7 @@
 
 #include "tests/testing/fakes.h"
 #include "tools/file_dialogs.h"
-#include "tools/process_runner.h"
+#include "tools/ui/process_runner.h"
 #include "tools/tool_runs.h"
 
 namespace tamro::testing {

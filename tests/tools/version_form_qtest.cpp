@@ -5,7 +5,7 @@
 
 #include "tests/testing/fakes.h"
 #include "tests/tools/desktop_fake_launcher.h"
-#include "tools/version_form.h"
+#include "tools/ui/version_form.h"
 
 namespace tamro {
 

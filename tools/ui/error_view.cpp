@@ -1,4 +1,4 @@
-#include "tools/error_view.h"
+#include "tools/ui/error_view.h"
 
 #include <QFile>
 #include <QFontDatabase>

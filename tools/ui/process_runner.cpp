@@ -1,4 +1,4 @@
-#include "tools/process_runner.h"
+#include "tools/ui/process_runner.h"
 
 #include <QProcess>
 #include <QString>

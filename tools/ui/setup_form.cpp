@@ -1,4 +1,4 @@
-#include "tools/setup_form.h"
+#include "tools/ui/setup_form.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,6 @@
-#include "tools/help_form.h"
+#include "tools/ui/help_form.h"
 
 #include <QCoreApplication>
-
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "tools/version_form.h"
+#include "tools/ui/version_form.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -9,27 +9,13 @@
 
 #include "common/platform.h"
 #include "tools/file_dialogs.h"
+#include "tools/source_text.h"
 #include "tools/tool_runs.h"
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace tamro {
-
-enum class LineEnd { Lf, CrLf };
-
-// A file's text as the editor shows it (lines joined by "\n", without the
-// final line end) and what is needed to write it back byte for byte.
-struct SourceText {
-    std::string text;
-    LineEnd lineEnd = LineEnd::Lf;  // a new file gets the platform's line end
-    bool finalLineEnd = true;
-    friend bool operator==(const SourceText&, const SourceText&) = default;
-};
-
-// The line end is that of the first line (CR LF or LF).
-SourceText SplitSourceText(const std::string& bytes);
-std::string JoinSourceText(const SourceText& source);
 
 // Positions in twips for a window of the given outer size; none while the
 // window is 500 twips high or lower (the layout then stays as it was).

@@ -1,0 +1,23 @@
+#pragma once
+// A source file's bytes as the editor shows them, and back.
+
+#include <string>
+
+namespace tamro {
+
+enum class LineEnd { Lf, CrLf };
+
+// A file's text as the editor shows it (lines joined by "\n", without the
+// final line end) and what is needed to write it back byte for byte.
+struct SourceText {
+    std::string text;
+    LineEnd lineEnd = LineEnd::Lf;  // a new file gets the platform's line end
+    bool finalLineEnd = true;
+    friend bool operator==(const SourceText&, const SourceText&) = default;
+};
+
+// The line end is that of the first line (CR LF or LF).
+SourceText SplitSourceText(const std::string& bytes);
+std::string JoinSourceText(const SourceText& source);
+
+}  // namespace tamro
