@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/instrument_cli.h"
 #include "common/number_text.h"
 #include "images/hex_loader.h"
 #include "images/images.h"
+#include "instruments/instrument_commands.h"
 #include "programming/cli_commands.h"
 #include "programming/device.h"
 
@@ -87,6 +89,7 @@ int Usage() {
     std::cerr << "usage: tamro18-cli COMMAND [ARGUMENTS]\n";
     for (const Command& command : kCommands) std::cerr << "  " << command.usage << "\n";
     std::cerr << tamro::ProgrammingUsage();
+    std::cerr << tamro::InstrumentUsage();
     return 2;
 }
 
@@ -107,5 +110,7 @@ int main(int argc, char** argv) {
     if (tamro::IsProgrammingCommand(all[0])) {
         return tamro::RunProgrammingCommand(all, LoadHex, std::cout, std::cerr);
     }
+    if (tamro::IsInstrumentCommand(all[0]))
+        return tamro::RunInstrumentCli(all, std::cout, std::cerr);
     return Usage();
 }
