@@ -19,12 +19,12 @@
 #include "convertor/ui/data_conv.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
+#include "images/hex_writer.h"
 #include "instruments/event_counter.h"
 #include "instruments/frequency_counter.h"
 #include "instruments/logic_analyzer.h"
 #include "instruments/volt_meter.h"
 #include "panel/clickable_label.h"
-#include "programming/hex_writer.h"
 #include "tools/ui/editor.h"
 #include "tools/ui/error_view.h"
 #include "tools/ui/help_form.h"
@@ -680,7 +680,7 @@ void TAMRO18_form::SaveHex_Click() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
     std::string error;
-    if (!WriteIntelHexFile(path, images_.program, kLastProgramWord, std::nullopt, &error)) {
+    if (!WriteIntelHexFile(path, images_, HexWriteOptions{}, &error)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
         return;
     }
