@@ -16,6 +16,7 @@ class QtMessageBoxes final : public MessageBoxes {
     void SetParent(QWidget* parent) { parent_ = parent; }
     void Show(MessageIcon icon, const std::string& title, const std::string& text) override;
     void Beep() override;
+    SaveChoice AskSaveDiscardCancel(const std::string& title, const std::string& text) override;
 
   private:
     QWidget* parent_;

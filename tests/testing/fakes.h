@@ -29,9 +29,15 @@ class RecordingMessageBoxes final : public MessageBoxes {
         if (onShow) onShow();
     }
     void Beep() override { ++beeps; }
+    SaveChoice AskSaveDiscardCancel(const std::string& title, const std::string& text) override {
+        saveQuestions.push_back({MessageIcon::Exclamation, title, text});
+        return saveAnswer;
+    }
 
     std::vector<ShownMessage> shown;
     int beeps = 0;
+    std::vector<ShownMessage> saveQuestions;
+    SaveChoice saveAnswer = SaveChoice::Cancel;
     std::function<void()> onShow;
 };
 
