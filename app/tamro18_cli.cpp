@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/instrument_cli.h"
 #include "common/number_text.h"
 #include "images/hex_loader.h"
 #include "images/images.h"
+#include "instruments/instrument_commands.h"
+#include "link/device_listing.h"
 #include "programming/cli_commands.h"
 #include "programming/device.h"
 
@@ -79,14 +82,30 @@ int RunHex(Arguments arguments) {
     return 0;
 }
 
+// list: the devices that could be a programmer, with the driver setting of each.
+int RunList(Arguments arguments) {
+    if (!arguments.empty()) return Usage();
+    const std::vector<tamro::ProgrammerCandidate> candidates = tamro::ListProgrammers();
+    if (candidates.empty()) {
+        std::cout << "No serial port, HID or USB device here could be a programmer.\n";
+        return 0;
+    }
+    std::cout << tamro::ProgrammerListText(candidates);
+    return 0;
+}
+
 constexpr Command kCommands[] = {
     {"hex", "hex FILE [--bin OUT]   load an Intel HEX file as the panel does", RunHex},
+    {"list",
+     "list                   devices that could be a programmer: driver setting, access, node",
+     RunList},
 };
 
 int Usage() {
     std::cerr << "usage: tamro18-cli COMMAND [ARGUMENTS]\n";
     for (const Command& command : kCommands) std::cerr << "  " << command.usage << "\n";
     std::cerr << tamro::ProgrammingUsage();
+    std::cerr << tamro::InstrumentUsage();
     return 2;
 }
 
@@ -107,5 +126,7 @@ int main(int argc, char** argv) {
     if (tamro::IsProgrammingCommand(all[0])) {
         return tamro::RunProgrammingCommand(all, LoadHex, std::cout, std::cerr);
     }
+    if (tamro::IsInstrumentCommand(all[0]))
+        return tamro::RunInstrumentCli(all, std::cout, std::cerr);
     return Usage();
 }

@@ -11,13 +11,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 
 #include "emulator/device_facts.h"
 #include "emulator/state_file.h"
+#include "emulator/timing.h"
 
 namespace tamro::emu {
 namespace {
@@ -26,29 +29,52 @@ using SteadyClock = std::chrono::steady_clock;
 
 // A packet left incomplete this long belongs to a client that has gone; it is dropped
 // so that the next client's packets are not read out of step.
-constexpr int kStalePacketMs = 1000;
+constexpr std::chrono::milliseconds kStalePacket{1000};
 constexpr int kReplyWriteMs = 2000;
 
 enum class Served { ConnectionEnded, Stop };
 
 class Daemon {
   public:
-    Daemon(const DaemonOptions& options, int signalFd)
-        : options_(options), programmer_(options.emulator), signalFd_(signalFd) {}
+    Daemon(const DaemonOptions& options, int signalFd, std::FILE* out)
+        : options_(options), programmer_(options.emulator), signalFd_(signalFd), out_(out) {}
 
-    int RunPty(std::FILE* out);
-    int RunTcp(std::FILE* out);
+    int RunPty();
+    int RunTcp();
 
   private:
     // Reads packets from `fd` and answers each until the peer goes or a signal comes.
     Served Serve(int fd, bool socket);
     bool WriteReply(int fd, const Block& reply, bool socket);
     bool SignalPending();
+    void Report(const std::optional<OperationTiming>& operation);
+    // A listening socket on `address`, or -1.
+    static int Listen(const sockaddr* address, socklen_t length);
 
     const DaemonOptions& options_;
     Programmer programmer_;
     int signalFd_;
+    std::FILE* out_;
+    std::uint64_t packetsServed_ = 0;
 };
+
+void Daemon::Report(const std::optional<OperationTiming>& operation) {
+    if (!operation) return;
+    std::fprintf(out_, "%s\n", OperationTimingText(*operation).c_str());
+    std::fflush(out_);
+}
+
+int Daemon::Listen(const sockaddr* address, socklen_t length) {
+    const int fd = socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(fd, address, length) != 0 || listen(fd, 4) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 bool Daemon::SignalPending() {
     signalfd_siginfo info{};
@@ -78,36 +104,75 @@ bool Daemon::WriteReply(int fd, const Block& reply, bool socket) {
     return true;
 }
 
+// Packets are read as they arrive, also while earlier replies wait for their
+// time, and each reply leaves when the timeline says.
 Served Daemon::Serve(int fd, bool socket) {
+    struct PendingReply {
+        Block reply;
+        SteadyClock::time_point due;
+    };
+    Timeline timeline(options_.emulator.timing, options_.emulator.device);
+    std::deque<PendingReply> outgoing;
+    const auto end = [&](Served served) {
+        Report(timeline.Finish());
+        return served;
+    };
     Block packet{};
     std::size_t have = 0;
     auto lastByte = SteadyClock::now();
     for (;;) {
-        pollfd entries[2] = {{fd, POLLIN, 0}, {signalFd_, POLLIN, 0}};
-        const int ready = poll(entries, 2, have ? kStalePacketMs / 4 : -1);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) return Served::ConnectionEnded;
-        if ((entries[1].revents & POLLIN) && SignalPending()) return Served::Stop;
-        if (ready == 0) {
-            if (have && SteadyClock::now() - lastByte > std::chrono::milliseconds(kStalePacketMs)) {
-                have = 0;
+        auto now = SteadyClock::now();
+        while (!outgoing.empty() && outgoing.front().due <= now) {
+            if (!WriteReply(fd, outgoing.front().reply, socket) && socket) {
+                return end(Served::ConnectionEnded);
             }
+            outgoing.pop_front();
+        }
+        Report(timeline.TakeFinished());
+        if (outgoing.empty()) Report(timeline.FinishIfIdle(now));
+
+        SteadyClock::duration wait = SteadyClock::duration::max();
+        if (!outgoing.empty()) wait = outgoing.front().due - now;
+        if (have) wait = std::min<SteadyClock::duration>(wait, kStalePacket / 4);
+        if (outgoing.empty() && timeline.OperationUnderWay()) {
+            wait = std::min<SteadyClock::duration>(wait, kOperationGap / 4);
+        }
+        timespec timeout{};
+        if (wait != SteadyClock::duration::max()) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        }
+        pollfd entries[2] = {{fd, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        const int ready =
+            ppoll(entries, 2, wait == SteadyClock::duration::max() ? nullptr : &timeout, nullptr);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return end(Served::ConnectionEnded);
+        if ((entries[1].revents & POLLIN) && SignalPending()) return end(Served::Stop);
+        if (ready == 0) {
+            if (have && SteadyClock::now() - lastByte > kStalePacket) have = 0;
             continue;
         }
         if (!(entries[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         const ssize_t n = read(fd, packet.data() + have, packet.size() - have);
         if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-        if (n <= 0) return Served::ConnectionEnded;
+        if (n <= 0) return end(Served::ConnectionEnded);
         have += static_cast<std::size_t>(n);
         lastByte = SteadyClock::now();
         if (have < packet.size()) continue;
         have = 0;
         const Block reply = programmer_.Exchange(packet);
-        if (!WriteReply(fd, reply, socket) && socket) return Served::ConnectionEnded;
+        SteadyClock::time_point due = timeline.Accept(packet, lastByte);
+        if (options_.delayedReplies.count(++packetsServed_)) {
+            due = std::max(due, lastByte + options_.replyDelay);
+        }
+        // Replies leave in order, also behind a held one.
+        if (!outgoing.empty()) due = std::max(due, outgoing.back().due);
+        outgoing.push_back({reply, due});
     }
 }
 
-int Daemon::RunPty(std::FILE* out) {
+int Daemon::RunPty() {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::fprintf(stderr, "tamro18-emulator: cannot create a pseudo-terminal: %s\n",
@@ -127,15 +192,15 @@ int Daemon::RunPty(std::FILE* out) {
     cfmakeraw(&settings);
     tcsetattr(terminal, TCSANOW, &settings);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    std::fprintf(out, "%s\n", path.c_str());
-    std::fflush(out);
+    std::fprintf(out_, "%s\n", path.c_str());
+    std::fflush(out_);
     Serve(master, false);
     close(terminal);
     close(master);
     return 0;
 }
 
-int Daemon::RunTcp(std::FILE* out) {
+int Daemon::RunTcp() {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -150,15 +215,7 @@ int Daemon::RunTcp(std::FILE* out) {
     }
     int listener = -1;
     for (addrinfo* entry = found; entry && listener < 0; entry = entry->ai_next) {
-        const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, 0);
-        if (fd < 0) continue;
-        const int on = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (bind(fd, entry->ai_addr, entry->ai_addrlen) == 0 && listen(fd, 4) == 0) {
-            listener = fd;
-        } else {
-            close(fd);
-        }
+        listener = Listen(entry->ai_addr, entry->ai_addrlen);
     }
     freeaddrinfo(found);
     if (listener < 0) {
@@ -175,9 +232,10 @@ int Daemon::RunTcp(std::FILE* out) {
                 NI_NUMERICHOST | NI_NUMERICSERV);
     // An IPv6 address is bracketed so that the port stays recognisable.
     const bool ipv6 = std::strchr(host, ':') != nullptr;
-    std::fprintf(out, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
-    std::fflush(out);
+    std::fprintf(out_, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
+    std::fflush(out_);
 
+    int status = 0;
     for (;;) {
         pollfd entries[2] = {{listener, POLLIN, 0}, {signalFd_, POLLIN, 0}};
         const int ready = poll(entries, 2, -1);
@@ -187,13 +245,22 @@ int Daemon::RunTcp(std::FILE* out) {
         if (!(entries[0].revents & POLLIN)) continue;
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
-        // One connection at a time: others wait in the backlog until this one ends.
+        // One connection at a time: with the port closed, a second panel's connection
+        // is refused at once (it reports "Unit not Found") instead of waiting unserved.
+        close(listener);
         const Served served = Serve(client, true);
         close(client);
-        if (served == Served::Stop) break;
+        if (served == Served::Stop) return 0;
+        listener = Listen(reinterpret_cast<sockaddr*>(&bound), length);
+        if (listener < 0) {
+            std::fprintf(stderr, "tamro18-emulator: cannot listen again on %s:%s: %s\n", host, port,
+                         std::strerror(errno));
+            status = 1;
+            break;
+        }
     }
-    close(listener);
-    return 0;
+    if (listener >= 0) close(listener);
+    return status;
 }
 
 bool TakeValue(int argc, char** argv, int& i, std::string& value, std::string& error) {
@@ -205,12 +272,28 @@ bool TakeValue(int argc, char** argv, int& i, std::string& value, std::string& e
     return true;
 }
 
+// "3" or "3,7,12" into `numbers`; false on anything else.
+bool ParsePacketNumbers(const std::string& text, std::set<std::uint64_t>& numbers) {
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        char* end = nullptr;
+        const unsigned long long number = std::strtoull(item.c_str(), &end, 10);
+        if (item.empty() || *end || item[0] == '-' || number == 0) return false;
+        numbers.insert(number);
+        start = comma + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string DaemonUsage() {
     return "usage: tamro18-emulator (--pty | --tcp [HOST:]PORT) [--device 18F452|18F4520]\n"
            "       [--revision N] [--state PATH|none] [--no-target] [--latency-ms MS]\n"
-           "       [--signal-hz HZ]\n"
+           "       [--signal-hz HZ] [--icsp-khz KHZ] [--link-latency-ms MS]\n"
+           "       [--delay-replies N[,N...]] [--delay-ms MS]\n"
            "The TAMRO18_EMULATOR_* environment variables give the defaults.\n";
 }
 
@@ -268,8 +351,44 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
             if (!TakeValue(argc, argv, i, value, error)) return false;
             options.emulator.stateFile = value == "none" ? "" : value;
             stateGiven = true;
+        } else if (argument == "--delay-replies") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            if (!ParsePacketNumbers(value, options.delayedReplies)) {
+                error = "--delay-replies needs packet numbers from 1 on, such as 3 or 3,7";
+                return false;
+            }
+        } else if (argument == "--delay-ms") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const long delay = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end || delay < 0 || delay > 600000) {
+                error = "--delay-ms needs 0 to 600000";
+                return false;
+            }
+            options.replyDelay = std::chrono::milliseconds(delay);
         } else if (argument == "--no-target") {
             options.emulator.targetAttached = false;
+        } else if (argument == "--icsp-khz") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const long khz = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end || khz < 1 || khz > 100000) {
+                error = "--icsp-khz needs 1 to 100000";
+                return false;
+            }
+            options.emulator.timing.icspKhz = static_cast<int>(khz);
+            options.emulator.timing.realTime = true;
+        } else if (argument == "--link-latency-ms") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const double ms = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end || !(ms >= 0) || ms > 60000) {
+                error = "--link-latency-ms needs 0 to 60000";
+                return false;
+            }
+            options.emulator.timing.linkLatency =
+                std::chrono::microseconds(static_cast<long long>(ms * 1000));
+            options.emulator.timing.realTime = true;
         } else if (argument == "--latency-ms" || argument == "--signal-hz") {
             if (!TakeValue(argc, argv, i, value, error)) return false;
             char* end = nullptr;
@@ -316,8 +435,8 @@ int RunDaemon(const DaemonOptions& options, std::FILE* out) {
     int status = 0;
     {
         // The programmer saves the chip's memory when it ends, after the last exchange.
-        Daemon daemon(options, signalFd);
-        status = options.pty ? daemon.RunPty(out) : daemon.RunTcp(out);
+        Daemon daemon(options, signalFd, out);
+        status = options.pty ? daemon.RunPty() : daemon.RunTcp();
     }
     close(signalFd);
     return status;

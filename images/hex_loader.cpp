@@ -12,9 +12,12 @@
 namespace tamro {
 namespace {
 
-// No valid record is longer than ":" + 2 * (5 + 255) digits; anything longer
-// is kept only up to this length and then counts as corrupt.
-constexpr std::size_t kLongestItem = 1024;
+// No valid record is longer than ":" + 2 * (5 + 255) digits; a line longer
+// than this (blanks included) is not a HEX file, and reading stops there, so a
+// binary file or a device without line ends is never read to its end.
+constexpr std::size_t kLongestLine = 1024;
+// Blank lines are skipped, so the number of lines is bounded by the size.
+constexpr std::uint64_t kLargestFile = std::uint64_t{64} << 20;
 
 constexpr std::int16_t kStartUnset = -1;  // FFFFh
 
@@ -52,39 +55,56 @@ class StreamSource final : public ByteSource {
     std::istream& stream_;
 };
 
+enum class ReadStatus { Item, End, LineTooLong, FileTooLarge, ReadError };
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 // Reads a text file item by item: an item ends at a line end (LF, CR LF or a
-// lone CR) or at a comma; leading and trailing blanks are dropped.
+// lone CR) or at a comma; leading and trailing blanks are dropped, and so is a
+// UTF-8 byte-order mark at the start of the file.
 class ItemReader {
   public:
     explicit ItemReader(ByteSource& source) : source_(source) {}
 
-    // False at end of file (or on a read error, see Failed()).
-    bool Next(std::string& item, bool& overlong) {
+    ReadStatus Next(std::string& item) {
         item.clear();
-        overlong = false;
-        if (!Fill()) return false;
-        bool leading = true;
+        if (!Fill()) return failed_ ? ReadStatus::ReadError : ReadStatus::End;
+        itemLine_ = line_;
+        std::size_t length = 0;
         for (;;) {
             if (!Fill()) break;
             const char c = buffer_[position_++];
-            if (c == '\n' || c == ',') break;
-            if (c == '\r') {
-                if (Fill() && buffer_[position_] == '\n') ++position_;
+            if (++consumed_ > kLargestFile) return ReadStatus::FileTooLarge;
+            if (c == '\n' || c == ',') {
+                if (c == '\n') ++line_;
                 break;
             }
-            if (leading && (c == ' ' || c == '\t')) continue;
-            leading = false;
-            if (item.size() < kLongestItem) {
-                item.push_back(c);
-            } else {
-                overlong = true;
+            if (c == '\r') {
+                if (Fill() && buffer_[position_] == '\n') ++position_, ++consumed_;
+                ++line_;
+                break;
+            }
+            if (++length > kLongestLine) return ReadStatus::LineTooLong;
+            if (item.empty() && IsBlank(c)) continue;
+            item.push_back(c);
+        }
+        if (failed_) return ReadStatus::ReadError;
+        if (firstItem_) {
+            firstItem_ = false;
+            static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+            if (item.starts_with(kByteOrderMark)) {
+                item.erase(0, kByteOrderMark.size());
+                while (!item.empty() && IsBlank(item.front())) item.erase(0, 1);
             }
         }
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.pop_back();
-        return true;
+        while (!item.empty() && IsBlank(item.back())) item.pop_back();
+        return ReadStatus::Item;
     }
 
-    bool Failed() const { return failed_; }
+    // The line (from 1) of the item last returned.
+    int Line() const { return itemLine_; }
 
   private:
     bool Fill() {
@@ -104,6 +124,10 @@ class ItemReader {
     std::array<char, 65536> buffer_{};
     std::size_t length_ = 0;
     std::size_t position_ = 0;
+    std::uint64_t consumed_ = 0;
+    int line_ = 1;
+    int itemLine_ = 1;
+    bool firstItem_ = true;
     bool atEnd_ = false;
     bool failed_ = false;
 };
@@ -117,111 +141,181 @@ int HexDigit(char c) {
 
 struct Record {
     int count = 0;
-    std::int16_t address = 0;  // signed, as the 4-digit field reads
+    std::uint16_t offset = 0;
     int type = 0;
     // Byte count, address, type, data and checksum.
     std::array<std::uint8_t, 5 + 255> bytes{};
     std::uint8_t Data(int i) const { return bytes[4 + static_cast<std::size_t>(i)]; }
+    // The 16-bit value of an address record's two data bytes.
+    std::uint32_t Value() const { return static_cast<std::uint32_t>(Data(0) << 8 | Data(1)); }
 };
 
-// Decodes ":nnaaaatt<data>cc". False for bad digits, a length that does not
-// fit the byte count, or a wrong checksum.
-bool DecodeRecord(const std::string& item, Record& record) {
+enum class Decoded { Ok, Malformed, Checksum };
+
+// Decodes ":nnaaaatt<data>cc": bad digits or a length that does not fit the
+// byte count make it malformed.
+Decoded DecodeRecord(const std::string& item, Record& record) {
     const std::size_t digits = item.size() - 1;
-    if (digits < 10 || digits % 2 != 0 || digits / 2 > record.bytes.size()) return false;
+    if (digits < 10 || digits % 2 != 0 || digits / 2 > record.bytes.size()) {
+        return Decoded::Malformed;
+    }
     const std::size_t length = digits / 2;
     unsigned sum = 0;
     for (std::size_t i = 0; i < length; ++i) {
         const int high = HexDigit(item[1 + 2 * i]);
         const int low = HexDigit(item[2 + 2 * i]);
-        if (high < 0 || low < 0) return false;
+        if (high < 0 || low < 0) return Decoded::Malformed;
         record.bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
         sum += record.bytes[i];
     }
     record.count = record.bytes[0];
-    if (length != static_cast<std::size_t>(record.count) + 5) return false;
-    if (sum % 256 != 0) return false;
-    record.address = static_cast<std::int16_t>(
-        static_cast<std::uint16_t>(record.bytes[1] << 8 | record.bytes[2]));
+    if (length != static_cast<std::size_t>(record.count) + 5) return Decoded::Malformed;
+    if (sum % 256 != 0) return Decoded::Checksum;
+    record.offset = static_cast<std::uint16_t>(record.bytes[1] << 8 | record.bytes[2]);
     record.type = record.bytes[3];
-    return true;
+    return Decoded::Ok;
 }
 
-enum class Region { Program, Config, Skipped };
-
+constexpr int kTypeData = 0x00;
 constexpr int kTypeEnd = 0x01;
 constexpr int kTypeSegmentAddress = 0x02;
 constexpr int kTypeSegmentStart = 0x03;
 constexpr int kTypeLinearAddress = 0x04;
 constexpr int kTypeLinearStart = 0x05;
-constexpr int kUpperProgram = 0x0000;
-constexpr int kUpperConfig = 0x0030;
 
 std::int16_t HalfRounded(int value) {
     return static_cast<std::int16_t>(std::nearbyint(value / 2.0));
+}
+
+std::string HexByteText(int value) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", value & 0xFF);
+    return digits;
 }
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// One load's reading state; Read() is false on a failure.
+// One load's reading state over the scratch images; Read() is false on a
+// failure, with the outcome saying why.
 struct Loading {
     Images& images;
     HexLoadOutcome& outcome;
     std::int16_t start = kStartUnset;
     int lastStoredByte = -1;  // none yet
+    // Where the address field counts from: 02 records set a segment base
+    // (value x 16, offsets wrap within the 64 KB segment as srec_cat reads
+    // them), 04 records an upper address (value x 65536, no wrap).
+    std::uint32_t base = 0;
+    bool segmented = false;
+
+    bool Fail(HexLoadError error, int line, const std::string& reason) {
+        outcome.error = error;
+        outcome.errorLine = line;
+        outcome.errorText = line > 0 ? "line " + std::to_string(line) + ": " + reason : reason;
+        return false;
+    }
+
+    std::uint32_t TargetAddress(const Record& record, int i) const {
+        if (segmented) return base + ((record.offset + static_cast<std::uint32_t>(i)) & 0xFFFF);
+        return base + record.offset + static_cast<std::uint32_t>(i);
+    }
+
+    // Puts one data byte where its target address says; false outside the device.
+    bool Place(std::uint32_t address, std::uint8_t value) {
+        if (address < kProgramBytes) {
+            images.program[address] = value;
+            lastStoredByte = static_cast<int>(address);
+        } else if (address - kIdBase < kIdBytes) {
+            images.id[address - kIdBase] = value;
+            images.idPresent[address - kIdBase] = true;
+        } else if (address - kConfigBase < kConfigSize) {
+            images.config[address - kConfigBase] = value;
+            images.configPresent[address - kConfigBase] = true;
+            outcome.configSeen = true;
+        } else if (address - kEepromBase < kEepromBytes) {
+            images.eeprom[address - kEepromBase] = value;
+            images.eepromPresent[address - kEepromBase] = true;
+        } else {
+            return false;
+        }
+        return true;
+    }
 
     bool Read(ItemReader& reader) {
-        Region region = Region::Program;
         std::string item;
-        item.reserve(kLongestItem);
-        bool overlong = false;
+        item.reserve(kLongestLine);
         Record record;
-        while (reader.Next(item, overlong)) {
-            if (region != Region::Config) outcome.text2 = item;
-            if (item.empty() || item[0] != ':') return true;
-            if (overlong || !DecodeRecord(item, record)) return false;
-            if (record.type == kTypeEnd) return true;
+        for (;;) {
+            switch (reader.Next(item)) {
+                case ReadStatus::Item:
+                    break;
+                case ReadStatus::End:
+                    return Fail(HexLoadError::MissingEndRecord, 0,
+                                "no end-of-file record (the file may be truncated)");
+                case ReadStatus::LineTooLong:
+                    return Fail(HexLoadError::LineTooLong, reader.Line(),
+                                "line longer than any HEX record");
+                case ReadStatus::FileTooLarge:
+                    return Fail(HexLoadError::FileTooLarge, reader.Line(), "file too large");
+                case ReadStatus::ReadError:
+                    return Fail(HexLoadError::ReadError, reader.Line(), "read error");
+            }
+            if (item.empty()) continue;
+            const int line = reader.Line();
+            // Lines of the configuration region are not shown, as the panel
+            // always did for the section after ":020000040030CA".
+            const bool inConfigRegion = base == kConfigBase;
+            if (!inConfigRegion) outcome.text2 = item;
+            if (item[0] != ':') return Fail(HexLoadError::NotARecord, line, "not a HEX record");
+            switch (DecodeRecord(item, record)) {
+                case Decoded::Ok:
+                    break;
+                case Decoded::Malformed:
+                    return Fail(HexLoadError::MalformedRecord, line, "malformed record");
+                case Decoded::Checksum:
+                    return Fail(HexLoadError::Checksum, line, "checksum");
+            }
+            const bool mayTakeStart = !inConfigRegion && start == kStartUnset;
+            const auto offset = static_cast<std::int16_t>(record.offset);
 
-            const bool mayTakeStart = region != Region::Config && start == kStartUnset;
-            if (record.type == kTypeLinearAddress) {
-                if (record.count != 2) return false;
-                const int upper = record.Data(0) << 8 | record.Data(1);
-                const Region next = upper == kUpperConfig    ? Region::Config
-                                    : upper == kUpperProgram ? Region::Program
-                                                             : Region::Skipped;
-                if (mayTakeStart && next != Region::Config) start = record.address;
-                region = next;
-                if (region == Region::Config) outcome.configSeen = true;
-                continue;
+            switch (record.type) {
+                case kTypeEnd:
+                    return true;
+                case kTypeSegmentAddress:
+                case kTypeLinearAddress:
+                    if (record.count != 2) {
+                        return Fail(HexLoadError::MalformedRecord, line, "malformed record");
+                    }
+                    segmented = record.type == kTypeSegmentAddress;
+                    base = segmented ? record.Value() << 4 : record.Value() << 16;
+                    if (mayTakeStart && base != kConfigBase) start = offset;
+                    continue;
+                case kTypeSegmentStart:
+                case kTypeLinearStart:
+                    if (mayTakeStart) start = offset;
+                    continue;
+                case kTypeData:
+                    break;
+                default:
+                    return Fail(HexLoadError::UnknownRecordType, line,
+                                "record type " + HexByteText(record.type));
             }
-            if (record.type == kTypeSegmentAddress || record.type == kTypeSegmentStart ||
-                record.type == kTypeLinearStart) {
-                if (mayTakeStart && region == Region::Program) start = record.address;
-                continue;
-            }
-            if (region == Region::Skipped) continue;
-            if (region == Region::Config) {
-                for (int i = 0; i < record.count; ++i) {
-                    const int index = record.address + i;
-                    if (index < 0 || index >= kConfigEntries) return false;
-                    images.config[index] = record.Data(i);
-                }
-                continue;
-            }
-            if (mayTakeStart) start = record.address;
+
+            if (mayTakeStart && TargetAddress(record, 0) < kProgramBytes) start = offset;
             for (int i = 0; i < record.count; ++i) {
-                const int index = record.address + i;
-                if (index < 0 || index >= kProgramBytes) return false;
-                images.program[index] = record.Data(i);
-                lastStoredByte = index;
+                const std::uint32_t address = TargetAddress(record, i);
+                if (!Place(address, record.Data(i))) {
+                    outcome.errorAddress = address;
+                    return Fail(HexLoadError::AddressOutsideDevice, line,
+                                "address " + HexText(address) + "h is outside the device");
+                }
             }
             if (lastStoredByte > 2 * images.lastAddress) {
                 images.lastAddress = HalfRounded(lastStoredByte);
             }
         }
-        return !reader.Failed();
     }
 
     // Text_ADMON after the last stored program byte.
@@ -232,45 +326,77 @@ struct Loading {
     }
 };
 
-// Reads the opened file into `images` (already reset) and fills the outcome.
+// What a file replaces: the program image and ID locations start from FFh, the
+// configuration and EEPROM keep their bytes, no byte is marked present.
+std::unique_ptr<Images> ScratchImages(const Images& images) {
+    auto scratch = std::make_unique<Images>(images);
+    scratch->program.fill(0xFF);
+    scratch->lastAddress = 0;
+    scratch->id.fill(0xFF);
+    scratch->idPresent.fill(false);
+    scratch->eepromPresent.fill(false);
+    scratch->configPresent.fill(false);
+    return scratch;
+}
+
+// Reads the source into scratch images; only a complete load replaces `images`.
 HexLoadOutcome LoadFrom(ByteSource& source, Images& images) {
     HexLoadOutcome outcome;
+    const std::unique_ptr<Images> scratch = ScratchImages(images);
     ItemReader reader(source);
-    Loading loading{images, outcome};
+    Loading loading{*scratch, outcome};
     const bool read = loading.Read(reader);
     loading.ShowLastByte();
-    if (!read) return outcome;
-
-    images.haveData = 1;
+    if (!read) {
+        outcome.configSeen = false;
+        return outcome;
+    }
+    scratch->haveData = 1;
+    images = *scratch;
     outcome.ok = true;
     outcome.lastAddressText = HexText16(images.lastAddress);
     outcome.startAddressText = HexText16(HalfRounded(loading.start));
     return outcome;
 }
 
-void ResetProgram(Images& images) {
-    images.program.fill(0xFF);
-    images.lastAddress = 0;
-}
-
 }  // namespace
 
 HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images) {
-    ResetProgram(images);
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(hexFileName.c_str(), "rb"));
-    if (!file) return HexLoadOutcome{};
+    if (!file) {
+        HexLoadOutcome outcome;
+        outcome.error = HexLoadError::CannotOpen;
+        outcome.errorText = "cannot open the file";
+        return outcome;
+    }
     FileSource source(file.get());
     return LoadFrom(source, images);
 }
 
 HexLoadOutcome HEX_LOAD(std::istream& hexText, Images& images) {
-    ResetProgram(images);
     StreamSource source(hexText);
     return LoadFrom(source, images);
 }
 
+void ApplyConfigurationDefaults(Images& images, const ConfigBytes& defaults) {
+    for (int i = 0; i < kConfigSize; ++i) {
+        if (!images.configPresent[i]) images.config[i] = defaults[i];
+    }
+}
+
+std::string HexLoadFailureText(const std::filesystem::path& hexFileName,
+                               const HexLoadOutcome& outcome) {
+    return hexFileName.filename().string() + ": " + outcome.errorText;
+}
+
 void ShowHexFileError(MessageBoxes& messageBoxes) {
     messageBoxes.Show(MessageIcon::Critical, kFileErrorTitle, kFileErrorText);
+}
+
+void ShowHexFileError(MessageBoxes& messageBoxes, const std::filesystem::path& hexFileName,
+                      const HexLoadOutcome& outcome) {
+    messageBoxes.Show(MessageIcon::Critical, kFileErrorTitle,
+                      kFileErrorText + "\n" + HexLoadFailureText(hexFileName, outcome));
 }
 
 }  // namespace tamro

@@ -11,7 +11,18 @@ constexpr int kProgramBytes = 32768;  // 16384 program words
 constexpr int kProgramWords = 16384;
 constexpr int kLastProgramWord = kProgramWords - 1;  // 3FFFh
 constexpr int kEepromEntries = 257;                  // 0 to 255 used
+constexpr int kEepromBytes = 256;                    // F00000h to F000FFh in a HEX file
 constexpr int kConfigEntries = 21;                   // 0 to 13 shown and written
+constexpr int kConfigSize = 14;                      // 300000h to 30000Dh
+constexpr int kIdBytes = 8;                          // 200000h to 200007h
+
+// Target addresses of the regions as Intel HEX files place them.
+constexpr std::uint32_t kIdBase = 0x200000;
+constexpr std::uint32_t kConfigBase = 0x300000;
+constexpr std::uint32_t kEepromBase = 0xF00000;
+
+// The configuration bytes 300000h to 30000Dh.
+using ConfigBytes = std::array<std::uint8_t, kConfigSize>;
 
 struct Images {
     // Byte address = index; word w is bytes 2w (low) and 2w+1 (high).
@@ -23,6 +34,16 @@ struct Images {
     std::int16_t haveData = 0;
     // Last program word address: the end of the program write and of the verify.
     std::int16_t lastAddress = 0;
+
+    // The ID locations, byte i at 200000h + i.
+    std::array<std::uint8_t, kIdBytes> id{};
+    // Which bytes the image holds from the last HEX file loaded (or from a
+    // read that marks what it filled): only those are written and saved.
+    std::array<bool, kIdBytes> idPresent{};
+    std::array<bool, kEepromBytes> eepromPresent{};
+    std::array<bool, kConfigSize> configPresent{};
+
+    bool operator==(const Images&) const = default;
 };
 
 }  // namespace tamro

@@ -124,14 +124,18 @@ CountReadout ComputeFrequencyReadout(const Packet& reply, FrequencyGate gate) {
     CountReadout out;
     float count = ReplyCount(reply[0], reply[1]);
     out.overflow = reply[2] != 0;
-    if (out.overflow) count += 65535.0f;
+    out.unit = gate == FrequencyGate::Gate100ms ? "KHz" : "Hz";
+    if (reply[2] > 1) {
+        // More than one wrap: no correction can give the number.
+        out.readout = kOverText;
+        return out;
+    }
+    if (out.overflow) count += kCounterWrap;
     if (gate == FrequencyGate::Gate100ms) {
         count = count / 100.0f;
         out.readout = FormatPattern(count, "##0.000");
-        out.unit = "KHz";
     } else {
         out.readout = FormatPattern(count, "#####0");
-        out.unit = "Hz";
     }
     return out;
 }
@@ -163,7 +167,7 @@ CountReadout ComputeEventCountReadout(const Packet& reply) {
     CountReadout out;
     float count = ReplyCount(reply[0], reply[1]);
     out.overflow = reply[2] != 0;
-    if (out.overflow) count = static_cast<float>(static_cast<double>(count) + 655.35);
+    if (out.overflow) count += kCounterWrap;
     out.readout = FormatPattern(count, "#####0");
     out.unit = "Cnt";
     return out;

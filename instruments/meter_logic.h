@@ -91,6 +91,11 @@ inline constexpr TwipSize kFrequencyCounterSize{3600, 2900};
 
 enum class FrequencyGate { Gate100ms, Gate1s };
 
+// One wrap of the 16-bit hardware counter, added when the reply says it overflowed.
+inline constexpr float kCounterWrap = 65536.0f;
+// The frequency counter's read-out when the count wrapped more than once.
+inline constexpr const char* kOverText = "OVER";
+
 struct CountReadout {
     std::string readout;  // VMtext
     std::string unit;     // Label_unit (frequency counter only)

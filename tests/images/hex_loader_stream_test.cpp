@@ -26,15 +26,14 @@ void ExpectSameLoad(const std::string& content) {
     std::istringstream stream(content);
     const HexLoadOutcome text = HEX_LOAD(stream, fromStream);
     EXPECT_EQ(file.ok, text.ok);
+    EXPECT_EQ(file.error, text.error);
+    EXPECT_EQ(file.errorText, text.errorText);
     EXPECT_EQ(file.startAddressText, text.startAddressText);
     EXPECT_EQ(file.lastAddressText, text.lastAddressText);
     EXPECT_EQ(file.text2, text.text2);
     EXPECT_EQ(file.textAdmon, text.textAdmon);
     EXPECT_EQ(file.configSeen, text.configSeen);
-    EXPECT_EQ(fromFile.program, fromStream.program);
-    EXPECT_EQ(fromFile.config, fromStream.config);
-    EXPECT_EQ(fromFile.lastAddress, fromStream.lastAddress);
-    EXPECT_EQ(fromFile.haveData, fromStream.haveData);
+    EXPECT_TRUE(fromFile == fromStream);
 }
 
 TEST(HexLoaderStreamTest, LoadsLikeTheFile) {
@@ -43,6 +42,8 @@ TEST(HexLoaderStreamTest, LoadsLikeTheFile) {
                           DataRecord(0, {0xAA, 0xBB}), kEndRecord}));
     ExpectSameLoad(Lines({DataRecord(0, {1}), ":0100000002FC"}));
     ExpectSameLoad("\r\n:00000001FF,junk");
+    ExpectSameLoad(Lines({UpperAddressRecord(0x20), DataRecord(0, {1, 2}), UpperAddressRecord(0xF0),
+                          DataRecord(3, {4}), kEndRecord}));
     // Longer than one read of the loader, with a record across the boundary.
     std::string big;
     for (int i = 0; big.size() < 70000; ++i) big += DataRecord((i * 16) % 0x8000, {1, 2}) + "\r\n";
@@ -59,7 +60,8 @@ TEST(HexLoaderStreamTest, StreamThatGoesBadFailsTheLoad) {
     FailingBuffer buffer;
     std::istream stream(&buffer);
     Images images;
-    EXPECT_FALSE(HEX_LOAD(stream, images).ok);
+    const HexLoadOutcome outcome = HEX_LOAD(stream, images);
+    EXPECT_EQ(outcome.error, HexLoadError::ReadError);
     EXPECT_EQ(images.haveData, 0);
 }
 

@@ -109,6 +109,48 @@ TEST_F(AssembledHexTest, IdLocationsEepromDataAndConfiguration) {
     for (int i = 0; i < kConfigEntries; ++i) EXPECT_EQ(images.config[i], config[i]) << i;
     EXPECT_EQ(images.config[1], 0x22);
     EXPECT_EQ(images.config[13], 0x40);
+
+    // ID locations and EEPROM data land in their images; a byte is marked
+    // present exactly where srec_cat finds one (a 00h and a 01h fill tell
+    // present bytes from gaps).
+    const auto idZero = Reference(hex, kIdBase, kIdBase + kIdBytes, 0x00);
+    const auto idOne = Reference(hex, kIdBase, kIdBase + kIdBytes, 0x01);
+    for (int i = 0; i < kIdBytes; ++i) {
+        EXPECT_EQ(images.idPresent[i], idZero[i] == idOne[i]) << i;
+        if (images.idPresent[i]) EXPECT_EQ(images.id[i], idZero[i]) << i;
+    }
+    EXPECT_EQ(images.id[7], 0x0A);
+    const auto eepromZero = Reference(hex, kEepromBase, kEepromBase + kEepromBytes, 0x00);
+    const auto eepromOne = Reference(hex, kEepromBase, kEepromBase + kEepromBytes, 0x01);
+    for (int i = 0; i < kEepromBytes; ++i) {
+        EXPECT_EQ(images.eepromPresent[i], eepromZero[i] == eepromOne[i]) << i;
+        if (images.eepromPresent[i]) EXPECT_EQ(images.eeprom[i], eepromZero[i]) << i;
+    }
+    EXPECT_EQ(images.eeprom[3], 0x55);
+}
+
+// Extended segment address records (02) place data where srec_cat puts it.
+TEST_F(AssembledHexTest, SegmentAddressesPlaceDataAsSrecCatDoes) {
+    using testing::DataRecord;
+    using testing::kEndRecord;
+    using testing::Lines;
+    using testing::Record;
+    using testing::UpperAddressRecord;
+    const std::vector<std::vector<std::string>> files{
+        {Record(2, 0, {0x00, 0x10}), DataRecord(0, {1, 2, 3}), kEndRecord},
+        {Record(2, 0, {0x01, 0x00}), DataRecord(0x0FF0, {4, 5}), UpperAddressRecord(0),
+         DataRecord(0x20, {6}), kEndRecord},
+        {UpperAddressRecord(0), DataRecord(0x10, {7}), Record(2, 0, {0x07, 0xF0}),
+         DataRecord(0xF0, {8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}),
+         Record(2, 0, {0x00, 0x00}), DataRecord(0x30, {24}), kEndRecord},
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto hex = folder.Write("segment" + std::to_string(i) + ".hex", Lines(files[i]));
+        const HexLoadOutcome outcome = HEX_LOAD(hex, images);
+        ASSERT_TRUE(outcome.ok) << i << ": " << outcome.errorText;
+        ExpectProgramMatches(hex);
+    }
+    EXPECT_EQ(images.program[0x7FFF], 23);
 }
 
 TEST_F(AssembledHexTest, NearlyFullProgramMemory) {

@@ -218,7 +218,7 @@ void InstrumentWindowsTest::frequencyCounterLayoutAndGates() {
     bench.reply = Packet{0x00, 0x00, 0x01};
     Child<QRadioButton>(counter, "Option_GATEH")->click();
     Child<QPushButton>(counter, "Command_READ")->click();
-    QCOMPARE(Child<QLineEdit>(counter, "VMtext")->text(), QString("655.350"));
+    QCOMPARE(Child<QLineEdit>(counter, "VMtext")->text(), QString("655.360"));
     QVERIFY(LampOf(counter, "Shape_over") == kLampLightRed);
 }
 
@@ -241,7 +241,7 @@ void InstrumentWindowsTest::eventCounterLoadAndButtons() {
              (std::vector<std::string>{"3D 00 00 00 00 00 00 00", "3D 02 00 00 00 00 00 00",
                                        "3D 03 00 00 00 00 00 00", "3D 00 00 00 00 00 00 00",
                                        "3D 01 00 00 00 00 00 00"}));
-    QCOMPARE(Child<QLineEdit>(counter, "VMtext")->text(), QString("660"));
+    QCOMPARE(Child<QLineEdit>(counter, "VMtext")->text(), QString("65541"));
     QVERIFY(LampOf(counter, "Shape_over") == kLampLightRed);
     Child<QPushButton>(counter, "Command_AUTO")->click();
     QVERIFY(LampOf(counter, "Shape_AUTO") == kLampOrange);

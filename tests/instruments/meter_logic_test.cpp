@@ -171,21 +171,33 @@ TEST(AutoRepeat, ATickDuringAFailingReadingStartsNoSecondReading) {
     EXPECT_FALSE(meter.Auto().TimerEnabled());
 }
 
-TEST(FrequencyReadout, GatesUnitsAndOverflow) {
-    auto kilo = ComputeFrequencyReadout(Packet{0x30, 0x39, 0x00}, FrequencyGate::Gate100ms);
-    EXPECT_EQ(kilo.readout, "123.450");
-    EXPECT_EQ(kilo.unit, "KHz");
-    EXPECT_FALSE(kilo.overflow);
-    auto hertz = ComputeFrequencyReadout(Packet{0x30, 0x39, 0x00}, FrequencyGate::Gate1s);
-    EXPECT_EQ(hertz.readout, "12345");
-    EXPECT_EQ(hertz.unit, "Hz");
-    auto over = ComputeFrequencyReadout(Packet{0x00, 0x00, 0x01}, FrequencyGate::Gate100ms);
-    EXPECT_EQ(over.readout, "655.350");
-    EXPECT_TRUE(over.overflow);
-    EXPECT_EQ(ComputeFrequencyReadout(Packet{0xFF, 0xFF, 0x00}, FrequencyGate::Gate1s).readout,
-              "65535");
-    EXPECT_EQ(ComputeFrequencyReadout(Packet{0xFF, 0xFF, 0x01}, FrequencyGate::Gate1s).readout,
-              "131070");
+TEST(FrequencyReadout, GatesUnitsAndOneCounterWrap) {
+    struct Case {
+        Packet reply;
+        FrequencyGate gate;
+        const char* readout;
+        const char* unit;
+        bool overflow;
+    };
+    const Case cases[] = {
+        {Packet{0x30, 0x39, 0x00}, FrequencyGate::Gate100ms, "123.450", "KHz", false},
+        {Packet{0x30, 0x39, 0x00}, FrequencyGate::Gate1s, "12345", "Hz", false},
+        {Packet{0xFF, 0xFF, 0x00}, FrequencyGate::Gate1s, "65535", "Hz", false},
+        // One wrap adds the counter's 65536.
+        {Packet{0x00, 0x00, 0x01}, FrequencyGate::Gate100ms, "655.360", "KHz", true},
+        {Packet{0x86, 0xA0, 0x01}, FrequencyGate::Gate100ms, "1000.000", "KHz", true},
+        {Packet{0xFF, 0xFF, 0x01}, FrequencyGate::Gate1s, "131071", "Hz", true},
+        // Beyond one wrap the count says nothing about the frequency.
+        {Packet{0x00, 0x10, 0x02}, FrequencyGate::Gate1s, "OVER", "Hz", true},
+        {Packet{0x12, 0x34, 0x0F}, FrequencyGate::Gate100ms, "OVER", "KHz", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.readout);
+        const CountReadout shown = ComputeFrequencyReadout(c.reply, c.gate);
+        EXPECT_EQ(shown.readout, c.readout);
+        EXPECT_EQ(shown.unit, c.unit);
+        EXPECT_EQ(shown.overflow, c.overflow);
+    }
 }
 
 TEST(FrequencyCounter, GatePacketsIntervalsAndLamp) {
@@ -194,7 +206,7 @@ TEST(FrequencyCounter, GatePacketsIntervalsAndLamp) {
     counter.Load();
     counter.Read();
     EXPECT_EQ(counter.TimerInterval(), 500);
-    EXPECT_EQ(counter.Shown().readout, "655.350");
+    EXPECT_EQ(counter.Shown().readout, "655.360");
     EXPECT_EQ(counter.OverflowLamp(), kLampLightRed);
 
     bench.reply = Packet{0x30, 0x39, 0x00};
@@ -227,9 +239,10 @@ TEST(EventCounter, LoadResetsAndReadsShowTheCount) {
     EXPECT_EQ(counter.Shown().readout, "256");
     EXPECT_EQ(counter.OverflowLamp(), kLampGrey);
 
-    bench.reply = Packet{0x00, 0x05, 0x01};
+    // 70 000 events: one wrap of the 16-bit count.
+    bench.reply = Packet{0x11, 0x70, 0x01};
     counter.Read();
-    EXPECT_EQ(counter.Shown().readout, "660");
+    EXPECT_EQ(counter.Shown().readout, "70000");
     EXPECT_EQ(counter.OverflowLamp(), kLampLightRed);
     EXPECT_EQ(ComputeEventCountReadout(Packet{0xFF, 0xFF, 0x00}).readout, "65535");
 

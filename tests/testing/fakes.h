@@ -1,6 +1,7 @@
 #pragma once
 // Stand-ins for the platform and the driver library, shared by all tests.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -66,6 +67,14 @@ class CountingEventPump final : public EventPump {
     }
     int calls = 0;
     std::function<void()> onPump;
+};
+
+// A clock that moves only when slept on.
+class ManualClock final : public Clock {
+  public:
+    std::chrono::steady_clock::time_point Now() override { return now; }
+    void SleepFor(std::chrono::microseconds duration) override { now += duration; }
+    std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
 };
 
 // A driver library that records every packet and answers from a responder
