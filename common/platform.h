@@ -12,12 +12,14 @@ enum class MessageIcon { Critical, Exclamation, Information };
 // The answers to "save the changes before they are thrown away?".
 enum class SaveChoice { Save, Discard, Cancel };
 
-// Modal message boxes (with an OK button) and the beep.
+// Modal message boxes (with an OK button), yes/no questions and the beep.
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
     // Returns when the user has closed the box.
     virtual void Show(MessageIcon icon, const std::string& title, const std::string& text) = 0;
+    // True when the user answered Yes.
+    virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
     virtual void Beep() = 0;
     // Asks with Save, Discard and Cancel buttons; closing the box is Cancel.
     // Front ends without windows never hold unsaved text: they keep it.

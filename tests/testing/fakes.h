@@ -29,6 +29,11 @@ class RecordingMessageBoxes final : public MessageBoxes {
         shown.push_back({icon, title, text});
         if (onShow) onShow();
     }
+    bool AskYesNo(const std::string& title, const std::string& text) override {
+        asked.push_back({MessageIcon::Exclamation, title, text});
+        if (onAsk) onAsk();
+        return answer;
+    }
     void Beep() override { ++beeps; }
     SaveChoice AskSaveDiscardCancel(const std::string& title, const std::string& text) override {
         saveQuestions.push_back({MessageIcon::Exclamation, title, text});
@@ -36,6 +41,9 @@ class RecordingMessageBoxes final : public MessageBoxes {
     }
 
     std::vector<ShownMessage> shown;
+    std::vector<ShownMessage> asked;
+    bool answer = true;  // what every question is answered
+    std::function<void()> onAsk;
     int beeps = 0;
     std::vector<ShownMessage> saveQuestions;
     SaveChoice saveAnswer = SaveChoice::Cancel;

@@ -2,8 +2,10 @@
 // The frequency counter window "Frequency Counter": modal over the main window.
 
 #include <QDialog>
+#include <memory>
 
 #include "instruments/meter_logic.h"
+#include "instruments/ui/instrument_widgets.h"
 
 class QLabel;
 class QLineEdit;
@@ -18,10 +20,10 @@ class LampShape;
 class Form_FCNT final : public QDialog {
     Q_OBJECT
   public:
-    explicit Form_FCNT(Link& link, QWidget* parent = nullptr);
+    explicit Form_FCNT(ProgrammerSession& session, QWidget* parent = nullptr);
 
     const FrequencyCounterLogic& Logic() const { return logic_; }
-    QTimer& AutoTimer() { return *Timer_AUTO; }
+    QTimer& AutoTimer() { return auto_->Timer(); }
 
   public slots:
     void Command_READ_Click();
@@ -42,9 +44,7 @@ class Form_FCNT final : public QDialog {
     LampShape* Shape_over;
     QRadioButton* Option_GATEH;
     QRadioButton* Option_GATEL;
-    LampShape* Shape_AUTO;
-    QPushButton* Command_AUTO;
-    QTimer* Timer_AUTO;
+    std::unique_ptr<AutoControls> auto_;
 };
 
 }  // namespace tamro
