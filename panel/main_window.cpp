@@ -18,7 +18,7 @@
 
 #include "common/number_text.h"
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
 #include "images/hex_writer.h"
@@ -27,12 +27,14 @@
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/volt_meter.h"
 #include "panel/clickable_label.h"
+#include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
 #include "tools/ui/error_view.h"
 #include "tools/ui/help_form.h"
+#include "tools/ui/process_runner.h"
 #include "tools/ui/setup_form.h"
 #include "tools/ui/version_form.h"
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 namespace tamro {
 namespace {
@@ -250,7 +252,7 @@ void TAMRO18_form::BuildControls() {
     Label12->setObjectName("Label12");
     Place(Label12, 570, 3690, 3840, 255);
     Label12->setCursor(Qt::PointingHandCursor);
-    Label12->setText(QString::fromUtf8(kHomePageAddress));
+    Label12->setText(Q(HomePageAddress(platform_.settings, InstalledDocumentationFiles())));
     Label12->setStyleSheet("color: rgb(0, 0, 192); text-decoration: underline;");
     connect(Label12, &ClickableLabel::clicked, this, [this] { open_homepage(); });
 
@@ -372,7 +374,8 @@ void TAMRO18_form::BuildMenus() {
 }
 
 void TAMRO18_form::open_homepage() {
-    OpenHomePage(platform_.launcher, platform_.messages);
+    OpenHomePage(platform_.launcher, platform_.messages,
+                 HomePageAddress(platform_.settings, InstalledDocumentationFiles()));
 }
 
 void TAMRO18_form::HELP_Click() {
@@ -385,7 +388,9 @@ void TAMRO18_form::HELP_Click() {
 }
 
 void TAMRO18_form::VER_Click() {
-    TAMRO_VERFORM version(session_.firmwareText(), platform_.launcher, platform_.messages, this);
+    TAMRO_VERFORM version(session_.firmwareText(),
+                          HomePageAddress(platform_.settings, InstalledDocumentationFiles()),
+                          platform_.launcher, platform_.messages, this);
     version.exec();
 }
 
@@ -436,7 +441,8 @@ bool TAMRO18_form::Form_Load() {
         platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
         return false;
     }
-    toolSettings_ = LoadToolSettings(platform_.settings);
+    toolSettings_ = LoadToolSettings(platform_.settings,
+                                     InstalledToolSettings(QtProcessRunner::FindProgram));
     Label7->setText("TopDIR = " + Q(topDir_));
     Label9->setText("Current DIR = " + QDir::currentPath());
     return true;
@@ -455,6 +461,10 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
             closeWhenStopped_ = true;
             session_.RequestStop();
         }
+        return;
+    }
+    if (!editor_->ConfirmDiscard()) {
+        event->ignore();
         return;
     }
     Shutdown();
@@ -700,7 +710,10 @@ void TAMRO18_form::SaveHex_Click() {
 }
 
 void TAMRO18_form::System_Setup_Click() {
-    if (!setup_) setup_ = new Setup_Form(toolSettings_, platform_.settings, this);
+    if (!setup_) {
+        setup_ = new Setup_Form(toolSettings_, platform_.settings,
+                                InstalledToolSettings(QtProcessRunner::FindProgram), this);
+    }
     setup_->show();
     setup_->raise();
     setup_->activateWindow();
@@ -823,6 +836,10 @@ void TAMRO18_form::SetNotes(const Rgb& colour, const std::string& text) {
 
 bool TAMRO18_form::OpenErrorView(const std::string& errorFileName) {
     return errorView_->ShowFile(errorFileName);
+}
+
+void TAMRO18_form::ShowToolOutput(const std::string& text) {
+    errorView_->ShowText(text);
 }
 
 bool TAMRO18_form::OpenBuiltInEditor() {
