@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -245,6 +246,9 @@ int Daemon::RunTcp() {
         if (!(entries[0].revents & POLLIN)) continue;
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
+        // Replies leave one by one as they fall due, not gathered by Nagle's algorithm.
+        const int on = 1;
+        setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         // One connection at a time: with the port closed, a second panel's connection
         // is refused at once (it reports "Unit not Found") instead of waiting unserved.
         close(listener);

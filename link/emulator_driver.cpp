@@ -66,6 +66,7 @@ class EmulatorDriver final : public DriverLibrary {
         Report(timeline_.TakeFinished());
         return 8;
     }
+    void DiscardReplies() override { replies_.clear(); }
     std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override {
         ++reads_;
         if (!programmer_ || !buffer || count != 8 || replies_.empty()) return 0;

@@ -12,26 +12,29 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <vector>
 
 #include "common/number_text.h"
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
+#include "images/hex_writer.h"
 #include "instruments/ui/event_counter.h"
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/volt_meter.h"
 #include "panel/clickable_label.h"
-#include "programming/hex_writer.h"
+#include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
 #include "tools/ui/error_view.h"
 #include "tools/ui/help_form.h"
+#include "tools/ui/process_runner.h"
 #include "tools/ui/setup_form.h"
 #include "tools/ui/version_form.h"
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 namespace tamro {
 namespace {
@@ -203,6 +206,8 @@ void TAMRO18_form::BuildControls() {
 
     Label8 = label("Label8", "Configration bit", 4560, 1650, 2400, 255);
     const char* wordLabels[] = {"0:", "2:", "4:", "6:", "8:", "A:", "C:"};
+    // Only hexadecimal digits can be typed into a configuration box.
+    auto* hexByte = new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{0,2}"), this);
     for (int n = 0; n < 7; ++n) {
         const int top = 1920 + n * 345;
         Label6[n] =
@@ -214,6 +219,7 @@ void TAMRO18_form::BuildControls() {
             // One byte per box: two hexadecimal digits at most.
             box->setMaxLength(kConfigBoxMaxLength);
             ConfigAddrText[index] = box;
+            box->setValidator(hexByte);
             connect(box, &QLineEdit::textChanged, this,
                     [this, index] { ConfigAddrText_Change(index); });
         }
@@ -246,7 +252,7 @@ void TAMRO18_form::BuildControls() {
     Label12->setObjectName("Label12");
     Place(Label12, 570, 3690, 3840, 255);
     Label12->setCursor(Qt::PointingHandCursor);
-    Label12->setText(QString::fromUtf8(kHomePageAddress));
+    Label12->setText(Q(HomePageAddress(platform_.settings, InstalledDocumentationFiles())));
     Label12->setStyleSheet("color: rgb(0, 0, 192); text-decoration: underline;");
     connect(Label12, &ClickableLabel::clicked, this, [this] { open_homepage(); });
 
@@ -292,7 +298,11 @@ void TAMRO18_form::BuildControls() {
                 [this, operation] { RunProgrammingOperation(operation); });
     };
     programming(ERASEButton, [this] { return session_.Erase(); });
-    programming(WriteButton, [this] { return session_.Write(LastAddress()); });
+    connect(WriteButton, &QPushButton::clicked, this, [this] {
+        if (session_.Busy() || ConfigurationBoxesGood()) {
+            RunProgrammingOperation([this] { return session_.Write(LastAddress()); });
+        }
+    });
     programming(VerifyButton, [this] { return session_.Verify(); });
     connect(BUFVIEWButton, &QPushButton::clicked, this, [this] { BUFVIEWButton_Click(); });
     // What changes the image or the files an operation works on waits for its end.
@@ -364,7 +374,8 @@ void TAMRO18_form::BuildMenus() {
 }
 
 void TAMRO18_form::open_homepage() {
-    OpenHomePage(platform_.launcher, platform_.messages);
+    OpenHomePage(platform_.launcher, platform_.messages,
+                 HomePageAddress(platform_.settings, InstalledDocumentationFiles()));
 }
 
 void TAMRO18_form::HELP_Click() {
@@ -377,7 +388,9 @@ void TAMRO18_form::HELP_Click() {
 }
 
 void TAMRO18_form::VER_Click() {
-    TAMRO_VERFORM version(session_.firmwareText(), platform_.launcher, platform_.messages, this);
+    TAMRO_VERFORM version(session_.firmwareText(),
+                          HomePageAddress(platform_.settings, InstalledDocumentationFiles()),
+                          platform_.launcher, platform_.messages, this);
     version.exec();
 }
 
@@ -428,7 +441,8 @@ bool TAMRO18_form::Form_Load() {
         platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
         return false;
     }
-    toolSettings_ = LoadToolSettings(platform_.settings);
+    toolSettings_ = LoadToolSettings(platform_.settings,
+                                     InstalledToolSettings(QtProcessRunner::FindProgram));
     Label7->setText("TopDIR = " + Q(topDir_));
     Label9->setText("Current DIR = " + QDir::currentPath());
     return true;
@@ -447,6 +461,10 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
             closeWhenStopped_ = true;
             session_.RequestStop();
         }
+        return;
+    }
+    if (!editor_->ConfirmDiscard()) {
+        event->ignore();
         return;
     }
     Shutdown();
@@ -481,6 +499,7 @@ bool TAMRO18_form::RunProgrammingOperation(const std::function<OperationResult()
     if (RefuseWhileBusy()) return false;
     SetTargetControlsEnabled(false);
     programmingUnderWay_ = true;
+    usbFailureShown_ = false;
     lastEventPump_ = {};
     operation();
     programmingUnderWay_ = false;
@@ -504,9 +523,10 @@ void TAMRO18_form::ShowUsbMessage(const std::string& text) {
     // once, before its message box.
     const bool good = text.ends_with("OK!:");
     if (programmingUnderWay_ && good) {
-        pendingUsbMessage_ = text;
+        if (!usbFailureShown_) pendingUsbMessage_ = text;
         return;
     }
+    if (programmingUnderWay_) usbFailureShown_ = true;
     pendingUsbMessage_.reset();
     USBMSG->setText(Q(text));
 }
@@ -627,16 +647,37 @@ void TAMRO18_form::LastAddrText_Change() {
     }
 }
 
+bool TAMRO18_form::ConfigurationBoxesGood() {
+    for (int i = 0; i < kConfigBoxes; ++i) {
+        if (const auto problem = ConfigBoxProblem(i, ConfigAddrText[i]->text().toStdString())) {
+            platform_.messages.Show(MessageIcon::Critical, "WRITE ERROR", *problem);
+            ConfigAddrText[i]->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
 void TAMRO18_form::HEX_LOAD() {
     // The image an operation is writing or comparing stays as it is.
     if (RefuseWhileBusy()) return;
-    const HexLoadOutcome outcome = tamro::HEX_LOAD(toolFiles_.HexFileName, images());
+    const std::string file = toolFiles_.HexFileName;
+    const HexLoadOutcome outcome = tamro::HEX_LOAD(file, images());
     if (outcome.text2) Text2->setText(Q(*outcome.text2));
     if (outcome.textAdmon) Text_ADMON->setText(Q(*outcome.textAdmon));
     if (!outcome.ok) {
-        ShowHexFileError(platform_.messages);
+        // The previous file stays loaded, under its name.
+        ShowHexFileError(platform_.messages, file, outcome);
+        toolFiles_.HexFileName = loadedHexFile_;
+        if (FilenameTextbox->text() == Q(file)) FilenameTextbox->setText(fileBoxBeforeLastName_);
         return;
     }
+    loadedHexFile_ = file;
+    // What the file does not configure takes the group's defaults, never the
+    // previous file's values.
+    ConfigBytes defaults{};
+    std::copy_n(deviceGroup().defaultConfig.begin(), defaults.size(), defaults.begin());
+    ApplyConfigurationDefaults(images(), defaults);
     CurrentAddrText->setText(Q(outcome.lastAddressText));
     LastAddrText->setText(Q(outcome.lastAddressText));
     StartAddrText->setText(Q(outcome.startAddressText));
@@ -660,7 +701,7 @@ void TAMRO18_form::SaveHex_Click() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
     std::string error;
-    if (!WriteIntelHexFile(path, images().program, kLastProgramWord, std::nullopt, &error)) {
+    if (!WriteIntelHexFile(path, images(), HexWriteOptions{}, &error)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
         return;
     }
@@ -669,7 +710,10 @@ void TAMRO18_form::SaveHex_Click() {
 }
 
 void TAMRO18_form::System_Setup_Click() {
-    if (!setup_) setup_ = new Setup_Form(toolSettings_, platform_.settings, this);
+    if (!setup_) {
+        setup_ = new Setup_Form(toolSettings_, platform_.settings,
+                                InstalledToolSettings(QtProcessRunner::FindProgram), this);
+    }
     setup_->show();
     setup_->raise();
     setup_->activateWindow();
@@ -777,6 +821,7 @@ std::string TAMRO18_form::FilenameText() {
 }
 
 void TAMRO18_form::SetFilenameText(const std::string& text) {
+    fileBoxBeforeLastName_ = FilenameTextbox->text();
     FilenameTextbox->setText(Q(text));
 }
 
@@ -791,6 +836,10 @@ void TAMRO18_form::SetNotes(const Rgb& colour, const std::string& text) {
 
 bool TAMRO18_form::OpenErrorView(const std::string& errorFileName) {
     return errorView_->ShowFile(errorFileName);
+}
+
+void TAMRO18_form::ShowToolOutput(const std::string& text) {
+    errorView_->ShowText(text);
 }
 
 bool TAMRO18_form::OpenBuiltInEditor() {

@@ -35,12 +35,18 @@ class RecordingMessageBoxes final : public MessageBoxes {
         return answer;
     }
     void Beep() override { ++beeps; }
+    SaveChoice AskSaveDiscardCancel(const std::string& title, const std::string& text) override {
+        saveQuestions.push_back({MessageIcon::Exclamation, title, text});
+        return saveAnswer;
+    }
 
     std::vector<ShownMessage> shown;
     std::vector<ShownMessage> asked;
     bool answer = true;  // what every question is answered
     std::function<void()> onAsk;
     int beeps = 0;
+    std::vector<ShownMessage> saveQuestions;
+    SaveChoice saveAnswer = SaveChoice::Cancel;
     std::function<void()> onShow;
 };
 
