@@ -662,7 +662,9 @@ void TAMRO18_form::HEX_LOAD() {
     // The image an operation is writing or comparing stays as it is.
     if (RefuseWhileBusy()) return;
     const std::string file = toolFiles_.HexFileName;
-    const HexLoadOutcome outcome = tamro::HEX_LOAD(file, images());
+    // What the file does not configure takes the group's defaults, never the
+    // previous file's values.
+    const HexLoadOutcome outcome = session_.LoadHexFile(file);
     if (outcome.text2) Text2->setText(Q(*outcome.text2));
     if (outcome.textAdmon) Text_ADMON->setText(Q(*outcome.textAdmon));
     if (!outcome.ok) {
@@ -673,11 +675,6 @@ void TAMRO18_form::HEX_LOAD() {
         return;
     }
     loadedHexFile_ = file;
-    // What the file does not configure takes the group's defaults, never the
-    // previous file's values.
-    ConfigBytes defaults{};
-    std::copy_n(deviceGroup().defaultConfig.begin(), defaults.size(), defaults.begin());
-    ApplyConfigurationDefaults(images(), defaults);
     CurrentAddrText->setText(Q(outcome.lastAddressText));
     LastAddrText->setText(Q(outcome.lastAddressText));
     StartAddrText->setText(Q(outcome.startAddressText));

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "images/hex_loader.h"
 #include "images/images.h"
 #include "link/driver_library.h"
 #include "link/link.h"
@@ -54,9 +55,15 @@ class ProgrammerSession {
     // Opens the programmer without the start-up exchanges (the command-line
     // tool). 0 when open, else the driver's result.
     std::int32_t Open();
+    // The device group the DEVICE setting names (the 18F452 group when it names none).
+    DeviceGroup StoredDeviceGroup();
     // Takes a group's values and default configuration without the device-ID
     // read and without storing the selection.
     void UseDeviceGroup(DeviceGroup group);
+    // Loads an Intel HEX file into the images, all or nothing; what the file
+    // does not configure takes the selected group's defaults. Callers refuse
+    // it while an operation runs: the images are what the operation works on.
+    HexLoadOutcome LoadHexFile(const std::string& path);
     // Closes the link; no packet is sent.
     void Shutdown();
 
