@@ -70,16 +70,6 @@ DeviceGroup ProgrammerSession::StoredDeviceGroup() {
         OptionFromStoredDevice(settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey)));
 }
 
-HexLoadOutcome ProgrammerSession::LoadHexFile(const std::string& path) {
-    const HexLoadOutcome outcome = HEX_LOAD(path, images_);
-    if (outcome.ok) {
-        ConfigBytes defaults{};
-        std::copy_n(group_.defaultConfig.begin(), defaults.size(), defaults.begin());
-        ApplyConfigurationDefaults(images_, defaults);
-    }
-    return outcome;
-}
-
 void ProgrammerSession::UseDeviceGroup(DeviceGroup group) {
     selectedOption_ = OptionOfGroup(group);
     group_ = GroupForOption(selectedOption_);

@@ -15,7 +15,6 @@
 #include <string>
 
 #include "common/platform.h"
-#include "images/hex_loader.h"
 #include "images/images.h"
 #include "link/driver_library.h"
 #include "link/link.h"
@@ -60,10 +59,6 @@ class ProgrammerSession {
     // Takes a group's values and default configuration without the device-ID
     // read and without storing the selection.
     void UseDeviceGroup(DeviceGroup group);
-    // Loads an Intel HEX file into the images, all or nothing; what the file
-    // does not configure takes the selected group's defaults. Callers refuse
-    // it while an operation runs: the images are what the operation works on.
-    HexLoadOutcome LoadHexFile(const std::string& path);
     // Closes the link; no packet is sent.
     void Shutdown();
 

@@ -13,6 +13,7 @@
 #include "common/number_text.h"
 #include "images/hex_writer.h"
 #include "programming/device.h"
+#include "programming/hex_file_load.h"
 #include "programming/programmer_session.h"
 
 namespace tamro::cli {
@@ -168,9 +169,12 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         return failure.empty();
     };
     auto load = [&] {
-        const HexLoadOutcome loaded = session.LoadHexFile(file);
-        if (!loaded.ok) failure = "file error: " + file + ": " + loaded.errorText;
-        return loaded.ok;
+        std::string hexFileName = file;
+        const HexFileLoadResult loaded = HexFileLoad(session).Load(hexFileName, "", images);
+        if (loaded.kind != HexFileLoadResult::Kind::Loaded) {
+            failure = "file error: " + file + ": " + loaded.outcome.errorText;
+        }
+        return loaded.kind == HexFileLoadResult::Kind::Loaded;
     };
 
     if (command == "id") {
