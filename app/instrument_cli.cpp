@@ -81,7 +81,8 @@ int RunInstrumentCli(const std::vector<std::string>& args, std::ostream& out, st
         return kExitFailure;
     }
     if (const std::int32_t opened = driver->Open(); opened != 0) {
-        err << "link failure: Unit not Found " << DriverResultText(opened) << '\n';
+        err << "link failure: Unit not Found " << DriverResultText(opened) << " ("
+            << OpenFailureText(DescribeOpenFailure(setting, *driver)) << ")\n";
         return kExitFailure;
     }
     TerminalMessages messages;

@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -44,11 +45,40 @@ class Daemon {
     Served Serve(int fd, bool socket);
     bool WriteReply(int fd, const Block& reply, bool socket);
     bool SignalPending();
+    // Holds a reply back for the configured delay; false when a stop signal came meanwhile.
+    bool DelayReply();
+    // A listening socket on `address`, or -1.
+    static int Listen(const sockaddr* address, socklen_t length);
 
     const DaemonOptions& options_;
     Programmer programmer_;
     int signalFd_;
+    std::uint64_t packetsServed_ = 0;
 };
+
+bool Daemon::DelayReply() {
+    const auto deadline = SteadyClock::now() + options_.replyDelay;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+        if (left.count() <= 0) return true;
+        pollfd entry{signalFd_, POLLIN, 0};
+        const int ready = poll(&entry, 1, static_cast<int>(left.count()));
+        if (ready > 0 && SignalPending()) return false;
+    }
+}
+
+int Daemon::Listen(const sockaddr* address, socklen_t length) {
+    const int fd = socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(fd, address, length) != 0 || listen(fd, 4) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 bool Daemon::SignalPending() {
     signalfd_siginfo info{};
@@ -103,6 +133,7 @@ Served Daemon::Serve(int fd, bool socket) {
         if (have < packet.size()) continue;
         have = 0;
         const Block reply = programmer_.Exchange(packet);
+        if (options_.delayedReplies.count(++packetsServed_) && !DelayReply()) return Served::Stop;
         if (!WriteReply(fd, reply, socket) && socket) return Served::ConnectionEnded;
     }
 }
@@ -150,15 +181,7 @@ int Daemon::RunTcp(std::FILE* out) {
     }
     int listener = -1;
     for (addrinfo* entry = found; entry && listener < 0; entry = entry->ai_next) {
-        const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_CLOEXEC, 0);
-        if (fd < 0) continue;
-        const int on = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (bind(fd, entry->ai_addr, entry->ai_addrlen) == 0 && listen(fd, 4) == 0) {
-            listener = fd;
-        } else {
-            close(fd);
-        }
+        listener = Listen(entry->ai_addr, entry->ai_addrlen);
     }
     freeaddrinfo(found);
     if (listener < 0) {
@@ -178,6 +201,7 @@ int Daemon::RunTcp(std::FILE* out) {
     std::fprintf(out, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
     std::fflush(out);
 
+    int status = 0;
     for (;;) {
         pollfd entries[2] = {{listener, POLLIN, 0}, {signalFd_, POLLIN, 0}};
         const int ready = poll(entries, 2, -1);
@@ -187,13 +211,22 @@ int Daemon::RunTcp(std::FILE* out) {
         if (!(entries[0].revents & POLLIN)) continue;
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
-        // One connection at a time: others wait in the backlog until this one ends.
+        // One connection at a time: with the port closed, a second panel's connection
+        // is refused at once (it reports "Unit not Found") instead of waiting unserved.
+        close(listener);
         const Served served = Serve(client, true);
         close(client);
-        if (served == Served::Stop) break;
+        if (served == Served::Stop) return 0;
+        listener = Listen(reinterpret_cast<sockaddr*>(&bound), length);
+        if (listener < 0) {
+            std::fprintf(stderr, "tamro18-emulator: cannot listen again on %s:%s: %s\n", host, port,
+                         std::strerror(errno));
+            status = 1;
+            break;
+        }
     }
-    close(listener);
-    return 0;
+    if (listener >= 0) close(listener);
+    return status;
 }
 
 bool TakeValue(int argc, char** argv, int& i, std::string& value, std::string& error) {
@@ -205,12 +238,27 @@ bool TakeValue(int argc, char** argv, int& i, std::string& value, std::string& e
     return true;
 }
 
+// "3" or "3,7,12" into `numbers`; false on anything else.
+bool ParsePacketNumbers(const std::string& text, std::set<std::uint64_t>& numbers) {
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        char* end = nullptr;
+        const unsigned long long number = std::strtoull(item.c_str(), &end, 10);
+        if (item.empty() || *end || item[0] == '-' || number == 0) return false;
+        numbers.insert(number);
+        start = comma + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string DaemonUsage() {
     return "usage: tamro18-emulator (--pty | --tcp [HOST:]PORT) [--device 18F452|18F4520]\n"
            "       [--revision N] [--state PATH|none] [--no-target] [--latency-ms MS]\n"
-           "       [--signal-hz HZ]\n"
+           "       [--signal-hz HZ] [--delay-replies N[,N...]] [--delay-ms MS]\n"
            "The TAMRO18_EMULATOR_* environment variables give the defaults.\n";
 }
 
@@ -268,6 +316,21 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
             if (!TakeValue(argc, argv, i, value, error)) return false;
             options.emulator.stateFile = value == "none" ? "" : value;
             stateGiven = true;
+        } else if (argument == "--delay-replies") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            if (!ParsePacketNumbers(value, options.delayedReplies)) {
+                error = "--delay-replies needs packet numbers from 1 on, such as 3 or 3,7";
+                return false;
+            }
+        } else if (argument == "--delay-ms") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const long delay = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end || delay < 0 || delay > 600000) {
+                error = "--delay-ms needs 0 to 600000";
+                return false;
+            }
+            options.replyDelay = std::chrono::milliseconds(delay);
         } else if (argument == "--no-target") {
             options.emulator.targetAttached = false;
         } else if (argument == "--latency-ms" || argument == "--signal-hz") {

@@ -2,7 +2,10 @@
 // tamro18-emulator: the emulated programmer behind a pseudo-terminal or a TCP
 // port, for the serial and TCP backends and for other programs.
 
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "emulator/programmer.h"
@@ -14,6 +17,10 @@ struct DaemonOptions {
     std::string tcpHost = "127.0.0.1";
     std::string tcpPort;
     Options emulator;
+    // For tests of late replies: the replies to these packets (1-based, counted
+    // over the daemon's life) leave `replyDelay` late.
+    std::set<std::uint64_t> delayedReplies;
+    std::chrono::milliseconds replyDelay{1000};
 };
 
 // Parses the command line over options taken from the environment. False with
@@ -24,6 +31,8 @@ std::string DaemonUsage();
 
 // Serves until SIGTERM, SIGINT or SIGHUP; prints the pty path or
 // "listening on HOST:PORT" as the first line of `out`. Returns the exit status.
+// One client at a time: while a TCP client is served the port is closed, so
+// another client's connection is refused at once.
 int RunDaemon(const DaemonOptions& options, std::FILE* out);
 
 }  // namespace tamro::emu

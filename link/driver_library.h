@@ -3,8 +3,27 @@
 // byte to and from the programmer passes. One backend per transport.
 
 #include <cstdint>
+#include <string>
 
 namespace tamro {
+
+// Why a backend could not open its programmer.
+enum class OpenProblem {
+    None,
+    UnknownBackend,    // the driver setting names no backend
+    BadSetting,        // the backend's part of the setting is malformed
+    DeviceMissing,     // no such device node, or no USB device with those IDs
+    PermissionDenied,  // the device exists, but this user may not read and write it
+    DeviceBusy,        // another program (or another panel) has it open
+    Unreachable,       // a network address that does not answer or resolve
+    Failed,            // anything else; the detail says what
+};
+
+struct OpenFailureCause {
+    OpenProblem problem = OpenProblem::None;
+    // What was tried and what the system said, e.g. a device path or an error text.
+    std::string detail;
+};
 
 class DriverLibrary {
   public:
@@ -16,6 +35,8 @@ class DriverLibrary {
     virtual std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) = 0;
     // Count of bytes read into `buffer`; exactly `count` means a whole reply arrived.
     virtual std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) = 0;
+    // Why the last Open() failed, when the backend knows.
+    virtual OpenFailureCause LastOpenFailure() const { return {}; }
 };
 
 }  // namespace tamro

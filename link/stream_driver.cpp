@@ -1,8 +1,10 @@
 #include "link/stream_driver.h"
 
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -13,6 +15,10 @@ namespace tamro {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+
+// How long the line must stay quiet, once the owed reply bytes are in, before a
+// resynchronised exchange goes on: longer than a USB-serial adapter holds bytes back.
+constexpr std::chrono::milliseconds kQuietInterval{50};
 
 int MillisecondsLeft(SteadyClock::time_point deadline) {
     const auto left =
@@ -55,47 +61,94 @@ std::unique_ptr<DriverLibrary> MakeTcpDriver(const std::string& host, const std:
 }
 
 StreamDriver::~StreamDriver() {
-    if (fd_ >= 0) close(fd_);
+    CloseDescriptor();
+}
+
+void StreamDriver::CloseDescriptor() {
+    if (fd_ < 0) return;
+    Release(fd_);
+    close(fd_);
+    fd_ = -1;
 }
 
 std::int32_t StreamDriver::Open() {
     if (opened_) return -1;
-    fd_ = Connect();
+    openFailure_ = {};
+    fd_ = Connect(openFailure_);
     if (fd_ < 0) return -2;
     opened_ = true;
+    owed_ = 0;
+    outOfStep_ = false;
     return 0;
 }
 
 void StreamDriver::Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
+    Lose();
     opened_ = false;
 }
 
 void StreamDriver::Lose() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
+    CloseDescriptor();
+    owed_ = 0;
+    outOfStep_ = false;
 }
 
-void StreamDriver::DiscardStaleInput() {
-    // A reply that came after its read gave up would otherwise answer the next packet.
+bool StreamDriver::Reconnect() {
+    OpenFailureCause ignored;
+    fd_ = Connect(ignored);
+    return fd_ >= 0;
+}
+
+void StreamDriver::DiscardStrayInput() {
     std::uint8_t scratch[256];
-    for (int rounds = 0; rounds < 64; ++rounds) {
+    for (;;) {
         const ssize_t n = read(fd_, scratch, sizeof scratch);
         if (n > 0) continue;
-        if (n == 0) Lose();
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) Lose();
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) Lose();
         return;
     }
+}
+
+void StreamDriver::Resynchronise() {
+    // A packet still queued unsent would be answered after the next one.
+    FlushQueue(fd_, TCOFLUSH);
+    const auto start = SteadyClock::now();
+    const auto deadline = start + timeout_;
+    const auto quiet = std::min<std::chrono::milliseconds>(kQuietInterval, timeout_);
+    auto lastByte = start;
+    std::size_t dropped = 0;
+    std::uint8_t scratch[256];
+    for (;;) {
+        // Until the owed bytes are in, wait for them up to the time limit; after
+        // that only until the line has been quiet for a moment.
+        const auto until = dropped < owed_ ? deadline : std::min(deadline, lastByte + quiet);
+        if (!WaitFor(fd_, POLLIN, until)) break;
+        const ssize_t n = read(fd_, scratch, sizeof scratch);
+        if (n > 0) {
+            dropped += static_cast<std::size_t>(n);
+            lastByte = SteadyClock::now();
+            continue;
+        }
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+        Lose();
+        return;
+    }
+    FlushQueue(fd_, TCIFLUSH);
+    owed_ = 0;
+    outOfStep_ = false;
 }
 
 std::int32_t StreamDriver::DataWrite(const std::uint8_t* buffer, std::int32_t count) {
     if (!opened_ || !buffer || count <= 0) return 0;
     // After a lost connection, each write tries once to reach the programmer again.
-    if (fd_ < 0) fd_ = Connect();
-    if (fd_ < 0) return 0;
-    DiscardStaleInput();
+    if (fd_ < 0 && !Reconnect()) return 0;
+    if (outOfStep_) {
+        Resynchronise();
+    } else if (owed_ == 0) {
+        // Nothing is owed, so anything waiting is noise that would shift the next reply.
+        DiscardStrayInput();
+    }
     if (fd_ < 0) return 0;
     const auto deadline = SteadyClock::now() + timeout_;
     std::size_t written = 0;
@@ -112,6 +165,13 @@ std::int32_t StreamDriver::DataWrite(const std::uint8_t* buffer, std::int32_t co
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) Lose();
         break;
+    }
+    if (fd_ >= 0) {
+        if (written == wanted) {
+            owed_ += wanted;
+        } else {
+            outOfStep_ = true;  // the programmer holds part of a packet
+        }
     }
     return static_cast<std::int32_t>(written);
 }
@@ -133,8 +193,10 @@ std::int32_t StreamDriver::DataRead(std::uint8_t* buffer, std::int32_t count) {
             break;  // time limit: the short count tells the link the reply is missing
         }
         Lose();  // end of stream or an error: the programmer has gone
-        break;
+        return static_cast<std::int32_t>(got);
     }
+    owed_ -= std::min(owed_, got);
+    if (got < wanted) outOfStep_ = true;
     return static_cast<std::int32_t>(got);
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "link/stream_driver.h"
 #include "link/stream_drivers.h"
@@ -14,14 +15,21 @@
 namespace tamro {
 namespace {
 
-// Connects within the time limit; -1 when no address answers.
-int ConnectTo(const std::string& host, const std::string& port, std::chrono::milliseconds limit) {
+// Connects within the time limit; -1 with `cause` set when no address answers.
+int ConnectTo(const std::string& host, const std::string& port, std::chrono::milliseconds limit,
+              OpenFailureCause& cause) {
+    const std::string where = host + " port " + port;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return -1;
+    if (const int resolved = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+        resolved != 0) {
+        cause = {OpenProblem::Unreachable, where + ": " + gai_strerror(resolved)};
+        return -1;
+    }
     int connected = -1;
+    int lastError = ECONNREFUSED;
     for (addrinfo* entry = found; entry && connected < 0; entry = entry->ai_next) {
         const int fd =
             socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -35,16 +43,26 @@ int ConnectTo(const std::string& host, const std::string& port, std::chrono::mil
                 getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
             }
             result = error == 0 ? 0 : -1;
+            errno = error;
         }
         if (result == 0) {
             const int on = 1;
             setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
             connected = fd;
         } else {
+            lastError = errno;
             close(fd);
         }
     }
     freeaddrinfo(found);
+    if (connected < 0) {
+        cause = {OpenProblem::Unreachable,
+                 where + ": " +
+                     (lastError == ECONNREFUSED
+                          ? std::string("connection refused (nothing listening, or busy with "
+                                        "another client)")
+                          : std::strerror(lastError))};
+    }
     return connected;
 }
 
@@ -59,7 +77,9 @@ class TcpDriver final : public StreamDriver {
     }
 
   protected:
-    int Connect() override { return ConnectTo(host_, port_, Timeout()); }
+    int Connect(OpenFailureCause& cause) override {
+        return ConnectTo(host_, port_, Timeout(), cause);
+    }
     ssize_t WriteSome(int fd, const std::uint8_t* buffer, std::size_t count) override {
         // A peer that has gone must not raise SIGPIPE in the panel.
         return send(fd, buffer, count, MSG_NOSIGNAL);

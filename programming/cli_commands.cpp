@@ -226,7 +226,8 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
         driver = tracing.get();
     }
     if (const std::int32_t opened = driver->Open(); opened != 0) {
-        err << "link failure: Unit not Found " << DriverResultText(opened) << '\n';
+        err << "link failure: Unit not Found " << DriverResultText(opened) << " ("
+            << OpenFailureText(DescribeOpenFailure(setting, *backend)) << ")\n";
         return 1;
     }
 

@@ -10,6 +10,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     gputils srecord ccache sigrok-cli
+    libhidapi-dev libusb-1.0-0-dev
 )
 
 missing_packages() {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ TEST(DaemonArgumentsTest, ModesDevicesAndOptions) {
     EXPECT_EQ(tcp.options.emulator.latency.count(), 2500);
     EXPECT_EQ(tcp.options.emulator.signal.frequencyHz, 250.0);
 
+    Parsed late = Parse({"--pty", "--delay-replies", "3,17", "--delay-ms", "450"});
+    ASSERT_TRUE(late.ok) << late.error;
+    EXPECT_EQ(late.options.delayedReplies, (std::set<std::uint64_t>{3, 17}));
+    EXPECT_EQ(late.options.replyDelay.count(), 450);
+    EXPECT_TRUE(pty.options.delayedReplies.empty());
+
     Parsed host = Parse({"--tcp", "[::1]:6000"});
     ASSERT_TRUE(host.ok);
     EXPECT_EQ(host.options.tcpHost, "::1");
@@ -53,6 +60,10 @@ TEST(DaemonArgumentsTest, RefusesWhatItCannotUse) {
     EXPECT_FALSE(Parse({"--tcp", "host:"}).ok);
     EXPECT_FALSE(Parse({"--pty", "--latency-ms", "soon"}).ok);
     EXPECT_FALSE(Parse({"--pty", "--bogus"}).ok);
+    for (const char* numbers : {"0", "3,", ",3", "-1", "x", ""}) {
+        EXPECT_FALSE(Parse({"--pty", "--delay-replies", numbers}).ok) << numbers;
+    }
+    EXPECT_FALSE(Parse({"--pty", "--delay-ms", "-5"}).ok);
     const Parsed help = Parse({"--help"});
     EXPECT_FALSE(help.ok);
     EXPECT_TRUE(help.help);

@@ -100,7 +100,45 @@ TEST(DriverTable, NamesSelectBackends) {
     EXPECT_EQ(MakeDriver("emulator:extra", &error), nullptr);
     EXPECT_EQ(MakeDriverOrUnavailable("bogus")->Open(), -2);
     EXPECT_TRUE(IsEmulatorSetting(""));
+    EXPECT_TRUE(IsEmulatorSetting("emulator?window=8"));
     EXPECT_FALSE(IsEmulatorSetting("tcp:localhost:1"));
+}
+
+TEST(DriverTable, AnySettingMayAskForAWindow) {
+    struct Case {
+        const char* setting;
+        int window;  // 0: refused
+    };
+    const Case cases[] = {
+        {"tcp:127.0.0.1:5000", 1},
+        {"tcp:[::1]:5000?window=16", 16},
+        {"serial:/dev/ttyACM0?window=4", 4},
+        {"emulator?window=64", 64},
+        {"?window=2", 2},
+        {"serial:/dev/ttyACM0?window=0", 0},
+        {"serial:/dev/ttyACM0?window=", 0},
+        {"serial:/dev/ttyACM0?window=4x", 0},
+        {"serial:/dev/ttyACM0?window=99999", 0},
+        {"serial:/dev/ttyACM0?speed=9600", 0},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        const auto options = DriverOptionsFromSetting(c.setting, {}, &error);
+        if (c.window == 0) {
+            EXPECT_FALSE(options) << c.setting;
+            EXPECT_FALSE(error.empty()) << c.setting;
+            EXPECT_EQ(MakeDriver(c.setting), nullptr) << c.setting;
+        } else {
+            ASSERT_TRUE(options) << c.setting << ": " << error;
+            EXPECT_EQ(options->window, c.window) << c.setting;
+        }
+    }
+    // The window does not reach the backend's own argument.
+    const auto parsed = ParseDriverSetting("tcp:localhost:5000?window=8");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->backend, "tcp");
+    EXPECT_EQ(parsed->argument, "localhost:5000");
+    EXPECT_NE(MakeDriver("emulator?window=8"), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -33,6 +34,8 @@ constexpr auto kTestTimeout = 300ms;
 struct Transport {
     const char* name;
     std::vector<std::string> arguments;
+    // How a second client's open fails while the first is served.
+    OpenProblem busyProblem;
 };
 
 std::unique_ptr<DriverLibrary> DriverFor(const DaemonProcess& daemon,
@@ -154,28 +157,81 @@ TEST_P(TransportTest, StoppingTheDaemonGivesAReadErrorWithinTheTimeLimitAndThePa
     driver.Close();
 }
 
-TEST_P(TransportTest, ALateReplyIsAShortReadAndDoesNotAnswerTheNextPacket) {
-    std::vector<std::string> arguments = GetParam().arguments;
-    arguments.insert(arguments.end(), {"--latency-ms", "600"});
-    DaemonProcess daemon(arguments);
-    auto driver = DriverFor(daemon, kTestTimeout);
-    ASSERT_EQ(driver->Open(), 0);
-    std::uint8_t packet[8] = {57, 0, 0, 0, 0, 0, 0, 0};
-    std::uint8_t reply[8] = {};
-    ASSERT_EQ(driver->DataWrite(packet, 8), 8);
-    const auto start = SteadyClock::now();
-    EXPECT_EQ(driver->DataRead(reply, 8), 0);
-    const auto waited = SteadyClock::now() - start;
-    EXPECT_GE(waited, kTestTimeout - 20ms);
-    EXPECT_LT(waited, kTestTimeout + 500ms);
+TEST_P(TransportTest, ALateReplyIsAShortReadAndNeverAnswersALaterPacket) {
+    // The second packet's reply leaves 450 ms late: past the read's time limit, within the
+    // next exchange's wait for what is still owed. It may reach the panel before the next
+    // packet is written (the user took time over the error box) or while the next exchange
+    // is under way; neither may answer that packet.
+    struct Case {
+        const char* name;
+        std::chrono::milliseconds pauseAfterTheError;
+    };
+    for (const Case& when : {Case{"arrives before the next packet", 700ms},
+                             Case{"arrives during the next exchange", 0ms}}) {
+        SCOPED_TRACE(when.name);
+        std::vector<std::string> arguments = GetParam().arguments;
+        arguments.insert(arguments.end(), {"--delay-replies", "2", "--delay-ms", "450"});
+        DaemonProcess daemon(arguments);
+        auto driver = DriverFor(daemon, kTestTimeout);
+        ASSERT_EQ(driver->Open(), 0);
+        testing::RecordingMessageBoxes messages;
+        Link link(*driver, messages);
 
-    std::this_thread::sleep_for(700ms);  // the late reply arrives meanwhile
-    std::uint8_t identify[8] = {63, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_EQ(driver->DataWrite(identify, 8), 8);
-    std::this_thread::sleep_for(650ms);
-    ASSERT_EQ(driver->DataRead(reply, 8), 8);
+        ASSERT_EQ(link.SENDCMD(57, 0), 0);
+        const Packet analog = link.ReplyData();
+        ASSERT_NE(std::string(analog.begin(), analog.end()), "EMUL1830");
+        const auto start = SteadyClock::now();
+        EXPECT_EQ(link.SENDCMD(63), 1);
+        const auto waited = SteadyClock::now() - start;
+        EXPECT_GE(waited, kTestTimeout - 20ms);
+        EXPECT_LT(waited, kTestTimeout + 500ms);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, "USB Read Error");
+
+        std::this_thread::sleep_for(when.pauseAfterTheError);
+        EXPECT_EQ(link.SENDCMD(57, 0), 0);
+        EXPECT_EQ(link.ReplyData(), analog);
+        EXPECT_EQ(link.SENDCMD(63), 0);
+        EXPECT_EQ(std::string(link.ReplyData().begin(), link.ReplyData().end()), "EMUL1830");
+        EXPECT_EQ(messages.shown.size(), 1u);
+        driver->Close();
+    }
+}
+
+TEST_P(TransportTest, ASecondClientIsRefusedAtOnceWhileTheFirstIsServed) {
+    DaemonProcess daemon(GetParam().arguments);
+    auto first = DriverFor(daemon, kTestTimeout);
+    ASSERT_EQ(first->Open(), 0);
+    std::uint8_t identify[8] = {63};
+    std::uint8_t reply[8] = {};
+    ASSERT_EQ(first->DataWrite(identify, 8), 8);
+    ASSERT_EQ(first->DataRead(reply, 8), 8);
+
+    auto second = DriverFor(daemon, kTestTimeout);
+    const auto start = SteadyClock::now();
+    EXPECT_EQ(second->Open(), -2);
+    EXPECT_LT(SteadyClock::now() - start, 100ms);
+    const OpenFailure failure = DescribeOpenFailure(daemon.DriverSetting(), *second);
+    EXPECT_EQ(failure.problem, GetParam().busyProblem);
+    EXPECT_NE(OpenFailureText(failure).find(daemon.DriverSetting()), std::string::npos);
+
+    // The first client is still served as before.
+    ASSERT_EQ(first->DataWrite(identify, 8), 8);
+    ASSERT_EQ(first->DataRead(reply, 8), 8);
     EXPECT_EQ(std::string(reply, reply + 8), "EMUL1830");
-    driver->Close();
+
+    // Once it has gone, the next client gets the programmer.
+    first->Close();
+    bool opened = false;
+    for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
+        opened = second->Open() == 0;
+        if (!opened) std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(opened);
+    std::fill(std::begin(reply), std::end(reply), 0);
+    ASSERT_EQ(second->DataWrite(identify, 8), 8);
+    ASSERT_EQ(second->DataRead(reply, 8), 8);
+    EXPECT_EQ(std::string(reply, reply + 8), "EMUL1830");
 }
 
 TEST_P(TransportTest, DeviceInstrumentsAndCleanEndOnSigterm) {
@@ -201,10 +257,11 @@ TEST_P(TransportTest, DeviceInstrumentsAndCleanEndOnSigterm) {
     EXPECT_NE(link.SENDCMD(63), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Daemon, TransportTest,
-                         ::testing::Values(Transport{"pty", {"--pty"}},
-                                           Transport{"tcp", {"--tcp", "127.0.0.1:0"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Daemon, TransportTest,
+    ::testing::Values(Transport{"pty", {"--pty"}, OpenProblem::DeviceBusy},
+                      Transport{"tcp", {"--tcp", "127.0.0.1:0"}, OpenProblem::Unreachable}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
     const std::string state = (std::filesystem::temp_directory_path() /
@@ -251,45 +308,62 @@ TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
     std::filesystem::remove(state);
 }
 
-TEST(TransportOpenTest, UnreachableProgrammersFailToOpen) {
-    EXPECT_EQ(MakeSerialDriver("/nonexistent/tty", kTestTimeout)->Open(), -2);
-    // A port nobody listens on: bind one, learn its number, close it.
+// A port nobody listens on: bind one, learn its number, close it.
+std::string UnusedTcpPort() {
     const int probe = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
     socklen_t length = sizeof address;
     getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
     close(probe);
-    const std::string port = std::to_string(ntohs(address.sin_port));
-    auto driver = MakeTcpDriver("127.0.0.1", port, kTestTimeout);
-    EXPECT_EQ(driver->Open(), -2);
-    std::uint8_t packet[8] = {63};
-    EXPECT_EQ(driver->DataWrite(packet, 8), 0);
-    EXPECT_EQ(MakeTcpDriver("no-such-host.invalid", "1", kTestTimeout)->Open(), -2);
+    return std::to_string(ntohs(address.sin_port));
 }
 
-TEST(TransportOpenTest, TcpServesOneConnectionAtATime) {
-    DaemonProcess daemon({"--tcp", "0"});
-    ASSERT_EQ(daemon.FirstLine().rfind("listening on 127.0.0.1:", 0), 0u) << daemon.FirstLine();
-    auto first = DriverFor(daemon, kTestTimeout);
-    auto second = DriverFor(daemon, kTestTimeout);
-    ASSERT_EQ(first->Open(), 0);
-    ASSERT_EQ(second->Open(), 0);  // waits in the backlog
-    std::uint8_t packet[8] = {63};
-    std::uint8_t reply[8] = {};
-    ASSERT_EQ(first->DataWrite(packet, 8), 8);
-    EXPECT_EQ(first->DataRead(reply, 8), 8);
-    ASSERT_EQ(second->DataWrite(packet, 8), 8);
-    EXPECT_EQ(second->DataRead(reply, 8), 0);  // not served while the first is connected
-    first->Close();
-    ASSERT_EQ(second->DataWrite(packet, 8), 8);
-    std::uint8_t later[8] = {};
-    // The earlier packet is answered first and discarded as stale before this write, or
-    // both answers are still on their way: either way the reply read is the identification.
-    EXPECT_EQ(second->DataRead(later, 8), 8);
-    EXPECT_EQ(std::string(later, later + 8), "EMUL1830");
+TEST(TransportOpenTest, AFailedOpenSaysWhichSettingItTriedAndWhy) {
+    const std::string scratch =
+        (std::filesystem::temp_directory_path() / ("tamro-locked-" + std::to_string(getpid())))
+            .string();
+    std::filesystem::remove(scratch);
+    { std::ofstream(scratch) << "x"; }
+    std::filesystem::permissions(scratch, std::filesystem::perms::none);
+    const bool root = geteuid() == 0;  // root opens the file anyway
+
+    struct Case {
+        std::string setting;
+        OpenProblem problem;
+        std::string text;  // expected part of the message
+    };
+    const std::vector<Case> cases = {
+        {"serial:/nonexistent/tty", OpenProblem::DeviceMissing, "/nonexistent/tty does not exist"},
+        {"tcp:127.0.0.1:" + UnusedTcpPort(), OpenProblem::Unreachable, "connection refused"},
+        {"tcp:no-such-host.invalid:1", OpenProblem::Unreachable, "no-such-host.invalid"},
+        {"bogus:thing", OpenProblem::UnknownBackend, "no driver backend named \"bogus\""},
+        {"tcp:nohostport", OpenProblem::BadSetting, "tcp needs HOST:PORT"},
+        {"serial:/dev/null?window=0", OpenProblem::BadSetting, "window needs a whole number"},
+        {"serial:" + scratch, root ? OpenProblem::None : OpenProblem::PermissionDenied,
+         scratch + " exists, but permission to read and write it was denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting);
+        std::string error;
+        auto driver = MakeDriverOrUnavailable(c.setting, &error);
+        const bool opened = driver->Open() == 0;
+        if (c.problem == OpenProblem::None) {
+            EXPECT_TRUE(opened);
+            continue;
+        }
+        ASSERT_FALSE(opened);
+        std::uint8_t packet[8] = {63};
+        EXPECT_EQ(driver->DataWrite(packet, 8), 0);
+        const OpenFailure failure = DescribeOpenFailure(c.setting, *driver);
+        EXPECT_EQ(failure.problem, c.problem);
+        const std::string text = OpenFailureText(failure);
+        EXPECT_EQ(text.rfind("driver setting \"" + c.setting + "\": ", 0), 0u) << text;
+        EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    }
+    std::filesystem::remove(scratch);
 }
 
 }  // namespace
