@@ -30,6 +30,9 @@ Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link
 
     Option_GATEH = MakeControl<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1380, 915, 225);
     Option_GATEL = MakeControl<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1380, 675, 225);
+    // Beside the two gates: the gate chosen by the count, named with the one in use.
+    Option_GATEA = MakeControl<QRadioButton>(this, "Option_GATEA", "Auto", 2100, 1380, 1400, 225);
+    Option_GATEA->setToolTip("100mS when the 1S count overflows, 1S below 60 kHz");
 
     Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
     Shape_AUTO->setObjectName("Shape_AUTO");
@@ -50,6 +53,14 @@ Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link
     connect(Option_GATEH, &QRadioButton::toggled, this, [this](bool checked) {
         logic_.SelectGate(checked ? FrequencyGate::Gate100ms : FrequencyGate::Gate1s);
     });
+    connect(Option_GATEL, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) logic_.SelectGate(FrequencyGate::Gate1s);
+    });
+    connect(Option_GATEA, &QRadioButton::toggled, this, [this](bool checked) {
+        autoGateOn_ = checked;
+        autoGate_.Reset();
+        Option_GATEA->setText("Auto");
+    });
 
     Form_Load();
 }
@@ -62,7 +73,10 @@ void Form_FCNT::Form_Load() {
 }
 
 void Form_FCNT::Command_READ_Click() {
+    if (autoGateOn_) logic_.SelectGate(autoGate_.Gate());
+    const int before = logic_.Readings();
     logic_.Read();
+    FollowAutoGate(before);
     ShowReading();
     ShowAutoState();
 }
@@ -73,7 +87,10 @@ void Form_FCNT::Command_AUTO_Click() {
 }
 
 void Form_FCNT::Timer_AUTO_Timer() {
+    if (autoGateOn_) logic_.SelectGate(autoGate_.Gate());
+    const int before = logic_.Readings();
     logic_.Tick();
+    FollowAutoGate(before);
     ShowReading();
     ShowAutoState();
 }
@@ -84,6 +101,17 @@ void Form_FCNT::done(int result) {
     Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
     Timer_AUTO->stop();
     QDialog::done(result);
+}
+
+void Form_FCNT::FollowAutoGate(int readingsBefore) {
+    if (!autoGateOn_ || logic_.Readings() == readingsBefore) return;
+    const CountReadout& shown = logic_.Shown();
+    if (autoGate_.After(static_cast<int>(shown.count), shown.wraps) == AutoGateStep::Remeasure) {
+        logic_.SelectGate(autoGate_.Gate());
+        logic_.Read();
+    }
+    // The gate the reading was taken with.
+    Option_GATEA->setText(logic_.Gate() == FrequencyGate::Gate1s ? "Auto 1S" : "Auto 100mS");
 }
 
 void Form_FCNT::ShowReading() {

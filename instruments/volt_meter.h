@@ -16,6 +16,7 @@ namespace tamro {
 
 class LampShape;
 class PressableProgressBar;
+class VoltMeterExtrasPanel;
 
 class VM final : public QDialog {
     Q_OBJECT
@@ -23,6 +24,8 @@ class VM final : public QDialog {
     VM(Link& link, SettingsStore& settings, QWidget* parent = nullptr);
 
     const VoltMeterLogic& Logic() const { return logic_; }
+    // Hold, minimum and maximum, and the CSV log, on the read-out.
+    VoltMeterExtrasPanel& Extras() { return *extras_; }
     QTimer& AutoTimer() { return *Timer_AUTO; }
 
   public slots:
@@ -54,6 +57,8 @@ class VM final : public QDialog {
     QLineEdit* Text2;
     QLineEdit* Text3;
     QTimer* Timer_AUTO;
+    VoltMeterExtrasPanel* extras_;
+    int readingsShown_ = 0;
 };
 
 }  // namespace tamro

@@ -1,5 +1,6 @@
-// The logic view beyond its grid: Tab through the maintenance boxes, the
-// capture view following each TRIG, and the export of a capture.
+// The instrument windows beyond their original controls: the logic view's Tab
+// order, capture view and export; the volt meter's OL, hold, extremes and log;
+// the frequency counter's automatic gate.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -9,13 +10,19 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "instruments/frequency_counter.h"
 #include "instruments/logic_analyzer.h"
 #include "instruments/ui/logic_capture_view.h"
+#include "instruments/ui/volt_meter_extras_panel.h"
+#include "instruments/volt_meter.h"
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
 using tamro::testing::CountingEventPump;
+using tamro::testing::MemorySettingsStore;
+using tamro::testing::PacketTexts;
 using tamro::testing::RecordingDriver;
 using tamro::testing::RecordingMessageBoxes;
 
@@ -57,15 +64,17 @@ std::string FileText(const std::filesystem::path& path) {
 
 }  // namespace
 
-class LogicViewExtrasTest : public QObject {
+class InstrumentExtrasTest : public QObject {
     Q_OBJECT
   private slots:
     void tabLeavesTheMaintenanceBoxes();
     void captureViewFollowsEachTrigger();
     void exportWritesTheLastCaptureWithItsTimeBase();
+    void voltMeterOverloadHoldExtremesAndLog();
+    void frequencyCounterAutomaticGate();
 };
 
-void LogicViewExtrasTest::tabLeavesTheMaintenanceBoxes() {
+void InstrumentExtrasTest::tabLeavesTheMaintenanceBoxes() {
     Bench bench;
     bench.view.show();
     auto* pattern = bench.view.findChild<QPlainTextEdit*>("Text1");
@@ -76,7 +85,7 @@ void LogicViewExtrasTest::tabLeavesTheMaintenanceBoxes() {
     QVERIFY(!pattern->hasFocus());
 }
 
-void LogicViewExtrasTest::captureViewFollowsEachTrigger() {
+void InstrumentExtrasTest::captureViewFollowsEachTrigger() {
     Bench bench;
     bench.view.findChild<QPushButton*>("ViewButton")->click();
     LogicCaptureView* captureView = bench.view.CaptureView();
@@ -91,7 +100,7 @@ void LogicViewExtrasTest::captureViewFollowsEachTrigger() {
              QString("Sample time 2 ms, trigger on rising edge, 480 samples"));
 }
 
-void LogicViewExtrasTest::exportWritesTheLastCaptureWithItsTimeBase() {
+void InstrumentExtrasTest::exportWritesTheLastCaptureWithItsTimeBase() {
     Bench bench;
     const auto folder = std::filesystem::temp_directory_path() /
                         ("tamro-la-export-" + std::to_string(QCoreApplication::applicationPid()));
@@ -122,5 +131,80 @@ void LogicViewExtrasTest::exportWritesTheLastCaptureWithItsTimeBase() {
     std::filesystem::remove_all(folder);
 }
 
-QTEST_MAIN(LogicViewExtrasTest)
-#include "logic_view_extras_qtest.moc"
+void InstrumentExtrasTest::voltMeterOverloadHoldExtremesAndLog() {
+    RecordingDriver driver;
+    RecordingMessageBoxes messages;
+    Link link{driver, messages};
+    MemorySettingsStore settings;
+    Packet reply{0x13, 0x88};  // 5000: 8.6 V with the factor 4.4
+    driver.responder = [&](const Packet&) { return reply; };
+    VM vm(link, settings);
+    FixedFileDialogs dialogs;
+    vm.Extras().SetFileDialogs(&dialogs);
+    auto* readout = vm.findChild<QLineEdit*>("VMtext");
+    auto* read = vm.findChild<QPushButton*>("Command_READ");
+    const auto log = std::filesystem::temp_directory_path() /
+                     ("tamro-volt-log-" + std::to_string(QCoreApplication::applicationPid()));
+    dialogs.path = log.string();
+    QVERIFY(vm.Extras().StartLog());
+
+    read->click();
+    QCOMPARE(readout->text(), QString("8.6"));
+    vm.Extras().SetHold(true);
+    reply = Packet{0x31, 0xCE};  // the converter's top
+    read->click();
+    QCOMPARE(readout->text(), QString("8.6"));
+    QCOMPARE(vm.Extras().Marks()->text(), QString("HOLD\nmax OL\nmin 8.6\nLOG"));
+    vm.Extras().SetHold(false);
+    read->click();
+    QCOMPARE(readout->text(), QString("OL"));
+    vm.Extras().StopLog();
+
+    std::istringstream lines(FileText(log.string() + ".csv"));
+    std::string line;
+    std::vector<std::string> rows;
+    while (std::getline(lines, line)) rows.push_back(line);
+    QCOMPARE(rows.size(), std::size_t(4));
+    QCOMPARE(rows[0], std::string("time,channel,volts,count"));
+    QVERIFY(rows[1].ends_with(",Vin,8.624,5000"));
+    QVERIFY(rows[3].ends_with(",Vin,OL,12750"));
+    std::filesystem::remove(log.string() + ".csv");
+}
+
+void InstrumentExtrasTest::frequencyCounterAutomaticGate() {
+    RecordingDriver driver;
+    RecordingMessageBoxes messages;
+    Link link{driver, messages};
+    // 1 kHz, then 200 kHz: the 1 s count wraps three times.
+    double hertz = 1000;
+    driver.responder = [&](const Packet& packet) {
+        const auto count = static_cast<unsigned>(hertz * (packet[1] == 1 ? 1.0 : 0.1));
+        return Packet{std::uint8_t(count >> 8), std::uint8_t(count), std::uint8_t(count >> 16)};
+    };
+    Form_FCNT counter(link);
+    auto* automatic = counter.findChild<QRadioButton*>("Option_GATEA");
+    auto* readout = counter.findChild<QLineEdit*>("VMtext");
+    auto* read = counter.findChild<QPushButton*>("Command_READ");
+    automatic->click();
+    read->click();
+    QCOMPARE(readout->text(), QString("1.000"));
+    QCOMPARE(automatic->text(), QString("Auto 100mS"));
+    read->click();
+    QCOMPARE(readout->text(), QString("1000"));
+    QCOMPARE(automatic->text(), QString("Auto 1S"));
+    hertz = 200000;
+    driver.packets.clear();
+    read->click();
+    QCOMPARE(readout->text(), QString("200.000"));
+    QCOMPARE(counter.findChild<QLabel*>("Label_unit")->text(), QString("KHz"));
+    QCOMPARE(automatic->text(), QString("Auto 100mS"));
+    QCOMPARE(PacketTexts(driver.packets),
+             (std::vector<std::string>{"3C 01 00 00 00 00 00 00", "3C 00 00 00 00 00 00 00"}));
+    // Back to the fixed 1 s gate: beyond one wrap the read-out says so.
+    counter.findChild<QRadioButton*>("Option_GATEL")->click();
+    read->click();
+    QCOMPARE(readout->text(), QString("OVER"));
+}
+
+QTEST_MAIN(InstrumentExtrasTest)
+#include "instrument_extras_qtest.moc"
