@@ -5,7 +5,7 @@
 #include "common/platform.h"
 #include "instruments/instrument_commands.h"
 #include "link/driver_table.h"
-#include "link/link.h"
+#include "programming/programmer_session.h"
 
 namespace tamro {
 namespace {
@@ -22,39 +22,48 @@ class TerminalMessages final : public MessageBoxes {
     void Show(MessageIcon, const std::string& title, const std::string& text) override {
         last = title + ": " + text;
     }
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void Beep() override {}
     std::string last;
 };
 
-class LinkPort final : public InstrumentPort {
+class NoSettings final : public SettingsStore {
   public:
-    explicit LinkPort(Link& link) : link_(link) {}
-    std::optional<Packet> ReadAnalog(std::uint8_t channelCode) override {
-        return Exchange({kAnalogReadCommand, channelCode});
+    std::string Read(const std::string&, const std::string&, const std::string&) override {
+        return "";
+    }
+    void Write(const std::string&, const std::string&, const std::string&,
+               const std::string&) override {}
+};
+
+// The instruments' exchanges through the programming session, as the
+// instrument windows make them.
+class SessionPort final : public InstrumentPort {
+  public:
+    explicit SessionPort(ProgrammerSession& session) : session_(session) {}
+    std::optional<Packet> ReadAnalog(protocol::AnalogChannel channel) override {
+        return Reply(session_.ReadAnalog(channel));
     }
     std::optional<Packet> CountFrequency(FrequencyGate gate) override {
-        return Exchange({kFrequencyCountCommand, FrequencyGateCode(gate)});
+        return Reply(session_.CountFrequency(gate));
     }
     std::optional<Packet> EventCounter(CounterAction action) override {
-        return Exchange({kEventCounterCommand, static_cast<std::uint8_t>(action)});
+        return Reply(session_.EventCounter(action));
     }
     std::optional<CaptureBuffer> CaptureLogic(std::uint8_t sampleTime, bool risingEdge) override {
-        if (!Exchange(ArmPacket(sampleTime, risingEdge))) return std::nullopt;
+        const auto capture = session_.CaptureLogic(sampleTime, risingEdge);
+        if (capture.outcome != OperationResult::Completed) return std::nullopt;
         CaptureBuffer bytes{};
-        for (int block = 0; block < kCaptureBlocks; ++block) {
-            const auto reply = Exchange(BlockReadPacket(block));
-            if (!reply) return std::nullopt;
-            std::copy(reply->begin(), reply->end(), bytes.begin() + 8 * block);
-        }
+        std::copy(capture.bytes.begin(), capture.bytes.end(), bytes.begin());
         return bytes;
     }
 
   private:
-    std::optional<Packet> Exchange(const Packet& packet) {
-        if (link_.Send(packet) != 0) return std::nullopt;
-        return link_.ReplyData();
+    static std::optional<Packet> Reply(const ProgrammerSession::InstrumentReply& reply) {
+        if (!reply.ok()) return std::nullopt;
+        return reply.reply;
     }
-    Link& link_;
+    ProgrammerSession& session_;
 };
 
 }  // namespace
@@ -80,17 +89,18 @@ int RunInstrumentCli(const std::vector<std::string>& args, std::ostream& out, st
         err << "link failure: " << driverError << '\n';
         return kExitFailure;
     }
-    if (const std::int32_t opened = driver->Open(); opened != 0) {
+    TerminalMessages messages;
+    NoSettings settings;
+    ProgrammerSession session(*driver, messages, settings);
+    if (const std::int32_t opened = session.Open(); opened != 0) {
         err << "link failure: Unit not Found " << DriverResultText(opened) << " ("
             << OpenFailureText(DescribeOpenFailure(setting, *driver)) << ")\n";
         return kExitFailure;
     }
-    TerminalMessages messages;
-    Link link(*driver, messages);
-    LinkPort port(link);
+    SessionPort port(session);
     const InstrumentOutcome outcome =
         RunInstrumentCommand(*parsed.command, port, SystemClock(), kDefaultAttenuation, out, err);
-    driver->Close();
+    session.Shutdown();
     if (outcome == InstrumentOutcome::LinkFailed) err << "link failure: " << messages.last << '\n';
     return outcome == InstrumentOutcome::Completed ? kExitOk : kExitFailure;
 }

@@ -14,6 +14,7 @@
 #include "images/hex_loader.h"
 #include "images/images.h"
 #include "instruments/instrument_commands.h"
+#include "link/device_listing.h"
 #include "programming/cli_commands.h"
 #include "programming/device.h"
 
@@ -81,8 +82,23 @@ int RunHex(Arguments arguments) {
     return 0;
 }
 
+// list: the devices that could be a programmer, with the driver setting of each.
+int RunList(Arguments arguments) {
+    if (!arguments.empty()) return Usage();
+    const std::vector<tamro::ProgrammerCandidate> candidates = tamro::ListProgrammers();
+    if (candidates.empty()) {
+        std::cout << "No serial port, HID or USB device here could be a programmer.\n";
+        return 0;
+    }
+    std::cout << tamro::ProgrammerListText(candidates);
+    return 0;
+}
+
 constexpr Command kCommands[] = {
     {"hex", "hex FILE [--bin OUT]   load an Intel HEX file as the panel does", RunHex},
+    {"list",
+     "list                   devices that could be a programmer: driver setting, access, node",
+     RunList},
 };
 
 int Usage() {

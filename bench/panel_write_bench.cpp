@@ -95,9 +95,9 @@ void BM_FullWriteThroughPanel(benchmark::State& state) {
 
     std::uint64_t exchanges = 0;
     for (auto _ : state) {
-        const std::uint64_t before = form.link().Exchanges();
+        const std::uint64_t before = form.session().Exchanges();
         form.WriteButton->click();
-        exchanges += form.link().Exchanges() - before;
+        exchanges += form.session().Exchanges() - before;
         if (messages.shown != 0 || form.NotesLabel->text() != "Write Complete") {
             state.SkipWithError("the WRITE did not complete");
             break;

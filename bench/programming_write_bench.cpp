@@ -11,8 +11,8 @@
 #include "images/images.h"
 #include "link/driver_table.h"
 #include "link/link.h"
+#include "link/protocol.h"
 #include "programming/device.h"
-#include "programming/target_operations.h"
 
 namespace tamro {
 namespace {
@@ -26,8 +26,13 @@ class MirrorDriver final : public DriverLibrary {
     void Close() override {}
     std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override {
         reply_ = {};
-        if (buffer[0] == 33) pointer_ = buffer[1] << 16 | buffer[2] << 8 | buffer[3];
-        if (buffer[0] == 34 && buffer[1] == 9) {
+        using protocol::Code;
+        using protocol::Command;
+        if (buffer[0] == Code(Command::SetTablePointer)) {
+            pointer_ = buffer[1] << 16 | buffer[2] << 8 | buffer[3];
+        }
+        if (buffer[0] == Code(Command::TableRead) &&
+            buffer[1] == protocol::icsp::kTableReadPostIncrement) {
             for (int i = 0; i < buffer[2] && i < 8; ++i, ++pointer_) {
                 reply_[i] = pointer_ < kProgramBytes ? images_.program[pointer_] : 0;
             }

@@ -11,13 +11,14 @@
 #include "images/images.h"
 #include "link/link.h"
 #include "programming/device.h"
-#include "programming/target_operations.h"
+#include "programming/programmer_session.h"
 
 namespace tamro::bench {
 
 class CountingMessages final : public MessageBoxes {
   public:
     void Show(MessageIcon, const std::string&, const std::string&) override { ++shown; }
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void Beep() override {}
     int shown = 0;
 };
@@ -40,6 +41,15 @@ class StoringView final : public OperationView {
     int progress_ = 0;
 };
 
+class NoSettings final : public SettingsStore {
+  public:
+    std::string Read(const std::string&, const std::string&, const std::string&) override {
+        return "";
+    }
+    void Write(const std::string&, const std::string&, const std::string&,
+               const std::string&) override {}
+};
+
 // Every program byte set, so every block is written and verified.
 inline void FillProgram(Images& images) {
     for (int i = 0; i < kProgramBytes; ++i) {
@@ -56,21 +66,22 @@ inline void SetRates(benchmark::State& state, std::uint64_t exchanges) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-// Full WRITEs (erase, 16384 words, verify, configuration) through the link and
-// the target operations alone.
-inline void RunWrites(benchmark::State& state, DriverLibrary& driver, Images& images, int option) {
+// Full WRITEs (erase, 16384 words, verify, configuration) of `image` through
+// a programming session alone.
+inline void RunWrites(benchmark::State& state, DriverLibrary& driver, const Images& image,
+                      int option) {
     CountingMessages messages;
-    Link link(driver, messages);
-    const DeviceGroupValues group = GroupForOption(option);
-    std::int16_t tickCountdown = 0;
+    NoSettings settings;
+    ProgrammerSession session(driver, messages, settings);
+    session.UseDeviceGroup(GroupOfOption(option));
+    session.images() = image;
     StoringView view;
-    OperationGuard guard;
-    TargetOperations operations(link, images, group, tickCountdown, view, messages, guard);
+    session.SetView(&view);
     std::uint64_t exchanges = 0;
     for (auto _ : state) {
-        const std::uint64_t before = link.Exchanges();
-        const OperationResult result = operations.WriteButton_Click("3FFF");
-        exchanges += link.Exchanges() - before;
+        const std::uint64_t before = session.Exchanges();
+        const OperationResult result = session.Write(kLastProgramWord);
+        exchanges += session.Exchanges() - before;
         if (result != OperationResult::Completed) {
             state.SkipWithError("the WRITE did not complete");
             break;

@@ -9,12 +9,14 @@ namespace tamro {
 
 enum class MessageIcon { Critical, Exclamation, Information };
 
-// Modal message boxes (with an OK button) and the beep.
+// Modal message boxes (with an OK button), yes/no questions and the beep.
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
     // Returns when the user has closed the box.
     virtual void Show(MessageIcon icon, const std::string& title, const std::string& text) = 0;
+    // True when the user answered Yes.
+    virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
     virtual void Beep() = 0;
 };
 

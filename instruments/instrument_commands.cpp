@@ -134,7 +134,7 @@ InstrumentOutcome RunInstrumentCommand(const InstrumentCommand& command, Instrum
         std::string line;
         switch (command.instrument) {
             case Instrument::Volts: {
-                const auto reply = port.ReadAnalog(VoltChannelCode(command.channelOption));
+                const auto reply = port.ReadAnalog(VoltChannel(command.channelOption));
                 if (!reply) return InstrumentOutcome::LinkFailed;
                 const VoltReading reading =
                     MakeVoltReading((*reply)[0], (*reply)[1], attenuationFactor);

@@ -28,7 +28,7 @@ namespace tamro {
 class InstrumentPort {
   public:
     virtual ~InstrumentPort() = default;
-    virtual std::optional<Packet> ReadAnalog(std::uint8_t channelCode) = 0;
+    virtual std::optional<Packet> ReadAnalog(protocol::AnalogChannel channel) = 0;
     virtual std::optional<Packet> CountFrequency(FrequencyGate gate) = 0;
     virtual std::optional<Packet> EventCounter(CounterAction action) = 0;
     virtual std::optional<CaptureBuffer> CaptureLogic(std::uint8_t sampleTime, bool risingEdge) = 0;

@@ -1,5 +1,6 @@
 #include "instruments/logic_analyzer_logic.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/number_text.h"
@@ -56,15 +57,6 @@ SampleTime SampleTimeFromText(std::string_view text) {
         result.limited = true;
     }
     return result;
-}
-
-Packet ArmPacket(std::uint8_t sampleTime, bool positiveEdge) {
-    return Packet{
-        kCaptureStartCommand, sampleTime, std::uint8_t(positiveEdge ? 1 : 0), 0, 0, 0, 0, 0};
-}
-
-Packet BlockReadPacket(int block) {
-    return Packet{kCaptureReadCommand, static_cast<std::uint8_t>(block), 0, 0, 0, 0, 0, 0};
 }
 
 void ClearSamples(LogicSampleArray& samples) {
@@ -153,8 +145,9 @@ std::vector<TwipLine> DRAWPIC(const LogicSampleArray& samples) {
     return lines;
 }
 
-LogicAnalyzerLogic::LogicAnalyzerLogic(Link& link, MessageBoxes& messages, EventPump& pump)
-    : link_(link), messages_(messages), pump_(pump) {}
+LogicAnalyzerLogic::LogicAnalyzerLogic(ProgrammerSession& session, MessageBoxes& messages,
+                                       EventPump& pump)
+    : session_(session), messages_(messages), pump_(pump) {}
 
 void LogicAnalyzerLogic::Load() {
     ClearSamples(samples_);
@@ -165,20 +158,25 @@ void LogicAnalyzerLogic::Load() {
 void LogicAnalyzerLogic::Trigger(std::string_view sampleTimeText, bool positiveEdge) {
     const ReadingGuard guard(capturing_);
     if (!guard.Acquired()) return;
+    // A programming operation owns the target until it ends.
+    if (session_.Busy()) return messages_.Beep();
     SetBusyLamp(kBusyRunning);
     pump_.ProcessPendingEvents();
     const SampleTime sampleTime = SampleTimeFromText(sampleTimeText);
     if (sampleTime.limited && display_) display_->ShowSampleTimeText("100");
-    link_.Send(ArmPacket(sampleTime.value, positiveEdge));
-    for (int block = 0; block < kCaptureBlocks; ++block) {
-        if (link_.Send(BlockReadPacket(block)) == 1) {
-            messages_.Show(MessageIcon::Critical, "ERROR", "Logic data Loading");
-            Clear();
-            SetBusyLamp(kBusyDone);
-            return;
-        }
-        const Packet& reply = link_.ReplyData();
-        for (int k = 0; k < 8; ++k) capture_[8 * block + k] = reply[k];
+    const auto capture = session_.CaptureLogic(sampleTime.value, positiveEdge);
+    std::copy_n(capture.bytes.begin(), 8 * capture.blocksRead, capture_.begin());
+    if (capture.outcome == OperationResult::Refused) {
+        // Something started while the lamp was being shown.
+        messages_.Beep();
+        SetBusyLamp(kBusyDone);
+        return;
+    }
+    if (capture.outcome != OperationResult::Completed) {
+        messages_.Show(MessageIcon::Critical, "ERROR", "Logic data Loading");
+        Clear();
+        SetBusyLamp(kBusyDone);
+        return;
     }
     UnpackSamples(capture_, samples_);
     Redraw();

@@ -12,11 +12,10 @@
 #include "common/platform.h"
 #include "common/twips.h"
 #include "link/link.h"
+#include "programming/programmer_session.h"
 
 namespace tamro {
 
-inline constexpr std::uint8_t kCaptureStartCommand = 0x36;
-inline constexpr std::uint8_t kCaptureReadCommand = 0x37;
 inline constexpr int kCaptureBlocks = 8;
 inline constexpr int kTraceSamples = 480;
 inline constexpr int kSampleTimeLimit = 100;
@@ -48,9 +47,6 @@ struct SampleTime {
 
 // STIME's text: rounded to whole (halves to even), low 8 bits, at most 100.
 SampleTime SampleTimeFromText(std::string_view text);
-
-Packet ArmPacket(std::uint8_t sampleTime, bool positiveEdge);
-Packet BlockReadPacket(int block);
 
 // Entries 0 to 512 to "0".
 void ClearSamples(LogicSampleArray& samples);
@@ -98,14 +94,15 @@ class LogicAnalyzerDisplay {
 
 class LogicAnalyzerLogic {
   public:
-    LogicAnalyzerLogic(Link& link, MessageBoxes& messages, EventPump& pump);
+    LogicAnalyzerLogic(ProgrammerSession& session, MessageBoxes& messages, EventPump& pump);
     void SetDisplay(LogicAnalyzerDisplay* display) { display_ = display; }
 
     // Form_Load: demo pattern, entries 0 to 512 "0", pattern count 64, "POS",
     // then the empty trace.
     void Load();
     // TRIG: arm the capture, read its eight blocks, unpack and draw. A TRIG
-    // pressed while a capture runs (during its repaint) is not started.
+    // pressed while a capture or any other request of the session runs is
+    // refused with a beep.
     void Trigger(std::string_view sampleTimeText, bool positiveEdge);
     // CLEAR.
     void Clear();
@@ -121,7 +118,7 @@ class LogicAnalyzerLogic {
     void SetBusyLamp(Rgb colour);
     void Redraw();
 
-    Link& link_;
+    ProgrammerSession& session_;
     MessageBoxes& messages_;
     EventPump& pump_;
     LogicAnalyzerDisplay* display_ = nullptr;

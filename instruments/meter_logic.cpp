@@ -20,14 +20,14 @@ std::string DoubleText(double value) {
 
 // ---- Volt meter ----
 
-std::uint8_t VoltChannelCode(int channelOption) {
+protocol::AnalogChannel VoltChannel(int channelOption) {
     switch (channelOption) {
         case 0:
-            return 0;  // "Vpp"
+            return protocol::AnalogChannel::Vpp;
         case 1:
-            return 1;  // "Sab"
+            return protocol::AnalogChannel::Sab;
         default:
-            return 3;  // "Vin"
+            return protocol::AnalogChannel::Vin;
     }
 }
 
@@ -52,8 +52,8 @@ VoltReadout ComputeVoltReadout(std::uint8_t high, std::uint8_t low, float attenu
     return out;
 }
 
-VoltMeterLogic::VoltMeterLogic(Link& link, SettingsStore& settings)
-    : link_(link), settings_(settings) {}
+VoltMeterLogic::VoltMeterLogic(ProgrammerSession& session, SettingsStore& settings)
+    : session_(session), settings_(settings) {}
 
 void VoltMeterLogic::Load() {
     channelOption_ = 2;
@@ -76,11 +76,12 @@ void VoltMeterLogic::Read() {
     const ReadingGuard guard(reading_);
     if (!guard.Acquired()) return;
     attFactor_ = static_cast<float>(NumericValue(factorText_));
-    if (link_.SENDCMD(kAnalogReadCommand, VoltChannelCode(channelOption_)) == 1) {
+    const auto reading = session_.ReadAnalog(VoltChannel(channelOption_));
+    if (!reading.ok()) {
         autoRepeat_.ReadingFailed();
         return;
     }
-    const Packet& reply = link_.ReplyData();
+    const Packet& reply = reading.reply;
     shown_ = ComputeVoltReadout(reply[0], reply[1], attFactor_);
     ++readings_;
 }
@@ -113,10 +114,6 @@ void VoltMeterLogic::FactorTextChanged(const std::string& text) {
 }
 
 // ---- Frequency counter ----
-
-std::uint8_t FrequencyGateCode(FrequencyGate gate) {
-    return gate == FrequencyGate::Gate100ms ? 0 : 1;
-}
 
 int FrequencyTimerInterval(FrequencyGate gate) {
     return gate == FrequencyGate::Gate100ms ? 500 : 1500;
@@ -153,11 +150,12 @@ void FrequencyCounterLogic::Read() {
     const ReadingGuard guard(reading_);
     if (!guard.Acquired()) return;
     timerInterval_ = FrequencyTimerInterval(gate_);
-    if (link_.SENDCMD(kFrequencyCountCommand, FrequencyGateCode(gate_)) == 1) {
+    const auto reading = session_.CountFrequency(gate_);
+    if (!reading.ok()) {
         autoRepeat_.ReadingFailed();
         return;
     }
-    shown_ = ComputeFrequencyReadout(link_.ReplyData(), gate_);
+    shown_ = ComputeFrequencyReadout(reading.reply, gate_);
     overflowLamp_ = shown_.overflow ? kLampLightRed : kLampGrey;
     ++readings_;
 }
@@ -186,11 +184,12 @@ void EventCounterLogic::Load() {
 void EventCounterLogic::Read() {
     const ReadingGuard guard(reading_);
     if (!guard.Acquired()) return;
-    if (link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Read)) == 1) {
+    const auto reading = session_.EventCounter(CounterAction::Read);
+    if (!reading.ok()) {
         autoRepeat_.ReadingFailed();
         return;
     }
-    shown_ = ComputeEventCountReadout(link_.ReplyData());
+    shown_ = ComputeEventCountReadout(reading.reply);
     overflowLamp_ = shown_.overflow ? kLampLightRed : kLampGrey;
 }
 

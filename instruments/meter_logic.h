@@ -10,12 +10,13 @@
 #include "common/twips.h"
 #include "instruments/auto_repeat.h"
 #include "link/link.h"
+#include "link/protocol.h"
+#include "programming/programmer_session.h"
 
 namespace tamro {
 
 // ---- Volt meter ----
 
-inline constexpr std::uint8_t kAnalogReadCommand = 0x39;
 inline constexpr int kVoltBarMaximum = 255;
 inline constexpr int kMeterTimerInterval = 500;
 inline constexpr const char* kVoltSettingsApplication = "TAMRO";
@@ -28,8 +29,8 @@ inline constexpr TwipSize kVoltNormalSize{3825, 2655};
 inline constexpr TwipSize kVoltCalibrationSize{5100, 2655};
 inline constexpr TwipSize kVoltMaintenanceSize{3600, 3500};
 
-// Option_CH index (0 "Vpp", 1 "Sab", 2 "Vin") to the analog channel byte.
-std::uint8_t VoltChannelCode(int channelOption);
+// Option_CH index (0 "Vpp", 1 "Sab", 2 "Vin") to the analog channel.
+protocol::AnalogChannel VoltChannel(int channelOption);
 
 // Raw count of a two-byte reply, high byte first. Read unsigned: a count of
 // 8000h or more is a large count, not a negative one.
@@ -48,7 +49,7 @@ VoltReadout ComputeVoltReadout(std::uint8_t high, std::uint8_t low, float attenu
 
 class VoltMeterLogic {
   public:
-    VoltMeterLogic(Link& link, SettingsStore& settings);
+    VoltMeterLogic(ProgrammerSession& session, SettingsStore& settings);
 
     // Form_Load: channel "Vin", normal size, AUTO off, factor loaded or stored.
     void Load();
@@ -75,7 +76,7 @@ class VoltMeterLogic {
     TwipSize WindowSize() const { return windowSize_; }
 
   private:
-    Link& link_;
+    ProgrammerSession& session_;
     SettingsStore& settings_;
     int channelOption_ = 2;
     std::string factorText_ = kDefaultAttenuationText;
@@ -90,10 +91,9 @@ class VoltMeterLogic {
 
 // ---- Frequency counter ----
 
-inline constexpr std::uint8_t kFrequencyCountCommand = 0x3C;
 inline constexpr TwipSize kFrequencyCounterSize{3600, 2900};
 
-enum class FrequencyGate { Gate100ms, Gate1s };
+using protocol::FrequencyGate;
 
 // One wrap of the 16-bit hardware counter, added when the reply says it overflowed.
 inline constexpr float kCounterWrap = 65536.0f;
@@ -108,13 +108,12 @@ struct CountReadout {
     std::uint8_t wraps = 0;  // the reply's overflow byte
 };
 
-std::uint8_t FrequencyGateCode(FrequencyGate gate);
 int FrequencyTimerInterval(FrequencyGate gate);
 CountReadout ComputeFrequencyReadout(const Packet& reply, FrequencyGate gate);
 
 class FrequencyCounterLogic {
   public:
-    explicit FrequencyCounterLogic(Link& link) : link_(link) {}
+    explicit FrequencyCounterLogic(ProgrammerSession& session) : session_(session) {}
 
     void Load();
     void Read();
@@ -132,7 +131,7 @@ class FrequencyCounterLogic {
     int TimerInterval() const { return timerInterval_; }
 
   private:
-    Link& link_;
+    ProgrammerSession& session_;
     FrequencyGate gate_ = FrequencyGate::Gate100ms;
     CountReadout shown_{"0", "KHz", false};
     Rgb overflowLamp_ = kLampGrey;
@@ -144,23 +143,23 @@ class FrequencyCounterLogic {
 
 // ---- Event counter ----
 
-inline constexpr std::uint8_t kEventCounterCommand = 0x3D;
 inline constexpr TwipSize kEventCounterSize{3600, 2970};
 
-enum class CounterAction : std::uint8_t { Reset = 0, Read = 1, Start = 2, Stop = 3 };
+using CounterAction = protocol::EventCounterAction;
 
 CountReadout ComputeEventCountReadout(const Packet& reply);
 
 class EventCounterLogic {
   public:
-    explicit EventCounterLogic(Link& link) : link_(link) {}
+    explicit EventCounterLogic(ProgrammerSession& session) : session_(session) {}
 
     // Form_Load: AUTO off, then the reset packet.
     void Load();
     void Read();
-    void Reset() { link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Reset)); }
-    void Start() { link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Start)); }
-    void Stop() { link_.SENDCMD(kEventCounterCommand, std::uint8_t(CounterAction::Stop)); }
+    // Their outcome is not looked at: a failed exchange has shown its box.
+    void Reset() { session_.EventCounter(CounterAction::Reset); }
+    void Start() { session_.EventCounter(CounterAction::Start); }
+    void Stop() { session_.EventCounter(CounterAction::Stop); }
     void PressAuto() { autoRepeat_.Press(); }
     void Tick();
     void Unload() { autoRepeat_.Reset(); }
@@ -170,7 +169,7 @@ class EventCounterLogic {
     const AutoRepeat& Auto() const { return autoRepeat_; }
 
   private:
-    Link& link_;
+    ProgrammerSession& session_;
     CountReadout shown_{"0", "Cnt", false};
     Rgb overflowLamp_ = kLampGrey;
     AutoRepeat autoRepeat_;

@@ -6,7 +6,10 @@
 #include <functional>
 
 #include "link/backends.h"
+#include "link/hid_driver.h"
+#include "link/packet_driver.h"
 #include "link/stream_drivers.h"
+#include "link/usb_driver.h"
 
 namespace tamro {
 namespace {
@@ -53,10 +56,23 @@ std::unique_ptr<DriverLibrary> MakeTcp(const ParsedDriverSetting& setting,
     return MakeTcpDriver(argument.substr(0, colon), argument.substr(colon + 1), options.timeout);
 }
 
+std::unique_ptr<DriverLibrary> MakeHid(const ParsedDriverSetting& setting,
+                                       const DriverOptions& options, std::string* error) {
+    const auto hid = ParseHidSetting(setting.argument, error);
+    if (!hid) return nullptr;
+    return std::make_unique<PacketDriver>(MakeHidPort(MakeHidApi(), *hid), options.timeout);
+}
+
+std::unique_ptr<DriverLibrary> MakeUsb(const ParsedDriverSetting& setting,
+                                       const DriverOptions& options, std::string* error) {
+    const auto usb = ParseUsbSetting(setting.argument, error);
+    if (!usb) return nullptr;
+    return std::make_unique<PacketDriver>(MakeUsbPort(MakeUsbApi(), *usb), options.timeout);
+}
+
 const Backend kBackends[] = {
-    {"emulator", MakeEmulator},
-    {"serial", MakeSerial},
-    {"tcp", MakeTcp},
+    {"emulator", MakeEmulator}, {"serial", MakeSerial}, {"tcp", MakeTcp},
+    {"hid", MakeHid},           {"usb", MakeUsb},
 };
 
 // Reads "window=N" (and later options) separated by '&'.

@@ -3,6 +3,8 @@
 //   "" or "emulator"  the in-process emulated programmer
 //   "serial:PATH"     a programmer that appears as a serial device
 //   "tcp:HOST:PORT"   a programmer reached over TCP
+//   "hid:VID:PID[:SERIAL]"          a USB HID programmer (hidapi)
+//   "usb:VID:PID[:OUT-EP:IN-EP]"    a vendor-class USB programmer (libusb)
 // Any setting may end in "?window=N": how many packets the link may keep in
 // flight (default 1, stop-and-wait).
 #include <chrono>

@@ -22,33 +22,59 @@ std::string DriverResultText(std::int32_t result) {
 
 Link::Link(DriverLibrary& driver, MessageBoxes& messages) : driver_(driver), messages_(messages) {}
 
-int Link::SENDCMD(std::uint8_t d0, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3,
-                  std::uint8_t d4, std::uint8_t d5, std::uint8_t d6, std::uint8_t d7) {
-    return Send(Packet{d0, d1, d2, d3, d4, d5, d6, d7});
+std::int32_t Link::Open() {
+    const std::int32_t result = driver_.Open();
+    SetUsbMessage("Driver Open:" + DriverResultText(result));
+    open_ = result == 0;
+    if (open_) closed_ = false;
+    return result;
 }
 
-int Link::Send(const Packet& packet) {
+void Link::Close() {
+    if (!open_) return;
+    open_ = false;
+    closed_ = true;
+    driver_.Close();
+}
+
+ExchangeResult Link::Exchange(protocol::Command command, std::uint8_t d1, std::uint8_t d2,
+                              std::uint8_t d3, std::uint8_t d4, std::uint8_t d5, std::uint8_t d6,
+                              std::uint8_t d7) {
+    return Send(Packet{protocol::Code(command), d1, d2, d3, d4, d5, d6, d7});
+}
+
+ExchangeResult Link::Send(const Packet& packet) {
+    return Transfer(packet, true);
+}
+
+ExchangeResult Link::ExchangeQuietly(protocol::Command command, std::uint8_t d1) {
+    return Transfer(Packet{protocol::Code(command), d1, 0, 0, 0, 0, 0, 0}, false);
+}
+
+ExchangeResult Link::Transfer(const Packet& packet, bool reportFailure) {
+    if (closed_) return {LinkFailure::NotOpen, {}};
     ++exchanges_;
     sendBuffer_.fill(0);
     sendBuffer_ = packet;
     if (driver_.DataWrite(sendBuffer_.data(), 8) != 8) {
         SetUsbMessage("Write NG!:");
-        messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Write Error");
-        return 1;
+        if (reportFailure) messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Write Error");
+        return {LinkFailure::WriteFailed, {}};
     }
     SetUsbMessage("Write OK!:");
     std::fill(receiveBuffer_.begin(), receiveBuffer_.begin() + 8, 0);
-    if (driver_.DataRead(receiveBuffer_.data(), 8) != 8) {
+    const std::int32_t got = driver_.DataRead(receiveBuffer_.data(), 8);
+    if (got != 8) {
         SetUsbMessage("Read NG!:");
-        messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Read Error");
-        return 1;
+        if (reportFailure) messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Read Error");
+        return {got > 0 ? LinkFailure::ShortRead : LinkFailure::TimedOut, {}};
     }
     SetUsbMessage("Read OK!:");
     for (int i = 0; i < 8 && replyText_.size() < 8; ++i) {
         replyText_.push_back(static_cast<char>(receiveBuffer_[static_cast<std::size_t>(i)]));
     }
     std::copy(receiveBuffer_.begin(), receiveBuffer_.begin() + 8, replyData_.begin());
-    return 0;
+    return {std::nullopt, replyData_};
 }
 
 void Link::SetUsbMessageSink(std::function<void(const std::string&)> sink) {

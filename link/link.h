@@ -1,15 +1,18 @@
 #pragma once
 // The command packet link: one 8-byte packet written, one 8-byte reply read.
-// Every window talks to the programmer through SENDCMD; it keeps the last reply
-// where callers read it and reports every failed exchange itself.
+// Every exchange with the programmer passes through Exchange; the link keeps
+// the last reply where callers read it and reports every failed exchange
+// itself with a message box.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/platform.h"
 #include "link/driver_library.h"
+#include "link/protocol.h"
 
 namespace tamro {
 
@@ -20,18 +23,49 @@ extern const std::array<std::string, 8> kDriverResultText;
 // The text for an open result; results outside 0 to -7 get a text of their own.
 std::string DriverResultText(std::int32_t result);
 
+enum class LinkFailure {
+    WriteFailed,  // the packet did not leave
+    ShortRead,    // the packet left, part of a reply came back
+    TimedOut,     // the packet left, no reply came back
+    NotOpen,      // the link has been closed; nothing was sent
+};
+
+struct ExchangeResult {
+    std::optional<LinkFailure> failure;
+    Packet reply{};  // the reply block when the exchange succeeded
+
+    bool ok() const { return !failure; }
+    // The packet reached the programmer (its command took effect) even if the
+    // reply was lost.
+    bool packetDelivered() const {
+        return !failure || *failure == LinkFailure::ShortRead || *failure == LinkFailure::TimedOut;
+    }
+};
+
 class Link {
   public:
     Link(DriverLibrary& driver, MessageBoxes& messages);
 
-    // Sends d0..d7 and reads the reply. 0: packet written and a full reply read;
-    // 1: the exchange failed (the user has seen a message box).
-    int SENDCMD(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0,
-                std::uint8_t d4 = 0, std::uint8_t d5 = 0, std::uint8_t d6 = 0, std::uint8_t d7 = 0);
-    int Send(const Packet& packet);
+    // Opens the driver library and shows "Driver Open:" with the result's text
+    // in USBMSG. 0: open; otherwise the driver's result.
+    std::int32_t Open();
+    // Closes the driver library once; later exchanges fail with NotOpen.
+    void Close();
+    bool IsOpen() const { return open_; }
+
+    // Sends the command with its parameters (the others 0) and reads the reply.
+    ExchangeResult Exchange(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
+                            std::uint8_t d3 = 0, std::uint8_t d4 = 0, std::uint8_t d5 = 0,
+                            std::uint8_t d6 = 0, std::uint8_t d7 = 0);
+    // A whole packet built elsewhere (byte 0 a protocol::Command code).
+    ExchangeResult Send(const Packet& packet);
+    // As Exchange, but a failure shows no message box: the way back to a safe
+    // target state after a stopped operation is taken without a word.
+    ExchangeResult ExchangeQuietly(protocol::Command command, std::uint8_t d1 = 0);
 
     const Packet& SendBuffer() const { return sendBuffer_; }
-    // The main window's reply buffer: 10 elements, 8 and 9 never used.
+    // The reply buffer: 10 elements, 8 and 9 never used. After a failed read it
+    // holds the zeroed or partly read bytes.
     const std::array<std::uint8_t, 10>& ReceiveBuffer() const { return receiveBuffer_; }
     // Copy of the last good reply.
     const Packet& ReplyData() const { return replyData_; }
@@ -45,11 +79,13 @@ class Link {
     void SetUsbMessageSink(std::function<void(const std::string&)> sink);
     void SetUsbMessage(const std::string& text);
 
-    DriverLibrary& Driver() { return driver_; }
-
   private:
+    ExchangeResult Transfer(const Packet& packet, bool reportFailure);
+
     DriverLibrary& driver_;
     MessageBoxes& messages_;
+    bool open_ = false;
+    bool closed_ = false;
     Packet sendBuffer_{};
     std::array<std::uint8_t, 10> receiveBuffer_{};
     Packet replyData_{};

@@ -13,16 +13,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <vector>
 
 #include "common/number_text.h"
 #include "common/twips.h"
 #include "convertor/data_conv.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
-#include "instruments/event_counter.h"
-#include "instruments/frequency_counter.h"
-#include "instruments/logic_analyzer.h"
-#include "instruments/volt_meter.h"
+#include "instruments/ui/event_counter.h"
+#include "instruments/ui/frequency_counter.h"
+#include "instruments/ui/logic_analyzer.h"
+#include "instruments/ui/volt_meter.h"
 #include "panel/clickable_label.h"
 #include "programming/hex_writer.h"
 #include "tools/ui/editor.h"
@@ -84,12 +85,12 @@ const MenuEntry kMenuEntries[] = {
 }  // namespace
 
 TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform) {
+    : QMainWindow(parent),
+      platform_(platform),
+      session_(platform.driver, platform.messages, platform.settings) {
     setObjectName("TAMRO18_form");
     setWindowTitle("PIC18 Tamro Control Panel");
-    link_ = std::make_unique<Link>(platform_.driver, platform_.messages);
-    operations_ = std::make_unique<TargetOperations>(*link_, images_, group_, tickCountdown_, *this,
-                                                     platform_.messages, guard_);
+    session_.SetView(this);
     toolRuns_ = std::make_unique<ToolRuns>(
         ToolRunContext{*this, toolFiles_, toolSettings_, platform_.messages, platform_.dialogs,
                        platform_.processes, platform_.events, SystemClock()});
@@ -98,7 +99,7 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     editor_ = new EditorWindow(*this, toolFiles_, platform_.messages, platform_.dialogs, this);
     BuildControls();
     BuildMenus();
-    link_->SetUsbMessageSink([this](const std::string& text) { ShowUsbMessage(text); });
+    session_.SetUsbMessageSink([this](const std::string& text) { ShowUsbMessage(text); });
     SetOuterHeight(kNormalHeightTwips);
 }
 
@@ -169,9 +170,9 @@ void TAMRO18_form::BuildControls() {
         PICsel[index] = option;
         connect(option, &QRadioButton::clicked, this, [this, index] {
             // An option button reports a click only when it becomes the selected one.
-            if (index == selectedOption_) return;
+            if (index == selectedOption()) return;
             if (!RunTargetOperation([this, index] { PICsel_Click(index); })) {
-                PICsel[selectedOption_ ? selectedOption_ : kOption452]->setChecked(true);
+                PICsel[selectedOption() ? selectedOption() : kOption452]->setChecked(true);
             }
         });
     }
@@ -286,19 +287,24 @@ void TAMRO18_form::BuildControls() {
             [this] { RunTargetOperation([this] { Command_RESET_Click(); }); });
     connect(EXTButton, &QPushButton::clicked, this, [this] { close(); });
 
-    auto programming = [this](QPushButton* button, std::function<void()> operation) {
+    auto programming = [this](QPushButton* button, std::function<OperationResult()> operation) {
         connect(button, &QPushButton::clicked, this,
                 [this, operation] { RunProgrammingOperation(operation); });
     };
-    programming(ERASEButton, [this] { operations_->ERASEButton_Click(); });
-    programming(WriteButton,
-                [this] { operations_->WriteButton_Click(LastAddrText->text().toStdString()); });
-    programming(VerifyButton, [this] { operations_->VerifyButton_Click(); });
+    programming(ERASEButton, [this] { return session_.Erase(); });
+    programming(WriteButton, [this] { return session_.Write(LastAddress()); });
+    programming(VerifyButton, [this] { return session_.Verify(); });
     connect(BUFVIEWButton, &QPushButton::clicked, this, [this] { BUFVIEWButton_Click(); });
-    connect(F_OpenButton, &QPushButton::clicked, this, [this] { toolRuns_->FileOpen(); });
-    connect(ASSMButton, &QPushButton::clicked, this, [this] { toolRuns_->AssemblerRun(); });
-    connect(C_Button, &QPushButton::clicked, this, [this] { toolRuns_->CRun(); });
-    connect(HexSet_Button, &QPushButton::clicked, this, [this] { toolRuns_->HexSet(); });
+    // What changes the image or the files an operation works on waits for its end.
+    auto unlessBusy = [this](QPushButton* button, void (ToolRuns::*run)()) {
+        connect(button, &QPushButton::clicked, this, [this, run] {
+            if (!RefuseWhileBusy()) (toolRuns_.get()->*run)();
+        });
+    };
+    unlessBusy(F_OpenButton, &ToolRuns::FileOpen);
+    unlessBusy(ASSMButton, &ToolRuns::AssemblerRun);
+    unlessBusy(C_Button, &ToolRuns::CRun);
+    unlessBusy(HexSet_Button, &ToolRuns::HexSet);
     connect(EditorButton, &QPushButton::clicked, this, [this] { toolRuns_->OpenEditor(); });
     connect(New_EditorButton, &QPushButton::clicked, this, [this] { toolRuns_->NewFile(); });
 
@@ -327,19 +333,23 @@ void TAMRO18_form::BuildMenus() {
         });
         actions_[name] = action;
     }
-    setMenuHandler("FILEOPENMENU", [this] { toolRuns_->FileOpen(); });
+    setMenuHandler("FILEOPENMENU", [this] {
+        if (!RefuseWhileBusy()) toolRuns_->FileOpen();
+    });
     setMenuHandler("READ", [this] {
-        RunProgrammingOperation(
-            [this] { operations_->READ_Click(LastAddrText->text().toStdString()); });
+        RunProgrammingOperation([this] { return session_.ReadProgram(LastAddress()); });
     });
     setMenuHandler("Buffer_view", [this] { Buffer_view_Click(); });
-    setMenuHandler("READ_EEPROM", [this] {
-        RunProgrammingOperation([this] { operations_->READ_EEPROM_Click(); });
-    });
+    setMenuHandler("READ_EEPROM",
+                   [this] { RunProgrammingOperation([this] { return session_.ReadEeprom(); }); });
     setMenuHandler("SaveHex", [this] { SaveHex_Click(); });
     setMenuHandler("Editor", [this] { toolRuns_->OpenEditor(); });
-    setMenuHandler("Assembler", [this] { toolRuns_->AssemblerRun(); });
-    setMenuHandler("Ccmp", [this] { toolRuns_->CRun(); });
+    setMenuHandler("Assembler", [this] {
+        if (!RefuseWhileBusy()) toolRuns_->AssemblerRun();
+    });
+    setMenuHandler("Ccmp", [this] {
+        if (!RefuseWhileBusy()) toolRuns_->CRun();
+    });
     setMenuHandler("NEW_EDITOR", [this] { toolRuns_->NewFile(); });
     setMenuHandler("LAview", [this] { LAview_Click(); });
     setMenuHandler("VM_MANU", [this] { VM_MANU_Click(); });
@@ -367,7 +377,7 @@ void TAMRO18_form::HELP_Click() {
 }
 
 void TAMRO18_form::VER_Click() {
-    TAMRO_VERFORM version(firmwareText_, platform_.launcher, platform_.messages, this);
+    TAMRO_VERFORM version(session_.firmwareText(), platform_.launcher, platform_.messages, this);
     version.exec();
 }
 
@@ -399,9 +409,6 @@ void TAMRO18_form::SetOuterHeight(int heightTwips) {
 }
 
 bool TAMRO18_form::Form_Load() {
-    // Steps 2 and 3: fresh state and empty fields.
-    images_.haveData = 0;
-    tickCountdown_ = 0;
     resetLampCount_ = 0;
     FilenameTextbox->clear();
     CurrentAddrText->clear();
@@ -412,43 +419,36 @@ bool TAMRO18_form::Form_Load() {
     SetOuterHeight(kNormalHeightTwips);
     Timer1->start();
 
-    const std::int32_t result = platform_.driver.Open();
-    link_->SetUsbMessage("Driver Open:" + DriverResultText(result));
-    if (result != 0) {
+    // Identification, the stored device selection, supply on and LED off.
+    SetTargetControlsEnabled(false);
+    const bool started = session_.Start();
+    SetTargetControlsEnabled(true);
+    if (!started) {
         Timer1->stop();
         platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
         return false;
     }
-    driverOpen_ = true;
-
-    link_->SENDCMD(63);
-    firmwareText_ = link_->ReplyText().substr(0, 8);
-
-    const std::string stored =
-        platform_.settings.Read(kSettingsApplication, kSettingsSection, "DEVICE");
-    RunTargetOperation([this, &stored] { PICsel_Click(OptionFromStoredDevice(stored)); });
-
     toolSettings_ = LoadToolSettings(platform_.settings);
-
     Label7->setText("TopDIR = " + Q(topDir_));
     Label9->setText("Current DIR = " + QDir::currentPath());
-
-    link_->SENDCMD(58, 1);
-    Command_VCC->setText("VCC on");
-    link_->SENDCMD(59, 0);
-    Command_LED->setText("LED off");
     return true;
 }
 
 void TAMRO18_form::Shutdown() {
     if (Timer1) Timer1->stop();
-    if (driverOpen_) {
-        driverOpen_ = false;
-        platform_.driver.Close();
-    }
+    session_.Shutdown();
 }
 
 void TAMRO18_form::closeEvent(QCloseEvent* event) {
+    if (session_.Busy()) {
+        // Closing under a running operation would cut the target off mid-sequence.
+        event->ignore();
+        if (platform_.messages.AskYesNo("EXIT", "An operation is running. Stop it and exit?")) {
+            closeWhenStopped_ = true;
+            session_.RequestStop();
+        }
+        return;
+    }
     Shutdown();
     event->accept();
     // Every other window closes with the main window.
@@ -456,26 +456,29 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool TAMRO18_form::RunTargetOperation(const std::function<void()>& operation) {
-    // The guard lives in OperationGuard: operations let pending events run
-    // between their packets, and a second one started from such a pass would
-    // interleave its packets with the first one's ICSP sequence.
-    OperationGuard::Scope scope(guard_);
-    if (!scope) {
-        platform_.messages.Beep();
-        return false;
-    }
-    SetTargetControlsEnabled(false);
-    operation();
-    SetTargetControlsEnabled(true);
+bool TAMRO18_form::RefuseWhileBusy() {
+    if (!session_.Busy()) return false;
+    platform_.messages.Beep();
     return true;
 }
 
-bool TAMRO18_form::RunProgrammingOperation(const std::function<void()>& operation) {
-    if (guard_.Busy()) {
-        platform_.messages.Beep();
-        return false;
-    }
+std::int16_t TAMRO18_form::LastAddress() const {
+    return HexValue16(LastAddrText->text().toStdString());
+}
+
+bool TAMRO18_form::RunTargetOperation(const std::function<void()>& operation) {
+    // Requests let pending events run between their packets; one started from
+    // such a pass is refused by the session, and the window beeps.
+    if (RefuseWhileBusy()) return false;
+    SetTargetControlsEnabled(false);
+    operation();
+    SetTargetControlsEnabled(true);
+    CloseIfStopped();
+    return true;
+}
+
+bool TAMRO18_form::RunProgrammingOperation(const std::function<OperationResult()>& operation) {
+    if (RefuseWhileBusy()) return false;
     SetTargetControlsEnabled(false);
     programmingUnderWay_ = true;
     lastEventPump_ = {};
@@ -483,7 +486,14 @@ bool TAMRO18_form::RunProgrammingOperation(const std::function<void()>& operatio
     programmingUnderWay_ = false;
     ShowPendingUsbMessage();
     SetTargetControlsEnabled(true);
+    CloseIfStopped();
     return true;
+}
+
+void TAMRO18_form::CloseIfStopped() {
+    if (!closeWhenStopped_) return;
+    closeWhenStopped_ = false;
+    close();
 }
 
 void TAMRO18_form::ShowUsbMessage(const std::string& text) {
@@ -508,99 +518,67 @@ void TAMRO18_form::ShowPendingUsbMessage() {
 }
 
 void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
-    for (QWidget* widget :
-         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(WriteButton),
-          static_cast<QWidget*>(VerifyButton), static_cast<QWidget*>(ERASEButton),
-          static_cast<QWidget*>(Command_VCC), static_cast<QWidget*>(Command_LED),
-          static_cast<QWidget*>(Command_ID), static_cast<QWidget*>(Command_RESET),
-          static_cast<QWidget*>(Command_Vset[0]), static_cast<QWidget*>(Command_Vset[1]),
-          static_cast<QWidget*>(Command_Vset[2])}) {
-        widget->setEnabled(enabled);
-    }
+    // Everything that talks to the target or changes what an operation works on.
+    std::vector<QWidget*> widgets = {
+        Frame1,          WriteButton,    VerifyButton,  ERASEButton,   F_OpenButton,
+        ASSMButton,      C_Button,       HexSet_Button, Command_VCC,   Command_LED,
+        Command_ID,      Command_RESET,  LastAddrText,  StartAddrText, Command_Vset[0],
+        Command_Vset[1], Command_Vset[2]};
+    widgets.insert(widgets.end(), ConfigAddrText.begin(), ConfigAddrText.end());
+    for (QWidget* widget : widgets) widget->setEnabled(enabled);
 }
 
 void TAMRO18_form::PICsel_Click(int index) {
-    if (index != kOption4520) index = kOption452;
-    selectedOption_ = index;
-    {
-        const QSignalBlocker blocker(PICsel[index]);
-        PICsel[index]->setChecked(true);
-    }
-    group_ = GroupForOption(index);
-    images_.lastAddress = group_.lastAddress;
+    session_.SelectDevice(GroupOfOption(index));
+}
 
+void TAMRO18_form::DeviceGroupSelected(int option) {
+    {
+        const QSignalBlocker blocker(PICsel[option]);
+        PICsel[option]->setChecked(true);
+    }
     StartAddrText->setText("0");
     LastAddrText->setText("3FFF");
     FilenameTextbox->clear();
     NotesLabel->clear();
-    images_.haveData = 0;
-    std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
-
-    ProcessPendingEvents();
-    RD_DEVID();
-
-    const std::string stored =
-        platform_.settings.Read(kSettingsApplication, kSettingsSection, "DEVICE");
-    if (NumericValue(stored) != index) {
-        platform_.settings.Write(kSettingsApplication, kSettingsSection, "DEVICE",
-                                 StoredDeviceText(index));
-    }
-    DSPCONFIG();
 }
 
 void TAMRO18_form::RD_DEVID() {
-    deviceId_ = ReadDeviceId(*link_, *this);
+    session_.ReadDeviceId();
 }
 
 void TAMRO18_form::Command_ID_Click() {
     RD_DEVID();
 }
 
-void TAMRO18_form::ToggleOutput(QPushButton* button, std::uint8_t command, const QString& name) {
-    // The state lives only in the caption: anything but "... off" switches off.
-    if (button->text() == name + " off") {
-        link_->SENDCMD(command, 1);
-        button->setText(name + " on");
-    } else {
-        link_->SENDCMD(command, 0);
-        button->setText(name + " off");
-    }
-}
-
 void TAMRO18_form::Command_VCC_Click() {
-    ToggleOutput(Command_VCC, 58, "VCC");
+    session_.ToggleSupply();
 }
 
 void TAMRO18_form::Command_LED_Click() {
-    ToggleOutput(Command_LED, 59, "LED");
+    session_.ToggleLed();
 }
 
-void TAMRO18_form::ShowAnalogValue() {
-    // The two reply bytes form an unsigned count (a byte 0 of 80h or more does
-    // not turn the value negative).
-    const auto& reply = link_->ReceiveBuffer();
-    const unsigned value = reply[0] * 256u + reply[1];
-    Text_AD->setText(QString::number(static_cast<long long>(RoundHalfEven(value / 50.0))));
+void TAMRO18_form::ShowAnalogValue(unsigned count) {
+    Text_AD->setText(QString::number(static_cast<long long>(RoundHalfEven(count / 50.0))));
 }
 
 void TAMRO18_form::Command_Vset_Click(int index) {
-    link_->SENDCMD(50, static_cast<std::uint8_t>(index));
-    link_->SENDCMD(57, 0);
-    ShowAnalogValue();
+    const auto reading = session_.SetVppLevel(static_cast<protocol::VppLevel>(index));
+    if (reading.outcome != OperationResult::Refused) ShowAnalogValue(reading.count);
 }
 
 void TAMRO18_form::Command_RESET_Click() {
-    link_->SENDCMD(50, 0);
+    const auto reading = session_.ResetTarget();
+    if (reading.outcome == OperationResult::Refused) return;
     SetResetLamp(kLampReset);
     resetLampCount_ = 5;
-    link_->SENDCMD(50, 1);
-    link_->SENDCMD(57, 0);
-    ShowAnalogValue();
+    ShowAnalogValue(reading.count);
 }
 
 void TAMRO18_form::Timer1_Timer() {
-    Text2->setText(QString::number(tickCountdown_));
-    if (tickCountdown_ != 0) --tickCountdown_;
+    Text2->setText(QString::number(session_.TickCountdown()));
+    session_.TickDown();
     if (resetLampCount_ != 0) {
         --resetLampCount_;
         if (resetLampCount_ == 0) SetResetLamp(kLampIdle);
@@ -628,13 +606,13 @@ void TAMRO18_form::Label_ZEKname_Click() {
 }
 
 void TAMRO18_form::DSPCONFIG() {
-    const auto texts = tamro::DSPCONFIG(images_);
+    const auto texts = tamro::DSPCONFIG(images());
     for (int i = 0; i < 14; ++i) ConfigAddrText[i]->setText(Q(texts[i]));
 }
 
 void TAMRO18_form::ConfigAddrText_Change(int index) {
     const ConfigBitUpdate update =
-        tamro::ConfigAddrText_Change(images_, index, ConfigAddrText[index]->text().toStdString());
+        tamro::ConfigAddrText_Change(images(), index, ConfigAddrText[index]->text().toStdString());
     Text_Configbit[update.word]->setText(Q(update.bitString));
 }
 
@@ -643,14 +621,16 @@ void TAMRO18_form::Config_bit_DSP(int nmb, std::uint16_t conf) {
 }
 
 void TAMRO18_form::LastAddrText_Change() {
-    if (auto replacement =
-            tamro::LastAddrText_Change(LastAddrText->text().toStdString(), group_.programSize)) {
+    if (auto replacement = tamro::LastAddrText_Change(LastAddrText->text().toStdString(),
+                                                      deviceGroup().programSize)) {
         LastAddrText->setText(Q(*replacement));
     }
 }
 
 void TAMRO18_form::HEX_LOAD() {
-    const HexLoadOutcome outcome = tamro::HEX_LOAD(toolFiles_.HexFileName, images_);
+    // The image an operation is writing or comparing stays as it is.
+    if (RefuseWhileBusy()) return;
+    const HexLoadOutcome outcome = tamro::HEX_LOAD(toolFiles_.HexFileName, images());
     if (outcome.text2) Text2->setText(Q(*outcome.text2));
     if (outcome.textAdmon) Text_ADMON->setText(Q(*outcome.textAdmon));
     if (!outcome.ok) {
@@ -661,13 +641,13 @@ void TAMRO18_form::HEX_LOAD() {
     LastAddrText->setText(Q(outcome.lastAddressText));
     StartAddrText->setText(Q(outcome.startAddressText));
     DSPCONFIG();
-    if (viewers_->ProgramViewVisible()) viewers_->FillProgramGrid(images_);
+    if (viewers_->ProgramViewVisible()) viewers_->FillProgramGrid(images());
 }
 
 void TAMRO18_form::Buffer_view_Click() {
     viewers_->ShowProgramView();
-    viewers_->FillProgramGrid(images_);
-    tickCountdown_ = 0;
+    viewers_->FillProgramGrid(images());
+    session_.SetTickCountdown(0);
 }
 
 void TAMRO18_form::BUFVIEWButton_Click() {
@@ -680,7 +660,7 @@ void TAMRO18_form::SaveHex_Click() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
     std::string error;
-    if (!WriteIntelHexFile(path, images_.program, kLastProgramWord, std::nullopt, &error)) {
+    if (!WriteIntelHexFile(path, images().program, kLastProgramWord, std::nullopt, &error)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
         return;
     }
@@ -698,26 +678,26 @@ void TAMRO18_form::System_Setup_Click() {
 // The meters are modal and talk to the programmer: none opens while a target
 // operation lets events run.
 void TAMRO18_form::VM_MANU_Click() {
-    if (guard_.Busy()) return platform_.messages.Beep();
-    VM meter(*link_, platform_.settings, this);
+    if (RefuseWhileBusy()) return;
+    VM meter(session_, platform_.settings, this);
     meter.exec();
 }
 
 void TAMRO18_form::CNT_MENU_Click() {
-    if (guard_.Busy()) return platform_.messages.Beep();
-    Form_FCNT counter(*link_, this);
+    if (RefuseWhileBusy()) return;
+    Form_FCNT counter(session_, this);
     counter.exec();
 }
 
 void TAMRO18_form::CNT_MENU2_Click() {
-    if (guard_.Busy()) return platform_.messages.Beep();
-    Form_CNT counter(*link_, this);
+    if (RefuseWhileBusy()) return;
+    Form_CNT counter(session_, this);
     counter.exec();
 }
 
 void TAMRO18_form::LAview_Click() {
     if (!logicAnalyzer_) {
-        logicAnalyzer_ = new LA(*link_, platform_.messages, platform_.events, this);
+        logicAnalyzer_ = new LA(session_, platform_.messages, platform_.events, this);
         logicAnalyzer_->setAttribute(Qt::WA_DeleteOnClose);
     }
     logicAnalyzer_->show();
@@ -783,13 +763,13 @@ void TAMRO18_form::ClearFileName() {
 }
 
 void TAMRO18_form::ShowProgramBuffer() {
-    if (viewers_->ProgramViewVisible()) viewers_->FillProgramGrid(images_);
+    if (viewers_->ProgramViewVisible()) viewers_->FillProgramGrid(images());
     Buffer_view_Click();
 }
 
 void TAMRO18_form::ShowEepromBuffer() {
     viewers_->ShowEepromView();
-    viewers_->FillEepromGrid(images_);
+    viewers_->FillEepromGrid(images());
 }
 
 std::string TAMRO18_form::FilenameText() {

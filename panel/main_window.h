@@ -1,7 +1,8 @@
 #pragma once
-// The main window: the program itself. It owns the link to the programmer, the
-// module-wide state (images, device group, countdowns, tool settings) and every
-// control of the panel; the operations it runs live in plain C++ elsewhere.
+// The main window: the program itself. It owns the programming session (the
+// link, the images, the device group, TickCountdown and the operation guard),
+// the tool settings and every control of the panel, and wires the controls to
+// the session and the tool runs.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -17,11 +18,9 @@
 #include "common/platform.h"
 #include "images/images.h"
 #include "link/driver_library.h"
-#include "link/link.h"
 #include "programming/device.h"
-#include "programming/operation_guard.h"
 #include "programming/operation_view.h"
-#include "programming/target_operations.h"
+#include "programming/programmer_session.h"
 #include "tools/desktop_launch.h"
 #include "tools/file_dialogs.h"
 #include "tools/process_runner.h"
@@ -83,14 +82,14 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     // Shutdown: closes the driver library; no packet is sent.
     void Shutdown();
 
-    // The link every window talks through.
-    Link& link() { return *link_; }
-    Images& images() { return images_; }
-    const DeviceGroupValues& deviceGroup() const { return group_; }
+    // The session every window talks to the programmer through.
+    ProgrammerSession& session() { return session_; }
+    Images& images() { return session_.images(); }
+    const DeviceGroupValues& deviceGroup() const { return session_.groupValues(); }
     ToolSettings& toolSettings() { return toolSettings_; }
-    const std::string& firmwareText() const { return firmwareText_; }
-    int selectedOption() const { return selectedOption_; }
-    const DeviceIdReading& deviceIdReading() const { return deviceId_; }
+    const std::string& firmwareText() const { return session_.firmwareText(); }
+    int selectedOption() const { return session_.selectedOption(); }
+    const DeviceIdReading& deviceIdReading() const { return session_.deviceIdReading(); }
     MessageBoxes& messages() { return platform_.messages; }
     SettingsStore& settings() { return platform_.settings; }
     EventPump& events() { return platform_.events; }
@@ -126,16 +125,16 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
 
     ToolFiles& toolFiles() { return toolFiles_; }
     ToolRuns& toolRuns() { return *toolRuns_; }
-    TargetOperations& operations() { return *operations_; }
     BufferViewers& viewers() { return *viewers_; }
 
-    // Runs `operation` as the one target operation under way, or refuses (with a
-    // beep) while another one is running. True when it ran.
+    // Runs a request of the session with the target controls disabled
+    // meanwhile, or refuses it (with a beep) while another one runs. True when
+    // it ran.
     bool RunTargetOperation(const std::function<void()>& operation);
-    bool targetOperationRunning() const { return guard_.Busy(); }
-    // Runs one of the programming operations, which hold the guard themselves,
-    // with the target controls disabled meanwhile.
-    bool RunProgrammingOperation(const std::function<void()>& operation);
+    bool targetOperationRunning() const { return session_.Busy(); }
+    // The same for the long programming operations, whose USB messages and
+    // event processing follow their progress.
+    bool RunProgrammingOperation(const std::function<OperationResult()>& operation);
 
     // Menu entries by their names ("READ", "Buffer_view", "LAview", ...). An
     // entry without an action stays disabled.
@@ -155,6 +154,8 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void ClearFileName() override;
     void ShowProgramBuffer() override;
     void ShowEepromBuffer() override;
+    void DeviceGroupSelected(int option) override;
+    void ShowConfiguration() override { DSPCONFIG(); }
 
     // ToolRunHost
     std::string FilenameText() override;
@@ -164,8 +165,8 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void HexLoad() override { HEX_LOAD(); }
     bool OpenErrorView(const std::string& errorFileName) override;
     bool OpenBuiltInEditor() override;
-    std::int16_t TickCountdown() override { return tickCountdown_; }
-    void SetTickCountdown(std::int16_t value) override { tickCountdown_ = value; }
+    std::int16_t TickCountdown() override { return session_.TickCountdown(); }
+    void SetTickCountdown(std::int16_t value) override { session_.SetTickCountdown(value); }
 
     Rgb notesColour() const { return notesColour_; }
     Rgb resetLampColour() const { return resetLampColour_; }
@@ -178,9 +179,14 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void BuildControls();
     void BuildMenus();
     void SetOuterHeight(int heightTwips);
-    void ShowAnalogValue();
-    void ToggleOutput(QPushButton* button, std::uint8_t command, const QString& name);
+    void ShowAnalogValue(unsigned count);
     void SetResetLamp(Rgb colour);
+    // False (with a beep) while a request of the session runs: nothing may
+    // change what it works on.
+    bool RefuseWhileBusy();
+    void CloseIfStopped();
+    // LastAddrText as a word address.
+    std::int16_t LastAddress() const;
     void ConfigAddrText_Change(int index);
     void LastAddrText_Change();
     void SetTargetControlsEnabled(bool enabled);
@@ -188,31 +194,23 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void ShowPendingUsbMessage();
 
     PanelPlatform platform_;
-    std::unique_ptr<Link> link_;
-
-    // Module-wide state.
-    Images images_;
-    DeviceGroupValues group_;
-    DeviceIdReading deviceId_;
+    ProgrammerSession session_;
     ToolSettings toolSettings_;
-    std::string firmwareText_;
     std::string topDir_;
-    std::int16_t tickCountdown_ = 0;
     std::int16_t resetLampCount_ = 0;
-    int selectedOption_ = 0;
-    OperationGuard guard_;
+    // The user chose to stop the running operation and exit: the window closes
+    // once the operation has ended.
+    bool closeWhenStopped_ = false;
     // While a programming operation runs, the USB message box and the event
     // processing follow the per-block progress, not every exchange.
     bool programmingUnderWay_ = false;
     std::optional<std::string> pendingUsbMessage_;
     std::chrono::steady_clock::time_point lastEventPump_{};
-    bool driverOpen_ = false;
     Rgb notesColour_{255, 255, 255};
     Rgb resetLampColour_ = kLampIdle;
     QString kageTag_;
 
     ToolFiles toolFiles_;
-    std::unique_ptr<TargetOperations> operations_;
     std::unique_ptr<ToolRuns> toolRuns_;
     std::unique_ptr<BufferViewers> viewers_;
 

@@ -17,6 +17,13 @@ void QtMessageBoxes::Show(MessageIcon icon, const std::string& title, const std:
     box.exec();
 }
 
+bool QtMessageBoxes::AskYesNo(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtMessageBoxes::Beep() {
     QApplication::beep();
 }

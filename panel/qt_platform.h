@@ -9,12 +9,13 @@ class QWidget;
 
 namespace tamro {
 
-// Real modal QMessageBox with an OK button.
+// Real modal QMessageBox: an OK button, or Yes and No for a question.
 class QtMessageBoxes final : public MessageBoxes {
   public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     void Show(MessageIcon icon, const std::string& title, const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text) override;
     void Beep() override;
 
   private:

@@ -14,7 +14,7 @@
 #include "link/link.h"
 #include "programming/device.h"
 #include "programming/hex_writer.h"
-#include "programming/target_operations.h"
+#include "programming/programmer_session.h"
 
 namespace tamro {
 namespace {
@@ -139,9 +139,22 @@ class TerminalMessages final : public MessageBoxes {
         ++shown;
         last = title + ": " + text;
     }
+    // Nothing here asks: the tool never closes under a running operation.
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void Beep() override {}
     int shown = 0;
     std::string last;
+};
+
+// The tool keeps no settings: the device group comes from the command line or
+// the panel's stored selection, read above.
+class NoSettings final : public SettingsStore {
+  public:
+    std::string Read(const std::string&, const std::string&, const std::string&) override {
+        return "";
+    }
+    void Write(const std::string&, const std::string&, const std::string&,
+               const std::string&) override {}
 };
 
 // Shows each NotesLabel caption as a line and the progress of long operations.
@@ -197,10 +210,10 @@ std::string ProgrammingUsage() {
 int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFunction& loadHex,
                           std::ostream& out, std::ostream& err) {
     CommandLine line;
-    DeviceGroupValues group;
+    DeviceGroup group;
     try {
         line = Parse(args);
-        group = GroupForOption(DeviceOption(line.device));
+        group = GroupOfOption(DeviceOption(line.device));
     } catch (const UsageError& error) {
         err << error.reason << '\n';
         return 2;
@@ -225,22 +238,18 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
         tracing = std::make_unique<TracingDriver>(*backend, traceFile);
         driver = tracing.get();
     }
-    if (const std::int32_t opened = driver->Open(); opened != 0) {
+    TerminalMessages messages;
+    NoSettings settings;
+    ProgrammerSession session(*driver, messages, settings);
+    if (const std::int32_t opened = session.Open(); opened != 0) {
         err << "link failure: Unit not Found " << DriverResultText(opened) << " ("
             << OpenFailureText(DescribeOpenFailure(setting, *backend)) << ")\n";
         return 1;
     }
-
-    TerminalMessages messages;
-    Link link(*driver, messages);
-    Images images;
-    images.config = {};
-    std::copy(group.defaultConfig.begin(), group.defaultConfig.end(), images.config.begin());
-    images.lastAddress = group.lastAddress;
-    std::int16_t tickCountdown = 0;
+    session.UseDeviceGroup(group);
+    Images& images = session.images();
     TerminalView view(out, isatty(STDERR_FILENO) == 1);
-    OperationGuard guard;
-    TargetOperations operations(link, images, group, tickCountdown, view, messages, guard);
+    session.SetView(&view);
 
     std::string failure;
     const std::string& command = line.command;
@@ -250,7 +259,7 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
             failure = "link failure: " + messages.last;
         } else if (result == OperationResult::VerifyMismatch) {
             failure = "verify mismatch at word " +
-                      HexText(static_cast<std::uint32_t>(operations.MismatchWord())) + "h";
+                      HexText(static_cast<std::uint32_t>(session.MismatchWord())) + "h";
         } else if (result != OperationResult::Completed) {
             failure = "operation refused";
         }
@@ -263,20 +272,20 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
     };
 
     if (command == "id") {
-        ReadDeviceId(link, view);
+        session.ReadDeviceId();
         if (messages.shown) {
             failure = "link failure: " + messages.last;
         } else {
             out << view.deviceText << '\n';
         }
     } else if (command == "erase") {
-        outcome(operations.ERASEButton_Click());
+        outcome(session.Erase());
     } else if (command == "write") {
-        if (load()) outcome(operations.WriteButton_Click(HexText16(images.lastAddress)));
+        if (load()) outcome(session.Write(images.lastAddress));
     } else if (command == "verify") {
-        if (load()) outcome(operations.VerifyButton_Click());
+        if (load()) outcome(session.Verify());
     } else if (command == "read") {
-        if (outcome(operations.READ_Click(line.last))) {
+        if (outcome(session.ReadProgram(HexValue16(line.last)))) {
             const int last = HexValue16(line.last);
             const int lastWord = last < 0 ? 3 : std::min(last, kLastProgramWord);
             std::string error;
@@ -285,17 +294,17 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
             }
         }
     } else if (command == "read-eeprom") {
-        if (outcome(operations.READ_EEPROM_Click())) {
+        if (outcome(session.ReadEeprom())) {
             std::ofstream binary(file, std::ios::binary | std::ios::trunc);
             binary.write(reinterpret_cast<const char*>(images.eeprom.data()),
-                         std::min<int>(group.eepromLast, 255) + 1);
+                         std::min<int>(session.groupValues().eepromLast, 255) + 1);
             if (!binary) failure = "file error: cannot write " + file;
         }
     } else {
         failure = "unknown command " + command;
     }
-    driver->Close();
-    out << link.Exchanges() << " exchanges\n";
+    session.Shutdown();
+    out << session.Exchanges() << " exchanges\n";
     if (!failure.empty()) {
         err << failure << '\n';
         return 1;

@@ -29,11 +29,18 @@ static_assert(std::size(kDeviceTable) == 42);
 
 }  // namespace
 
+DeviceGroup GroupOfOption(int optionIndex) {
+    return optionIndex == kOption4520 ? DeviceGroup::Pic18F4520 : DeviceGroup::Pic18F452;
+}
+
+int OptionOfGroup(DeviceGroup group) {
+    return group == DeviceGroup::Pic18F4520 ? kOption4520 : kOption452;
+}
+
 DeviceGroupValues GroupForOption(int optionIndex) {
     DeviceGroupValues values;
-    const bool is4520 = optionIndex == kOption4520;
-    values.eraseMode = is4520 ? "1" : "0";
-    values.writeMode = is4520 ? "1" : "0";
+    values.group = GroupOfOption(optionIndex);
+    const bool is4520 = values.group == DeviceGroup::Pic18F4520;
     values.defaultConfig = {0xFF, static_cast<std::uint8_t>(is4520 ? 0xF2 : 0xFA),
                             0xF6, 0xFE,
                             0xFF, 0xFF,
@@ -66,15 +73,18 @@ std::string StoredDeviceText(int optionIndex) {
 DeviceIdReading ReadDeviceId(Link& link, OperationView& view) {
     view.SetNotesColour(kNotesRed);
     view.SetNotesCaption("Now Reading");
-    link.SENDCMD(50, 0);
-    link.SENDCMD(49, 1);
-    link.SENDCMD(50, 2);
-    link.SENDCMD(33, 63, 255, 254);
-    link.SENDCMD(34, 9, 2);
+    using protocol::Code;
+    using protocol::Command;
+    link.Exchange(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts));
+    link.Exchange(Command::LineMode, Code(protocol::LineMode::Mode1));
+    link.Exchange(Command::VppLevel, Code(protocol::VppLevel::Programming));
+    link.Exchange(Command::SetTablePointer, protocol::address::kDeviceIdUpper,
+                  protocol::address::kDeviceIdHigh, protocol::address::kDeviceIdLow);
+    link.Exchange(Command::TableRead, protocol::icsp::kTableReadPostIncrement, 2);
     const std::uint8_t low = link.ReceiveBuffer()[0];
     const std::uint8_t high = link.ReceiveBuffer()[1];
-    link.SENDCMD(50, 1);
-    link.SENDCMD(49, 1);
+    link.Exchange(Command::VppLevel, Code(protocol::VppLevel::FiveVolts));
+    link.Exchange(Command::LineMode, Code(protocol::LineMode::Mode1));
     view.SetNotesColour(kNotesWhite);
 
     DeviceIdReading reading;

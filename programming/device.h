@@ -13,10 +13,17 @@ namespace tamro {
 constexpr int kOption452 = 9;    // PICsel 9, "18F452"
 constexpr int kOption4520 = 10;  // PICsel 10, "18F4520"
 
+// The two device groups differ in their erase, write and configuration-write
+// sequences.
+enum class DeviceGroup { Pic18F452, Pic18F4520 };
+
+DeviceGroup GroupOfOption(
+    int optionIndex);  // option 10 is the 18F4520 group, any other the 18F452's
+int OptionOfGroup(DeviceGroup group);
+
 // Values a device selection sets.
 struct DeviceGroupValues {
-    std::string eraseMode;  // "0": 18F452 group, "1": 18F4520 group
-    std::string writeMode;
+    DeviceGroup group = DeviceGroup::Pic18F452;
     std::int16_t programSize = 16384;
     std::int16_t lastAddress = 16383;
     std::int16_t eepromLast = 255;
@@ -41,8 +48,8 @@ struct DeviceIdReading {
     std::string deviceName;
 };
 
-// RD_DEVID: reads the target's device ID over ICSP and shows it in Text_Device
-// and NotesLabel. Link failures are reported by the link; the ID is then formed
+// Reads the target's device ID over ICSP and shows it in Text_Device and
+// NotesLabel. Link failures are reported by the link; the ID is then formed
 // from whatever the reply buffer held.
 DeviceIdReading ReadDeviceId(Link& link, OperationView& view);
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the target operations show while they run. The main window implements
-// it with its controls; the command-line tool prints progress instead.
+// What the programming session shows while its requests run. The main window
+// implements it with its controls; the command-line tool prints progress instead.
 
 #include <string>
 
@@ -36,6 +36,11 @@ class OperationView {
     virtual void ShowProgramBuffer() {}
     // A read has replaced the EEPROM image: show EEVIEW with the new contents.
     virtual void ShowEepromBuffer() {}
+    // A device selection has begun: option button `option` (9 or 10) is the
+    // selected one; the address fields, file name and notes start afresh.
+    virtual void DeviceGroupSelected(int /*option*/) {}
+    // The configuration image changed as a whole: show all of it.
+    virtual void ShowConfiguration() {}
 };
 
 }  // namespace tamro

@@ -4,26 +4,18 @@
 #include <initializer_list>
 
 #include "common/number_text.h"
+#include "link/protocol.h"
 
 namespace tamro {
 namespace {
 
-constexpr int kLastEepromAddress = 255;
+using protocol::Code;
+using protocol::Command;
+using namespace protocol::instruction;
+namespace icsp = protocol::icsp;
+namespace address = protocol::address;
 
-// Core instruction words sent with ICSP command 0.
-constexpr std::uint16_t kBsfEepgd = 0x8EA6;
-constexpr std::uint16_t kBsfCfgs = 0x8CA6;
-constexpr std::uint16_t kBcfEepgd = 0x9EA6;
-constexpr std::uint16_t kBcfCfgs = 0x9CA6;
-constexpr std::uint16_t kBsfRd = 0x80A6;
-constexpr std::uint16_t kMovwfEeadr = 0x6EA9;
-constexpr std::uint16_t kMovwfEeadrh = 0x6EAA;
-constexpr std::uint16_t kMovfEedata = 0x50A8;
-constexpr std::uint16_t kMovwfTablat = 0x6EF5;
-constexpr std::uint16_t kIncfTblptrl = 0x2AF6;
-constexpr std::uint16_t kGoto100000First = 0xEF00;
-constexpr std::uint16_t kGoto100000Second = 0xF800;
-constexpr std::uint8_t kMovlw = 0x0E;
+constexpr int kLastEepromAddress = 255;
 
 constexpr std::uint8_t High(std::uint16_t word) {
     return static_cast<std::uint8_t>(word >> 8);
@@ -31,6 +23,14 @@ constexpr std::uint8_t High(std::uint16_t word) {
 constexpr std::uint8_t Low(std::uint16_t word) {
     return static_cast<std::uint8_t>(word & 0xFF);
 }
+
+// TBLPTR values of the erase key registers and the write-mode register.
+constexpr std::uint32_t kEraseKeyLowRegister =
+    std::uint32_t{address::kEraseKeyUpper} << 16 | address::kEraseKeyLow;
+constexpr std::uint32_t kEraseKeyHighRegister =
+    std::uint32_t{address::kEraseKeyUpper} << 16 | address::kEraseKeyHigh;
+constexpr std::uint32_t kWriteModeRegister =
+    std::uint32_t{address::kEraseKeyUpper} << 16 | address::kWriteModeLow;
 
 // The word WRITE and VERIFY stop at: the block and group loops never go past 3FFFh.
 int CappedLastWord(int lastAddress) {
@@ -55,8 +55,32 @@ TargetOperations::TargetOperations(Link& link, Images& images, const DeviceGroup
       messages_(messages),
       guard_(guard) {}
 
-bool TargetOperations::Send(std::uint8_t d0, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3) {
-    return link_.SENDCMD(d0, d1, d2, d3) == 0;
+bool TargetOperations::Send(Command command, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3) {
+    return SendChecked(command, d1, d2, d3).ok();
+}
+
+ExchangeResult TargetOperations::SendChecked(Command command, std::uint8_t d1, std::uint8_t d2,
+                                             std::uint8_t d3) {
+    // A stop request ends the operation here, before anything more is sent.
+    if (guard_.StopRequested()) return {LinkFailure::NotOpen, {}};
+    return link_.Exchange(command, d1, d2, d3);
+}
+
+bool TargetOperations::Icsp(std::uint8_t icspCommand, std::uint16_t operand) {
+    return Send(Command::Icsp, icspCommand, High(operand), Low(operand));
+}
+
+bool TargetOperations::Instruction(std::uint16_t word) {
+    return Icsp(icsp::kCoreInstruction, word);
+}
+
+bool TargetOperations::SetTablePointer(std::uint32_t address) {
+    return Send(Command::SetTablePointer, static_cast<std::uint8_t>(address >> 16),
+                static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address));
+}
+
+bool TargetOperations::LeaveProgramming(protocol::VppLevel level, protocol::LineMode mode) {
+    return Send(Command::VppLevel, Code(level)) && Send(Command::LineMode, Code(mode));
 }
 
 bool TargetOperations::Fail(const char* errorText) {
@@ -73,44 +97,51 @@ void TargetOperations::Notes(Rgb colour, const std::string& caption) {
 // The captions follow the packet once it has left: a packet whose write went
 // through but whose reply was lost has still switched the programmer.
 bool TargetOperations::SwitchLed(bool on, const char* errorText) {
-    const bool ok = Send(59, on ? 1 : 0);
-    if (ok || link_.UsbMessage() == "Read NG!:") view_.SetLedCaption(on ? "LED on" : "LED off");
-    return ok || Fail(errorText);
+    const ExchangeResult result = SendChecked(Command::Led, on ? 1 : 0);
+    if (result.packetDelivered()) view_.SetLedCaption(on ? "LED on" : "LED off");
+    return result.ok() || Fail(errorText);
 }
 
 bool TargetOperations::SwitchSupply(bool on, const char* errorText) {
-    const bool ok = Send(58, on ? 1 : 0);
-    if (ok || link_.UsbMessage() == "Read NG!:") view_.SetVccCaption(on ? "VCC on" : "VCC off");
-    return ok || Fail(errorText);
+    const ExchangeResult result = SendChecked(Command::TargetSupply, on ? 1 : 0);
+    if (result.packetDelivered()) view_.SetVccCaption(on ? "VCC on" : "VCC off");
+    return result.ok() || Fail(errorText);
 }
 
 bool TargetOperations::EnterProgramming() {
-    return Send(50, 0) && Send(49, 1) && Send(50, 2);
+    return Send(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts)) &&
+           Send(Command::LineMode, Code(protocol::LineMode::Mode1)) &&
+           Send(Command::VppLevel, Code(protocol::VppLevel::Programming));
 }
 
 // ---------------------------------------------------------------- erase
 
-OperationResult TargetOperations::ERASEButton_Click() {
+OperationResult TargetOperations::Erase() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "Erase Error";
-    if (!SwitchSupply(true, kError) || !CHIP_ERASE() || !SwitchSupply(false, kError)) {
+    if (!SwitchSupply(true, kError) || !EraseChip() || !SwitchSupply(false, kError)) {
         return OperationResult::LinkFailed;
     }
     return OperationResult::Completed;
 }
 
-bool TargetOperations::CHIP_ERASE() {
+bool TargetOperations::EraseChip() {
     constexpr const char* kError = "Erase Error";
     if (!EnterProgramming()) return Fail(kError);
     bool ok;
-    if (group_.eraseMode == "1") {
-        ok = Send(33, 0x3C, 0x00, 0x05) && Send(32, 12, 0x0F, 0x0F) && Send(33, 0x3C, 0x00, 0x04) &&
-             Send(32, 12, 0x87, 0x87);
+    if (group_.group == DeviceGroup::Pic18F4520) {
+        ok = SetTablePointer(kEraseKeyHighRegister) &&
+             Icsp(icsp::kTableWrite, protocol::kChipEraseKey4520High) &&
+             SetTablePointer(kEraseKeyLowRegister) &&
+             Icsp(icsp::kTableWrite, protocol::kChipEraseKey4520Low);
     } else {
-        ok = Send(33, 0x3C, 0x00, 0x04) && Send(32, 12, 0x00, 0x80);
+        ok = SetTablePointer(kEraseKeyLowRegister) &&
+             Icsp(icsp::kTableWrite, protocol::kChipEraseKey452);
     }
-    ok = ok && Send(35) && Send(35) && Send(56, 10) && Send(50, 1) && Send(49, 2);
+    ok = ok && Send(Command::ProgrammingNop) && Send(Command::ProgrammingNop) &&
+         Send(Command::ProgrammingWait, protocol::kEraseWait) &&
+         LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2);
     if (!ok) return Fail(kError);
     Notes(kNotesWhite, "Chip Erase Complete");
     return true;
@@ -118,7 +149,7 @@ bool TargetOperations::CHIP_ERASE() {
 
 // ---------------------------------------------------------------- write
 
-OperationResult TargetOperations::WriteButton_Click(const std::string& lastAddrText) {
+OperationResult TargetOperations::Write(std::int16_t lastAddress) {
     if (tickCountdown_ != 0) return OperationResult::Refused;
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
@@ -130,12 +161,12 @@ OperationResult TargetOperations::WriteButton_Click(const std::string& lastAddrT
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
-    images_.lastAddress = HexValue16(lastAddrText);
-    if (!CHIP_ERASE() || !WR_PROGRAM()) return OperationResult::LinkFailed;
-    const VerifyOutcome verify = VR_PROGRAM();
+    images_.lastAddress = lastAddress;
+    if (!EraseChip() || !WriteProgramFlash()) return OperationResult::LinkFailed;
+    const VerifyOutcome verify = VerifyProgramFlash();
     // A mismatch has been reported by the verify; the configuration is written
     // all the same, as the user may only be comparing against a changed image.
-    if (verify == VerifyOutcome::LinkFailed || !WR_CONFIG_ALL()) {
+    if (verify == VerifyOutcome::LinkFailed || !WriteConfigurationWords()) {
         return OperationResult::LinkFailed;
     }
     if (!SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
@@ -148,7 +179,7 @@ OperationResult TargetOperations::WriteButton_Click(const std::string& lastAddrT
     } else {
         Notes(kNotesViolet, "Write Complete");
     }
-    if (!Send(50, 1)) {
+    if (!Send(Command::VppLevel, Code(protocol::VppLevel::FiveVolts))) {
         Fail(kError);
         return OperationResult::LinkFailed;
     }
@@ -156,46 +187,44 @@ OperationResult TargetOperations::WriteButton_Click(const std::string& lastAddrT
                                              : OperationResult::Completed;
 }
 
-bool TargetOperations::WR_PROGRAM() {
+bool TargetOperations::WriteProgramFlash() {
     constexpr const char* kError = "Write Error";
     Notes(kNotesWhite, "Write");
     if (!EnterProgramming()) return Fail(kError);
-    const bool is4520Group = group_.writeMode == "1";
+    const bool is4520Group = group_.group == DeviceGroup::Pic18F4520;
     const int blockWords = is4520Group ? 16 : 4;
     if (!is4520Group) {
-        // Single-panel writes: 00h at 3C0006h.
-        if (!(Send(32, 0, High(kBsfEepgd), Low(kBsfEepgd)) &&
-              Send(32, 0, High(kBsfCfgs), Low(kBsfCfgs)) && Send(33, 0x3C, 0x00, 0x06) &&
-              Send(32, 12, 0x00, 0x00))) {
+        if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs) &&
+              SetTablePointer(kWriteModeRegister) &&
+              Icsp(icsp::kTableWrite, protocol::kSinglePanelWrites))) {
             return Fail(kError);
         }
     }
-    if (!(Send(32, 0, High(kBsfEepgd), Low(kBsfEepgd)) &&
-          Send(32, 0, High(kBcfCfgs), Low(kBcfCfgs)))) {
-        return Fail(kError);
-    }
+    if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
     const int lastWord = CappedLastWord(images_.lastAddress);
     const int totalBlocks = lastWord < 0 ? 1 : lastWord / blockWords + 1;
     int blocksDone = 0;
     int w = 0;
     do {
-        const int byteAddress = 2 * w;
-        if (!Send(33, 0, static_cast<std::uint8_t>(byteAddress >> 8),
-                  static_cast<std::uint8_t>(byteAddress & 0xFF))) {
-            return Fail(kError);
-        }
+        if (!SetTablePointer(static_cast<std::uint32_t>(2 * w) & 0xFFFF)) return Fail(kError);
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
         for (int i = 0; i < blockWords; ++i, ++w) {
-            const std::uint8_t command = i == blockWords - 1 ? 15 : 13;
-            if (!Send(32, command, images_.program[2 * w + 1], images_.program[2 * w])) {
+            const std::uint8_t command = i == blockWords - 1 ? icsp::kTableWriteStartProgramming
+                                                             : icsp::kTableWritePostIncrement2;
+            if (!Send(Command::Icsp, command, images_.program[2 * w + 1], images_.program[2 * w])) {
                 return Fail(kError);
             }
         }
-        if (!Send(35) || !Send(56, 1)) return Fail(kError);
+        if (!Send(Command::ProgrammingNop) ||
+            !Send(Command::ProgrammingWait, protocol::kRowWriteWait)) {
+            return Fail(kError);
+        }
         view_.SetProgress(++blocksDone, totalBlocks);
         view_.ProcessPendingEvents();
     } while (w <= lastWord);
-    if (!Send(50, 1) || !Send(49, 1)) return Fail(kError);
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1)) {
+        return Fail(kError);
+    }
     view_.SetProgress(0, 0);
     Notes(kNotesWhite, "Write Complete");
     return true;
@@ -203,14 +232,14 @@ bool TargetOperations::WR_PROGRAM() {
 
 // ---------------------------------------------------------------- verify
 
-OperationResult TargetOperations::VerifyButton_Click() {
+OperationResult TargetOperations::Verify() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "Verify Error";
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
-    const VerifyOutcome verify = VR_PROGRAM();
+    const VerifyOutcome verify = VerifyProgramFlash();
     if (verify == VerifyOutcome::LinkFailed) return OperationResult::LinkFailed;
     if (!SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
@@ -219,10 +248,10 @@ OperationResult TargetOperations::VerifyButton_Click() {
                                              : OperationResult::Completed;
 }
 
-VerifyOutcome TargetOperations::VR_PROGRAM() {
+VerifyOutcome TargetOperations::VerifyProgramFlash() {
     constexpr const char* kError = "Verify Error";
     Notes(kNotesWhite, "Verify");
-    if (!EnterProgramming() || !Send(33, 0, 0, 0)) {
+    if (!EnterProgramming() || !SetTablePointer(0)) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
@@ -234,7 +263,7 @@ VerifyOutcome TargetOperations::VR_PROGRAM() {
     bool mismatch = false;
     for (int group = 0; group < totalGroups && !mismatch; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
-        if (!Send(34, 9, 8)) {
+        if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) {
             Fail(kError);
             return VerifyOutcome::LinkFailed;
         }
@@ -254,12 +283,13 @@ VerifyOutcome TargetOperations::VR_PROGRAM() {
     }
     if (mismatch) {
         messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
-        const bool left = Send(50, 1) && Send(49, 1);
+        const bool left =
+            LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1);
         tickCountdown_ = 0;
         Fail(kError);
         return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
     }
-    if (!Send(50, 1) || !Send(49, 1)) {
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1)) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
@@ -270,39 +300,52 @@ VerifyOutcome TargetOperations::VR_PROGRAM() {
 
 // ---------------------------------------------------------------- configuration write
 
-bool TargetOperations::WR_CONFIG_ALL() {
+OperationResult TargetOperations::WriteConfiguration() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return OperationResult::Refused;
+    return WriteConfigurationWords() ? OperationResult::Completed : OperationResult::LinkFailed;
+}
+
+bool TargetOperations::WriteConfigurationWords() {
     constexpr const char* kError = "Config Write Error";
     Notes(kNotesRed, "Now Reading");
     if (!EnterProgramming()) return Fail(kError);
-    if (!(Send(32, 0, High(kBsfEepgd), Low(kBsfEepgd)) &&
-          Send(32, 0, High(kBsfCfgs), Low(kBsfCfgs)))) {
-        return Fail(kError);
-    }
-    if (group_.writeMode == "0") {
-        if (!(Send(32, 0, High(kGoto100000First), Low(kGoto100000First)) &&
-              Send(32, 0, High(kGoto100000Second), Low(kGoto100000Second)))) {
+    if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs))) return Fail(kError);
+    if (group_.group == DeviceGroup::Pic18F452) {
+        if (!(Instruction(kGoto100000First) && Instruction(kGoto100000Second))) {
             return Fail(kError);
         }
     }
     // 30000Ch/30000Dh goes before 30000Ah/30000Bh.
-    for (const std::uint8_t M : std::initializer_list<std::uint8_t>{0, 2, 4, 6, 8, 12, 10}) {
-        if (!WR_CONFIG(M, images_.config[M + 1], images_.config[M])) return false;
+    for (const std::uint8_t word : std::initializer_list<std::uint8_t>{0, 2, 4, 6, 8, 12, 10}) {
+        if (!WriteConfigurationWord(word, images_.config[word + 1], images_.config[word])) {
+            return false;
+        }
     }
-    if (!Send(50, 0) || !Send(49, 1)) return Fail(kError);
+    if (!LeaveProgramming(protocol::VppLevel::ZeroVolts, protocol::LineMode::Mode1)) {
+        return Fail(kError);
+    }
     Notes(kNotesWhite, "Config Write Complete");
     return true;
 }
 
-bool TargetOperations::WR_CONFIG(std::uint8_t M, std::uint8_t DATAH, std::uint8_t DATAL) {
-    const bool ok = Send(33, 0x30, 0x00, M) && Send(32, 15, DATAH, DATAL) && Send(35) &&
-                    Send(56, 2) && Send(32, 0, High(kIncfTblptrl), Low(kIncfTblptrl)) &&
-                    Send(32, 15, DATAH, DATAL) && Send(35) && Send(56, 2);
+bool TargetOperations::WriteConfigurationWord(std::uint8_t offset, std::uint8_t high,
+                                              std::uint8_t low) {
+    // One byte per programming cycle: the even byte first, then INCF TBLPTRL
+    // and the odd one, each write carrying both bytes.
+    const std::uint16_t operand = static_cast<std::uint16_t>(high << 8 | low);
+    const bool ok =
+        SetTablePointer(static_cast<std::uint32_t>(address::kConfigUpper) << 16 | offset) &&
+        Icsp(icsp::kTableWriteStartProgramming, operand) && Send(Command::ProgrammingNop) &&
+        Send(Command::ProgrammingWait, protocol::kConfigWriteWait) && Instruction(kIncfTblptrl) &&
+        Icsp(icsp::kTableWriteStartProgramming, operand) && Send(Command::ProgrammingNop) &&
+        Send(Command::ProgrammingWait, protocol::kConfigWriteWait);
     return ok || Fail("Config Write Error");
 }
 
 // ---------------------------------------------------------------- program read
 
-OperationResult TargetOperations::READ_Click(const std::string& lastAddrText) {
+OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "Read Error";
@@ -310,7 +353,7 @@ OperationResult TargetOperations::READ_Click(const std::string& lastAddrText) {
     // and the words beyond the last address keep their contents.
     auto scratch = images_.program;
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) ||
-        !RD_PROGRAM(lastAddrText, scratch) || !SwitchSupply(false, kError) ||
+        !ReadProgramFlash(lastAddress, scratch) || !SwitchSupply(false, kError) ||
         !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
@@ -321,20 +364,20 @@ OperationResult TargetOperations::READ_Click(const std::string& lastAddrText) {
     return OperationResult::Completed;
 }
 
-bool TargetOperations::RD_PROGRAM(const std::string& lastAddrText,
-                                  std::array<std::uint8_t, kProgramBytes>& program) {
+bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
+                                        std::array<std::uint8_t, kProgramBytes>& program) {
     constexpr const char* kError = "Read Error";
-    const int last = HexValue16(lastAddrText);
+    const int last = lastAddress;
     view_.SetStartAddress("0");
     Notes(kNotesCyan, "Now Reading");
-    if (!EnterProgramming() || !Send(33, 0, 0, 0)) return Fail(kError);
+    if (!EnterProgramming() || !SetTablePointer(0)) return Fail(kError);
     // Words 0 to L, L included; a negative L reads the first group of four.
     const int lastWord = last < 0 ? 3 : CappedLastWord(last);
     const int totalGroups = GroupsFor(lastWord);
     int w = 0;
     for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
-        if (!Send(34, 9, 8)) return Fail(kError);
+        if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) return Fail(kError);
         const auto& reply = link_.ReceiveBuffer();
         for (int j = 0; j < 4 && w <= lastWord; ++j, ++w) {
             program[2 * w] = reply[2 * j];
@@ -345,7 +388,9 @@ bool TargetOperations::RD_PROGRAM(const std::string& lastAddrText,
     }
     // The last word read; a negative L leaves the word after the group.
     view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(last < 0 ? w : lastWord)));
-    if (!Send(50, 1) || !Send(49, 2)) return Fail(kError);
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+        return Fail(kError);
+    }
     tickCountdown_ = 0;
     view_.SetProgress(0, 0);
     Notes(kNotesWhite, "Read Complete");
@@ -354,12 +399,12 @@ bool TargetOperations::RD_PROGRAM(const std::string& lastAddrText,
 
 // ---------------------------------------------------------------- EEPROM read
 
-OperationResult TargetOperations::READ_EEPROM_Click() {
+OperationResult TargetOperations::ReadEeprom() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "EE Read Error";
     auto scratch = images_.eeprom;
-    if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) || !RD_EEPROM(scratch) ||
+    if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) || !ReadEepromData(scratch) ||
         !SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
@@ -369,32 +414,33 @@ OperationResult TargetOperations::READ_EEPROM_Click() {
     return OperationResult::Completed;
 }
 
-bool TargetOperations::RD_EEPROM(std::array<std::uint8_t, kEepromEntries>& eeprom) {
+bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom) {
     constexpr const char* kError = "EE Read Error";
     Notes(kNotesCyan, "Now Reading");
     const int last = std::min<int>(group_.eepromLast, kLastEepromAddress);
-    if (!EnterProgramming() || !Send(32, 0, High(kBcfEepgd), Low(kBcfEepgd)) ||
-        !Send(32, 0, High(kBcfCfgs), Low(kBcfCfgs))) {
+    if (!EnterProgramming() || !Instruction(kBcfEecon1Eepgd) || !Instruction(kBcfEecon1Cfgs)) {
         return Fail(kError);
     }
     const int total = std::max(last, 0) + 1;
     int a = 0;
     do {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(a)));
-        const bool ok = Send(32, 0, kMovlw, Low(static_cast<std::uint16_t>(a))) &&
-                        Send(32, 0, High(kMovwfEeadr), Low(kMovwfEeadr)) &&
-                        Send(32, 0, kMovlw, High(static_cast<std::uint16_t>(a))) &&
-                        Send(32, 0, High(kMovwfEeadrh), Low(kMovwfEeadrh)) &&
-                        Send(32, 0, High(kBsfRd), Low(kBsfRd)) &&
-                        Send(32, 0, High(kMovfEedata), Low(kMovfEedata)) &&
-                        Send(32, 0, High(kMovwfTablat), Low(kMovwfTablat)) && Send(34, 2, 2);
+        const auto movlw = [](int literal) {
+            return static_cast<std::uint16_t>(kMovlwHigh << 8 | (literal & 0xFF));
+        };
+        const bool ok =
+            Instruction(movlw(a)) && Instruction(kMovwfEeadr) && Instruction(movlw(a >> 8)) &&
+            Instruction(kMovwfEeadrh) && Instruction(kBsfEecon1Rd) && Instruction(kMovfEedataW) &&
+            Instruction(kMovwfTablat) && Send(Command::TableRead, icsp::kShiftOutTablat, 2);
         if (!ok) return Fail(kError);
         eeprom[a] = link_.ReceiveBuffer()[0];
         ++a;
         view_.SetProgress(a, total);
         view_.ProcessPendingEvents();
     } while (a <= last);
-    if (!Send(50, 1) || !Send(49, 2)) return Fail(kError);
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+        return Fail(kError);
+    }
     tickCountdown_ = 0;
     view_.SetProgress(0, 0);
     Notes(kNotesWhite, "EE Read Complete");

@@ -2,7 +2,8 @@
 // The operations on the target: erase, program write, verify, configuration
 // write, program read and EEPROM read, each a fixed sequence of command
 // packets for the selected device group, and the buttons and menu items that
-// run them. The main window and the command-line tool share every line here.
+// run them. The main window and the command-line tool share every line here
+// through ProgrammerSession.
 //
 // A failed exchange ends the operation: the link has shown its message box,
 // nothing more is sent, and NotesLabel shows a red error text naming the
@@ -27,10 +28,13 @@ enum class OperationResult {
     NoData,          // WRITE without a loaded image ("I have no data")
     LinkFailed,      // an exchange failed; the operation stopped there
     VerifyMismatch,  // the target differs from ProgramImage
+    Stopped,         // a stop request ended the operation at its next exchange
 };
 
 enum class VerifyOutcome { Passed, Mismatch, LinkFailed };
 
+// The packet sequences of the target operations. ProgrammerSession runs them;
+// each entry holds the session's one operation guard while it runs.
 class TargetOperations {
   public:
     // `group` and `tickCountdown` are read where the operations use them, so they
@@ -39,31 +43,41 @@ class TargetOperations {
                      std::int16_t& tickCountdown, OperationView& view, MessageBoxes& messages,
                      OperationGuard& guard);
 
-    // The buttons and menu items. The texts are those of LastAddrText when clicked.
-    OperationResult ERASEButton_Click();
-    OperationResult WriteButton_Click(const std::string& lastAddrText);
-    OperationResult VerifyButton_Click();
-    OperationResult READ_Click(const std::string& lastAddrText);
-    OperationResult READ_EEPROM_Click();
+    // The operations. `lastAddress` is the last program word address (as
+    // LastAddrText gives it: FFFFh reads as -1).
+    OperationResult Erase();
+    OperationResult Write(std::int16_t lastAddress);
+    OperationResult Verify();
+    OperationResult WriteConfiguration();
+    OperationResult ReadProgram(std::int16_t lastAddress);
+    OperationResult ReadEeprom();
 
     // The sequences. Each returns false (or LinkFailed) when an exchange failed;
     // it has then shown its error text and sent nothing more.
-    bool CHIP_ERASE();
-    bool WR_PROGRAM();
-    VerifyOutcome VR_PROGRAM();
-    bool WR_CONFIG_ALL();
-    bool WR_CONFIG(std::uint8_t M, std::uint8_t DATAH, std::uint8_t DATAL);
-    // Reads words 0 to the address in `lastAddrText` into `program`.
-    bool RD_PROGRAM(const std::string& lastAddrText,
-                    std::array<std::uint8_t, kProgramBytes>& program);
+    bool EraseChip();
+    bool WriteProgramFlash();
+    VerifyOutcome VerifyProgramFlash();
+    bool WriteConfigurationWords();
+    // One configuration word: `offset` from 300000h, its high and low bytes.
+    bool WriteConfigurationWord(std::uint8_t offset, std::uint8_t high, std::uint8_t low);
+    // Reads words 0 to `lastAddress` into `program`.
+    bool ReadProgramFlash(std::int16_t lastAddress,
+                          std::array<std::uint8_t, kProgramBytes>& program);
     // Reads the data EEPROM 0 to EepromLast into `eeprom`.
-    bool RD_EEPROM(std::array<std::uint8_t, kEepromEntries>& eeprom);
+    bool ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom);
 
     // The word that differed in the last verify that found a mismatch.
     int MismatchWord() const { return mismatchWord_; }
 
   private:
-    bool Send(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0);
+    bool Send(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
+              std::uint8_t d3 = 0);
+    ExchangeResult SendChecked(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
+                               std::uint8_t d3 = 0);
+    bool Icsp(std::uint8_t icspCommand, std::uint16_t operand);
+    bool Instruction(std::uint16_t word);
+    bool SetTablePointer(std::uint32_t address);
+    bool LeaveProgramming(protocol::VppLevel level, protocol::LineMode mode);
     bool Fail(const char* errorText);
     bool SwitchLed(bool on, const char* errorText);
     bool SwitchSupply(bool on, const char* errorText);

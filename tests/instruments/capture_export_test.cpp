@@ -77,10 +77,12 @@ class CaptureFromEmulator : public ::testing::Test {
         emu::Options options;
         options.signal = {1000.0, 0.25};
         emu::Programmer programmer(options);
-        programmer.Exchange(ArmPacket(sampleTime, risingEdge));
+        programmer.Exchange({protocol::Code(protocol::Command::CaptureStart), sampleTime,
+                             std::uint8_t(risingEdge ? 1 : 0)});
         CaptureBuffer bytes{};
         for (int block = 0; block < kCaptureBlocks; ++block) {
-            const emu::Block reply = programmer.Exchange(BlockReadPacket(block));
+            const emu::Block reply = programmer.Exchange(
+                {protocol::Code(protocol::Command::CaptureRead), static_cast<std::uint8_t>(block)});
             for (int k = 0; k < 8; ++k) bytes[8 * block + k] = reply[k];
         }
         LogicSampleArray samples;

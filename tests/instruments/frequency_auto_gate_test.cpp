@@ -20,8 +20,8 @@ struct EmulatedCounter {
     }
     std::optional<Packet> Count(FrequencyGate gate) {
         gates.push_back(gate);
-        return programmer.Exchange(
-            {kFrequencyCountCommand, FrequencyGateCode(gate), 0, 0, 0, 0, 0, 0});
+        return programmer.Exchange({protocol::Code(protocol::Command::FrequencyCount),
+                                    protocol::Code(gate), 0, 0, 0, 0, 0, 0});
     }
     std::string AutoReading(AutoGate& autoGate) {
         const GatedCount taken =

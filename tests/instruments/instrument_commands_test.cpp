@@ -11,23 +11,30 @@
 namespace tamro {
 namespace {
 
+using protocol::Code;
+using protocol::Command;
+
 class EmulatorPort final : public InstrumentPort {
   public:
     explicit EmulatorPort(const emu::Options& options) : programmer_(options) {}
-    std::optional<Packet> ReadAnalog(std::uint8_t channel) override {
-        return Exchange({kAnalogReadCommand, channel});
+    std::optional<Packet> ReadAnalog(protocol::AnalogChannel channel) override {
+        return Exchange({Code(Command::AnalogRead), Code(channel)});
     }
     std::optional<Packet> CountFrequency(FrequencyGate gate) override {
-        return Exchange({kFrequencyCountCommand, FrequencyGateCode(gate)});
+        return Exchange({Code(Command::FrequencyCount), Code(gate)});
     }
     std::optional<Packet> EventCounter(CounterAction action) override {
-        return Exchange({kEventCounterCommand, static_cast<std::uint8_t>(action)});
+        return Exchange({Code(Command::EventCounter), Code(action)});
     }
     std::optional<CaptureBuffer> CaptureLogic(std::uint8_t sampleTime, bool risingEdge) override {
-        if (!Exchange(ArmPacket(sampleTime, risingEdge))) return std::nullopt;
+        if (!Exchange(
+                {Code(Command::CaptureStart), sampleTime, std::uint8_t(risingEdge ? 1 : 0)})) {
+            return std::nullopt;
+        }
         CaptureBuffer bytes{};
         for (int block = 0; block < kCaptureBlocks; ++block) {
-            const auto reply = Exchange(BlockReadPacket(block));
+            const auto reply =
+                Exchange({Code(Command::CaptureRead), static_cast<std::uint8_t>(block)});
             if (!reply) return std::nullopt;
             std::copy(reply->begin(), reply->end(), bytes.begin() + 8 * block);
         }

@@ -12,11 +12,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "instruments/frequency_counter.h"
-#include "instruments/logic_analyzer.h"
+#include "instruments/ui/frequency_counter.h"
+#include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/logic_capture_view.h"
+#include "instruments/ui/volt_meter.h"
 #include "instruments/ui/volt_meter_extras_panel.h"
-#include "instruments/volt_meter.h"
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
@@ -44,17 +44,20 @@ struct Bench {
     Bench() {
         driver.responder = [](const Packet& packet) {
             Packet reply{};
-            if (packet[0] == kCaptureReadCommand && packet[1] == 7) reply[3] = 0x01;
+            if (packet[0] == protocol::Code(protocol::Command::CaptureRead) && packet[1] == 7) {
+                reply[3] = 0x01;
+            }
             return reply;
         };
         view.SetFileDialogs(&dialogs);
     }
     RecordingDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages};
+    MemorySettingsStore settings;
+    ProgrammerSession session{driver, messages, settings};
     CountingEventPump pump;
     FixedFileDialogs dialogs;
-    LA view{link, messages, pump};
+    LA view{session, messages, pump};
 };
 
 std::string FileText(const std::filesystem::path& path) {
@@ -134,11 +137,11 @@ void InstrumentExtrasTest::exportWritesTheLastCaptureWithItsTimeBase() {
 void InstrumentExtrasTest::voltMeterOverloadHoldExtremesAndLog() {
     RecordingDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages};
     MemorySettingsStore settings;
+    ProgrammerSession session{driver, messages, settings};
     Packet reply{0x13, 0x88};  // 5000: 8.6 V with the factor 4.4
     driver.responder = [&](const Packet&) { return reply; };
-    VM vm(link, settings);
+    VM vm(session, settings);
     FixedFileDialogs dialogs;
     vm.Extras().SetFileDialogs(&dialogs);
     auto* readout = vm.findChild<QLineEdit*>("VMtext");
@@ -174,14 +177,15 @@ void InstrumentExtrasTest::voltMeterOverloadHoldExtremesAndLog() {
 void InstrumentExtrasTest::frequencyCounterAutomaticGate() {
     RecordingDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages};
+    MemorySettingsStore settings;
+    ProgrammerSession session{driver, messages, settings};
     // 1 kHz, then 200 kHz: the 1 s count wraps three times.
     double hertz = 1000;
     driver.responder = [&](const Packet& packet) {
         const auto count = static_cast<unsigned>(hertz * (packet[1] == 1 ? 1.0 : 0.1));
         return Packet{std::uint8_t(count >> 8), std::uint8_t(count), std::uint8_t(count >> 16)};
     };
-    Form_FCNT counter(link);
+    Form_FCNT counter(session);
     auto* automatic = counter.findChild<QRadioButton*>("Option_GATEA");
     auto* readout = counter.findChild<QLineEdit*>("VMtext");
     auto* read = counter.findChild<QPushButton*>("Command_READ");

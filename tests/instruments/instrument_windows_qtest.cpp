@@ -10,12 +10,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "instruments/event_counter.h"
-#include "instruments/frequency_counter.h"
-#include "instruments/instrument_widgets.h"
-#include "instruments/logic_analyzer.h"
-#include "instruments/logic_picture.h"
-#include "instruments/volt_meter.h"
+#include "instruments/ui/event_counter.h"
+#include "instruments/ui/frequency_counter.h"
+#include "instruments/ui/instrument_widgets.h"
+#include "instruments/ui/logic_analyzer.h"
+#include "instruments/ui/logic_picture.h"
+#include "instruments/ui/volt_meter.h"
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
@@ -49,7 +49,7 @@ QString TagOf(QWidget& window, const char* name) {
 struct Bench {
     Bench() {
         driver.responder = [this](const Packet& packet) {
-            if (packet[0] == kCaptureReadCommand) {
+            if (packet[0] == protocol::Code(protocol::Command::CaptureRead)) {
                 Packet reply{};
                 for (int k = 0; k < 8; ++k) reply[k] = captured[8 * packet[1] + k];
                 return reply;
@@ -61,7 +61,8 @@ struct Bench {
     std::array<std::uint8_t, 64> captured{};
     RecordingDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages};
+    testing::MemorySettingsStore sessionSettings;
+    ProgrammerSession session{driver, messages, sessionSettings};
     MemorySettingsStore settings;
     CountingEventPump pump;
 };
@@ -92,7 +93,7 @@ class InstrumentWindowsTest : public QObject {
 
 void InstrumentWindowsTest::voltMeterLayout() {
     Bench bench;
-    VM vm(bench.link, bench.settings);
+    VM vm(bench.session, bench.settings);
     QCOMPARE(vm.windowTitle(), QString("Volt Meter"));
     auto* readout = Child<QLineEdit>(vm, "VMtext");
     QCOMPARE(readout->geometry(), TwipRect(225, 300, 1935, 720));
@@ -124,7 +125,7 @@ void InstrumentWindowsTest::voltMeterLayout() {
 
 void InstrumentWindowsTest::voltMeterSizes() {
     Bench bench;
-    VM vm(bench.link, bench.settings);
+    VM vm(bench.session, bench.settings);
     QCOMPARE(vm.size(), ClientPixels({3825, 2655}));
     auto* comp = Child<QPushButton>(vm, "Command_COMP");
     comp->click();
@@ -141,7 +142,7 @@ void InstrumentWindowsTest::voltMeterReadingAndFactorBox() {
     Bench bench;
     bench.reply = Packet{0x31, 0xCE};
     bench.settings.Write("TAMRO", "DATA", "VOLTATT", "4.4");
-    VM vm(bench.link, bench.settings);
+    VM vm(bench.session, bench.settings);
     Child<QPushButton>(vm, "Command_READ")->click();
     // The converter's last step: the input may be anywhere above it.
     QCOMPARE(Child<QLineEdit>(vm, "VMtext")->text(), QString("OL"));
@@ -165,7 +166,7 @@ void InstrumentWindowsTest::voltMeterReadingAndFactorBox() {
 void InstrumentWindowsTest::voltMeterAutoStopsAfterOneFailedExchange() {
     Bench bench;
     bench.reply = Packet{0x31, 0xCE};
-    VM vm(bench.link, bench.settings);
+    VM vm(bench.session, bench.settings);
     auto* autoButton = Child<QPushButton>(vm, "Command_AUTO");
     bench.driver.failReads = {3};
     autoButton->click();
@@ -195,7 +196,7 @@ void InstrumentWindowsTest::voltMeterAutoStopsAfterOneFailedExchange() {
 void InstrumentWindowsTest::frequencyCounterLayoutAndGates() {
     Bench bench;
     bench.reply = Packet{0x30, 0x39, 0x00};
-    Form_FCNT counter(bench.link);
+    Form_FCNT counter(bench.session);
     QCOMPARE(counter.windowTitle(), QString("Frequency Counter"));
     QCOMPARE(counter.size(), ClientPixels({3600, 2900}));
     QCOMPARE(Child<QLineEdit>(counter, "VMtext")->geometry(), TwipRect(180, 225, 2520, 720));
@@ -227,7 +228,7 @@ void InstrumentWindowsTest::frequencyCounterLayoutAndGates() {
 void InstrumentWindowsTest::eventCounterLoadAndButtons() {
     Bench bench;
     bench.reply = Packet{0x00, 0x05, 0x01};
-    Form_CNT counter(bench.link);
+    Form_CNT counter(bench.session);
     QCOMPARE(counter.windowTitle(), QString("Counter"));
     QCOMPARE(counter.size(), ClientPixels({3600, 2970}));
     QCOMPARE(Child<QPushButton>(counter, "Command_RESET")->geometry(),
@@ -252,7 +253,7 @@ void InstrumentWindowsTest::eventCounterLoadAndButtons() {
 
 void InstrumentWindowsTest::logicViewLayout() {
     Bench bench;
-    LA view(bench.link, bench.messages, bench.pump);
+    LA view(bench.session, bench.messages, bench.pump);
     QCOMPARE(view.windowTitle(), QString("LOGIC VIEW"));
     QCOMPARE(view.size(), ClientPixels({6800, 3100}));
     QCOMPARE(view.palette().color(QPalette::Window), QColor(192, 192, 192));
@@ -270,7 +271,7 @@ void InstrumentWindowsTest::logicViewLayout() {
 
 void InstrumentWindowsTest::logicViewRendersTheTrace() {
     Bench bench;
-    LA view(bench.link, bench.messages, bench.pump);
+    LA view(bench.session, bench.messages, bench.pump);
     const QImage& empty = view.Picture().Image();
     QCOMPARE(empty.size(), QSize(Px(5265), Px(2000)));
     // The empty trace along y = 1200 from x = 100 to 4900, drawn over the grid.
@@ -313,7 +314,7 @@ void InstrumentWindowsTest::logicViewRendersTheTrace() {
 
 void InstrumentWindowsTest::logicViewMaintenanceControls() {
     Bench bench;
-    LA view(bench.link, bench.messages, bench.pump);
+    LA view(bench.session, bench.messages, bench.pump);
     auto* pattern = Child<QPlainTextEdit>(view, "Text1");
     QCOMPARE(pattern->toPlainText(), QString(kDemoPattern));
     Child<QPushButton>(view, "Command10")->click();

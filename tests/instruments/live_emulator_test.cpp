@@ -23,7 +23,7 @@ class LiveEmulator : public ::testing::Test {
   protected:
     void SetUp() override {
         driver.responder = EmulatorResponder();
-        link.SENDCMD(0x3F);
+        link.Exchange(protocol::Command::Identify);
         const Packet& id = link.ReplyData();
         if (std::string(id.begin(), id.end()).rfind("EMUL", 0) != 0) {
             GTEST_SKIP() << "the emulated programmer has no instrument inputs in this build";
@@ -31,12 +31,14 @@ class LiveEmulator : public ::testing::Test {
     }
     RecordingDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages};
+    testing::MemorySettingsStore sessionSettings;
+    ProgrammerSession session{driver, messages, sessionSettings};
+    Link link{driver, messages};  // asks the firmware who it is, outside the session
 };
 
 TEST_F(LiveEmulator, VoltMeterReadsTheVinInput) {
     MemorySettingsStore settings;
-    VoltMeterLogic meter(link, settings);
+    VoltMeterLogic meter(session, settings);
     meter.Load();
     meter.Read();
     EXPECT_EQ(meter.Shown().readout, "9.0");
@@ -45,7 +47,7 @@ TEST_F(LiveEmulator, VoltMeterReadsTheVinInput) {
 }
 
 TEST_F(LiveEmulator, FrequencyCounterSeesOneKilohertz) {
-    FrequencyCounterLogic counter(link);
+    FrequencyCounterLogic counter(session);
     counter.Load();
     counter.Read();
     EXPECT_EQ(counter.Shown().readout, "1.000");
@@ -54,7 +56,7 @@ TEST_F(LiveEmulator, FrequencyCounterSeesOneKilohertz) {
 }
 
 TEST_F(LiveEmulator, EventCountGrowsWhileCounting) {
-    EventCounterLogic counter(link);
+    EventCounterLogic counter(session);
     counter.Load();
     counter.Start();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -69,7 +71,7 @@ TEST_F(LiveEmulator, EventCountGrowsWhileCounting) {
 
 TEST_F(LiveEmulator, CaptureShowsTheSquareWave) {
     CountingEventPump pump;
-    LogicAnalyzerLogic analyzer(link, messages, pump);
+    LogicAnalyzerLogic analyzer(session, messages, pump);
     analyzer.Load();
     analyzer.Trigger("1", true);  // 0.1 ms per sample: five high, five low
     const LogicSampleArray& samples = analyzer.Samples();

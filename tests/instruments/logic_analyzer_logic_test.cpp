@@ -31,7 +31,7 @@ struct Analyzer {
     Analyzer() {
         driver.responder = [this](const Packet& packet) {
             Packet reply{};
-            if (packet[0] == kCaptureReadCommand) {
+            if (packet[0] == protocol::Code(protocol::Command::CaptureRead)) {
                 for (int k = 0; k < 8; ++k) reply[k] = captured[8 * packet[1] + k];
             }
             return reply;
@@ -43,9 +43,10 @@ struct Analyzer {
     RecordingDriver driver;
     RecordingMessageBoxes messages;
     CountingEventPump pump;
-    Link link{driver, messages};
+    testing::MemorySettingsStore sessionSettings;
+    ProgrammerSession session{driver, messages, sessionSettings};
     RecordingDisplay display;
-    LogicAnalyzerLogic logic{link, messages, pump};
+    LogicAnalyzerLogic logic{session, messages, pump};
 };
 
 LogicSampleArray ZeroSamples() {

@@ -22,7 +22,8 @@ struct Bench {
     Packet reply{};
     RecordingDriver driver;
     RecordingMessageBoxes messages;
-    Link link{driver, messages};
+    testing::MemorySettingsStore sessionSettings;
+    ProgrammerSession session{driver, messages, sessionSettings};
     MemorySettingsStore settings;
 };
 
@@ -54,7 +55,7 @@ TEST(VoltReadout, CountsAboveFullScaleAreUnsignedAndKeepTheBarInRange) {
 
 TEST(VoltMeter, ReadSendsTheSelectedChannelAndShowsTheReply) {
     Bench bench(Packet{0x31, 0xCE});
-    VoltMeterLogic meter(bench.link, bench.settings);
+    VoltMeterLogic meter(bench.session, bench.settings);
     meter.Load();
     EXPECT_TRUE(bench.driver.packets.empty());  // nothing sent at load
     EXPECT_EQ(meter.Shown().readout, "0");
@@ -75,7 +76,7 @@ TEST(VoltMeter, ReadSendsTheSelectedChannelAndShowsTheReply) {
 TEST(VoltMeter, AttenuationFactorIsStoredOnFirstStartAndOnEveryChange) {
     Bench bench(Packet{0x31, 0xCE});
     {
-        VoltMeterLogic meter(bench.link, bench.settings);
+        VoltMeterLogic meter(bench.session, bench.settings);
         meter.Load();
         EXPECT_EQ(bench.settings.Read("TAMRO", "DATA", "VOLTATT"), "4.4");
         EXPECT_FLOAT_EQ(meter.AttFactor(), 4.4f);
@@ -88,14 +89,14 @@ TEST(VoltMeter, AttenuationFactorIsStoredOnFirstStartAndOnEveryChange) {
         EXPECT_EQ(meter.Shown().readout, "25.0");
     }
     {
-        VoltMeterLogic meter(bench.link, bench.settings);
+        VoltMeterLogic meter(bench.session, bench.settings);
         meter.Load();
         EXPECT_EQ(meter.FactorText(), "5");
         EXPECT_FLOAT_EQ(meter.AttFactor(), 5.0f);
         // Closed while the box is empty: the next opening falls back to "4.4".
         meter.FactorTextChanged("");
     }
-    VoltMeterLogic meter(bench.link, bench.settings);
+    VoltMeterLogic meter(bench.session, bench.settings);
     meter.Load();
     EXPECT_EQ(meter.FactorText(), "4.4");
     EXPECT_EQ(bench.settings.Read("TAMRO", "DATA", "VOLTATT"), "4.4");
@@ -106,7 +107,7 @@ TEST(VoltMeter, AttenuationFactorIsStoredOnFirstStartAndOnEveryChange) {
 
 TEST(VoltMeter, CompWidensAndNarrowsAndTheBarPressShowsMaintenance) {
     Bench bench;
-    VoltMeterLogic meter(bench.link, bench.settings);
+    VoltMeterLogic meter(bench.session, bench.settings);
     meter.Load();
     EXPECT_EQ(meter.WindowSize().width, 3825);
     meter.PressComp();
@@ -124,7 +125,7 @@ TEST(VoltMeter, CompWidensAndNarrowsAndTheBarPressShowsMaintenance) {
 
 TEST(AutoRepeat, FailedReadingSilencesTheTimerUntilAutoIsPressedTwice) {
     Bench bench(Packet{0x01, 0x00});
-    VoltMeterLogic meter(bench.link, bench.settings);
+    VoltMeterLogic meter(bench.session, bench.settings);
     meter.Load();
     EXPECT_FALSE(meter.Auto().TimerEnabled());
 
@@ -159,7 +160,7 @@ TEST(AutoRepeat, FailedReadingSilencesTheTimerUntilAutoIsPressedTwice) {
 
 TEST(AutoRepeat, ATickDuringAFailingReadingStartsNoSecondReading) {
     Bench bench;
-    VoltMeterLogic meter(bench.link, bench.settings);
+    VoltMeterLogic meter(bench.session, bench.settings);
     meter.Load();
     meter.PressAuto();
     bench.driver.failReads = {1};
@@ -202,7 +203,7 @@ TEST(FrequencyReadout, GatesUnitsAndOneCounterWrap) {
 
 TEST(FrequencyCounter, GatePacketsIntervalsAndLamp) {
     Bench bench(Packet{0x00, 0x00, 0x01});
-    FrequencyCounterLogic counter(bench.link);
+    FrequencyCounterLogic counter(bench.session);
     counter.Load();
     counter.Read();
     EXPECT_EQ(counter.TimerInterval(), 500);
@@ -232,7 +233,7 @@ TEST(FrequencyCounter, GatePacketsIntervalsAndLamp) {
 
 TEST(EventCounter, LoadResetsAndReadsShowTheCount) {
     Bench bench(Packet{0x01, 0x00, 0x00});
-    EventCounterLogic counter(bench.link);
+    EventCounterLogic counter(bench.session);
     counter.Load();
     EXPECT_EQ(PacketTexts(bench.driver.packets), (Texts{"3D 00 00 00 00 00 00 00"}));
     counter.Read();
@@ -258,7 +259,7 @@ TEST(EventCounter, LoadResetsAndReadsShowTheCount) {
 TEST(EventCounter, FailuresOfResetStartStopAreOnlyReportedByTheLink) {
     Bench bench(Packet{0x00, 0x07, 0x00});
     bench.driver.failWrites = {1, 2};
-    EventCounterLogic counter(bench.link);
+    EventCounterLogic counter(bench.session);
     counter.Load();
     counter.Start();
     EXPECT_EQ(bench.messages.shown.size(), 2u);

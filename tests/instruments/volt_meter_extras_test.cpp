@@ -50,7 +50,8 @@ TEST(VoltReading, EmulatedInputsInAndBeyondRange) {
         emu::Options options;
         options.vinVolts = c.vin;
         emu::Programmer programmer(options);
-        const auto reply = programmer.Exchange({kAnalogReadCommand, VoltChannelCode(2)});
+        const auto reply = programmer.Exchange(
+            {protocol::Code(protocol::Command::AnalogRead), protocol::Code(VoltChannel(2))});
         EXPECT_EQ(MakeVoltReading(reply[0], reply[1], 4.4f).text, c.text);
     }
 }

@@ -37,10 +37,10 @@ TEST(EmulatorDriverTest, FailsTheChosenWritesAndReadsAndGoesOn) {
     EXPECT_EQ(driver->Open(), -1);  // already open
     testing::RecordingMessageBoxes messages;
     Link link(*driver, messages);
-    std::vector<int> results;
-    for (int i = 0; i < 6; ++i) results.push_back(link.SENDCMD(63));
+    std::vector<bool> results;
+    for (int i = 0; i < 6; ++i) results.push_back(link.Exchange(protocol::Command::Identify).ok());
     // Write 2 fails (no read follows it); reads 3 and 5 are those of exchanges 4 and 6.
-    EXPECT_EQ(results, (std::vector<int>{0, 1, 0, 1, 0, 1}));
+    EXPECT_EQ(results, (std::vector<bool>{true, false, true, false, true, false}));
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[0].text, "USB Write Error");
     EXPECT_EQ(messages.shown[1].text, "USB Read Error");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/driver_table.h"
 #include "tests/testing/fakes.h"
 
@@ -29,7 +31,7 @@ struct LinkFixture : ::testing::Test {
 };
 
 TEST_F(LinkFixture, GoodExchangeFillsTheReplyBuffersAndText) {
-    EXPECT_EQ(link.SENDCMD(0x3F), 0);
+    EXPECT_TRUE(link.Exchange(protocol::Command::Identify).ok());
     EXPECT_EQ(PacketText(driver.packets.at(0)), "3F 00 00 00 00 00 00 00");
     EXPECT_EQ(PacketText(link.SendBuffer()), "3F 00 00 00 00 00 00 00");
     const Packet expected = Reply(0x3F);
@@ -44,18 +46,18 @@ TEST_F(LinkFixture, GoodExchangeFillsTheReplyBuffersAndText) {
 
 TEST_F(LinkFixture, ReplyTextKeepsTheFirstReplyIncludingZeroBytes) {
     driver.responder = [](const Packet&) { return Packet{0, 'B', 0, 0, 0, 0, '1', '0'}; };
-    link.SENDCMD(63);
+    link.Exchange(protocol::Command::Identify);
     driver.responder = [](const Packet&) { return Packet{'X', 'X', 'X', 'X', 'X', 'X', 'X', 'X'}; };
-    link.SENDCMD(58, 1);
+    link.Exchange(protocol::Command::TargetSupply, 1);
     EXPECT_EQ(link.ReplyText(), std::string("\0B\0\0\0\0"
                                             "10",
                                             8));
 }
 
 TEST_F(LinkFixture, FailedWriteShowsOneBoxAndReadsNothing) {
-    link.SENDCMD(0x3F);
+    link.Exchange(protocol::Command::Identify);
     driver.failWrites = {2};
-    EXPECT_EQ(link.SENDCMD(0x3A, 1), 1);
+    EXPECT_FALSE(link.Exchange(protocol::Command::TargetSupply, 1).ok());
     EXPECT_EQ(driver.reads, 1);  // only the first exchange read
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "USB ERROR");
@@ -66,10 +68,10 @@ TEST_F(LinkFixture, FailedWriteShowsOneBoxAndReadsNothing) {
 }
 
 TEST_F(LinkFixture, FailedReadKeepsTheLastGoodReplyData) {
-    link.SENDCMD(0x3F);
+    link.Exchange(protocol::Command::Identify);
     driver.failReads = {2};
     driver.partialReadBytes = 3;
-    EXPECT_EQ(link.SENDCMD(0x22, 9, 2), 1);
+    EXPECT_FALSE(link.Exchange(protocol::Command::TableRead, 9, 2).ok());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "USB Read Error");
     EXPECT_EQ(link.UsbMessage(), "Read NG!:");
@@ -79,6 +81,56 @@ TEST_F(LinkFixture, FailedReadKeepsTheLastGoodReplyData) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(link.ReceiveBuffer()[i], partial[i]);
     for (int i = 3; i < 8; ++i) EXPECT_EQ(link.ReceiveBuffer()[i], 0);
     EXPECT_EQ(link.ReplyText().size(), 8u);
+}
+
+TEST_F(LinkFixture, EachFailureKindIsReportedAsSuchAndNamesItsBox) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        LinkFailure failure;
+        const char* box;
+        bool delivered;
+    };
+    const Case cases[] = {
+        {"write", [&] { driver.failWrites = {driver.writes + 1}; }, LinkFailure::WriteFailed,
+         "USB Write Error", false},
+        {"no reply", [&] { driver.failReads = {driver.reads + 1}; }, LinkFailure::TimedOut,
+         "USB Read Error", true},
+        {"part of a reply",
+         [&] {
+             driver.failReads = {driver.reads + 1};
+             driver.partialReadBytes = 5;
+         },
+         LinkFailure::ShortRead, "USB Read Error", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.shown.clear();
+        c.arrange();
+        const ExchangeResult result = link.Exchange(protocol::Command::Led, 1);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(*result.failure, c.failure);
+        EXPECT_EQ(result.packetDelivered(), c.delivered);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, c.box);
+    }
+    // Quiet exchanges fail the same way without a box.
+    messages.shown.clear();
+    driver.failWrites = {driver.writes + 1};
+    EXPECT_EQ(link.ExchangeQuietly(protocol::Command::Led, 0).failure, LinkFailure::WriteFailed);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(LinkFixture, AClosedLinkSendsNothing) {
+    ASSERT_EQ(link.Open(), 0);
+    EXPECT_EQ(usbMessages.back(), "Driver Open:OK!");
+    EXPECT_TRUE(link.Exchange(protocol::Command::Identify).ok());
+    link.Close();
+    link.Close();
+    EXPECT_EQ(driver.closes, 1);
+    EXPECT_EQ(link.Exchange(protocol::Command::Identify).failure, LinkFailure::NotOpen);
+    EXPECT_EQ(driver.packets.size(), 1u);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(DriverResultText, TableAndUnknownResults) {

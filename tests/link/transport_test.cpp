@@ -77,12 +77,12 @@ class KillingDriver final : public DriverLibrary {
 class TransportTest : public ::testing::TestWithParam<Transport> {};
 
 void StartUp(Link& link) {
-    link.SENDCMD(63);
-    link.SENDCMD(50, 0);
-    link.SENDCMD(49, 1);
-    link.SENDCMD(50, 2);
-    link.SENDCMD(33, 63, 255, 254);
-    link.SENDCMD(34, 9, 2);
+    link.Exchange(protocol::Command::Identify);
+    link.Exchange(protocol::Command::VppLevel, 0);
+    link.Exchange(protocol::Command::LineMode, 1);
+    link.Exchange(protocol::Command::VppLevel, 2);
+    link.Exchange(protocol::Command::SetTablePointer, 63, 255, 254);
+    link.Exchange(protocol::Command::TableRead, 9, 2);
 }
 
 TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
@@ -99,26 +99,26 @@ TEST_P(TransportTest, PanelStartUpAndThousandsOfExchanges) {
     EXPECT_EQ(link.ReplyText().substr(0, 8), "EMUL1830");
     EXPECT_EQ(link.ReceiveBuffer()[0], 0x27);
     EXPECT_EQ(link.ReceiveBuffer()[1], 0x04);
-    link.SENDCMD(50, 1);
-    link.SENDCMD(49, 1);
-    link.SENDCMD(58, 1);
-    link.SENDCMD(59, 0);
+    link.Exchange(protocol::Command::VppLevel, 1);
+    link.Exchange(protocol::Command::LineMode, 1);
+    link.Exchange(protocol::Command::TargetSupply, 1);
+    link.Exchange(protocol::Command::Led, 0);
 
     // Programming and reading back a row, then a few thousand mixed exchanges.
-    link.SENDCMD(50, 0);
-    link.SENDCMD(49, 1);
-    link.SENDCMD(50, 2);
+    link.Exchange(protocol::Command::VppLevel, 0);
+    link.Exchange(protocol::Command::LineMode, 1);
+    link.Exchange(protocol::Command::VppLevel, 2);
     for (int exchange = 0; exchange < 3000; ++exchange) {
         switch (exchange % 3) {
             case 0:
-                ASSERT_EQ(link.SENDCMD(63), 0);
+                ASSERT_TRUE(link.Exchange(protocol::Command::Identify).ok());
                 ASSERT_EQ(link.ReplyData()[0], 'E');
                 break;
             case 1:
-                ASSERT_EQ(link.SENDCMD(33, 63, 255, 254), 0);
+                ASSERT_TRUE(link.Exchange(protocol::Command::SetTablePointer, 63, 255, 254).ok());
                 break;
             default:
-                ASSERT_EQ(link.SENDCMD(34, 9, 2), 0);
+                ASSERT_TRUE(link.Exchange(protocol::Command::TableRead, 9, 2).ok());
                 ASSERT_EQ(link.ReplyData()[1], 0x04) << exchange;
                 break;
         }
@@ -140,18 +140,18 @@ TEST_P(TransportTest, StoppingTheDaemonGivesAReadErrorWithinTheTimeLimitAndThePa
     KillingDriver driver(*stream, daemon);
     testing::RecordingMessageBoxes messages;
     Link link(driver, messages);
-    for (int i = 0; i < 20; ++i) ASSERT_EQ(link.SENDCMD(57, 0), 0);
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(link.Exchange(protocol::Command::AnalogRead, 0).ok());
 
     driver.killOnWrite = true;
     const auto start = SteadyClock::now();
-    EXPECT_EQ(link.SENDCMD(63), 1);
+    EXPECT_FALSE(link.Exchange(protocol::Command::Identify).ok());
     EXPECT_LT(SteadyClock::now() - start, kTestTimeout + 2s);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "USB Read Error");
 
     // Every later exchange fails promptly; nothing hangs or ends the process.
     const auto later = SteadyClock::now();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(link.SENDCMD(63), 1);
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(link.Exchange(protocol::Command::Identify).ok());
     EXPECT_LT(SteadyClock::now() - later, 5 * kTestTimeout + 1s);
     EXPECT_EQ(messages.shown.size(), 6u);
     driver.Close();
@@ -177,11 +177,11 @@ TEST_P(TransportTest, ALateReplyIsAShortReadAndNeverAnswersALaterPacket) {
         testing::RecordingMessageBoxes messages;
         Link link(*driver, messages);
 
-        ASSERT_EQ(link.SENDCMD(57, 0), 0);
+        ASSERT_TRUE(link.Exchange(protocol::Command::AnalogRead, 0).ok());
         const Packet analog = link.ReplyData();
         ASSERT_NE(std::string(analog.begin(), analog.end()), "EMUL1830");
         const auto start = SteadyClock::now();
-        EXPECT_EQ(link.SENDCMD(63), 1);
+        EXPECT_FALSE(link.Exchange(protocol::Command::Identify).ok());
         const auto waited = SteadyClock::now() - start;
         EXPECT_GE(waited, kTestTimeout - 20ms);
         EXPECT_LT(waited, kTestTimeout + 500ms);
@@ -189,9 +189,9 @@ TEST_P(TransportTest, ALateReplyIsAShortReadAndNeverAnswersALaterPacket) {
         EXPECT_EQ(messages.shown[0].text, "USB Read Error");
 
         std::this_thread::sleep_for(when.pauseAfterTheError);
-        EXPECT_EQ(link.SENDCMD(57, 0), 0);
+        EXPECT_TRUE(link.Exchange(protocol::Command::AnalogRead, 0).ok());
         EXPECT_EQ(link.ReplyData(), analog);
-        EXPECT_EQ(link.SENDCMD(63), 0);
+        EXPECT_TRUE(link.Exchange(protocol::Command::Identify).ok());
         EXPECT_EQ(std::string(link.ReplyData().begin(), link.ReplyData().end()), "EMUL1830");
         EXPECT_EQ(messages.shown.size(), 1u);
         driver->Close();
@@ -244,17 +244,17 @@ TEST_P(TransportTest, DeviceInstrumentsAndCleanEndOnSigterm) {
     Link link(*driver, messages);
     StartUp(link);
     EXPECT_EQ(link.ReplyData()[1], 0x10);
-    link.SENDCMD(60, 0);
+    link.Exchange(protocol::Command::FrequencyCount, 0);
     EXPECT_EQ(link.ReplyData()[0] << 8 | link.ReplyData()[1], 100);
-    link.SENDCMD(54, 1, 1);
-    link.SENDCMD(55, 7);
+    link.Exchange(protocol::Command::CaptureStart, 1, 1);
+    link.Exchange(protocol::Command::CaptureRead, 7);
     EXPECT_EQ(link.ReplyData()[3], 0x1F) << "samples 0 to 4 high, 5 to 7 low";
     EXPECT_TRUE(messages.shown.empty());
 
     // SIGTERM while a client is connected ends the daemon cleanly.
     daemon.Signal(SIGTERM);
     EXPECT_EQ(daemon.WaitForExit(3s), 0);
-    EXPECT_NE(link.SENDCMD(63), 0);
+    EXPECT_FALSE(link.Exchange(protocol::Command::Identify).ok());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -275,18 +275,18 @@ TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
         ASSERT_EQ(driver->Open(), 0);
         testing::RecordingMessageBoxes messages;
         Link link(*driver, messages);
-        link.SENDCMD(50, 0);
-        link.SENDCMD(49, 1);
-        link.SENDCMD(50, 2);
-        link.SENDCMD(32, 0, 0x8E, 0xA6);
-        link.SENDCMD(32, 0, 0x9C, 0xA6);
-        link.SENDCMD(33, 0, 0x01, 0x00);
+        link.Exchange(protocol::Command::VppLevel, 0);
+        link.Exchange(protocol::Command::LineMode, 1);
+        link.Exchange(protocol::Command::VppLevel, 2);
+        link.Exchange(protocol::Command::Icsp, 0, 0x8E, 0xA6);
+        link.Exchange(protocol::Command::Icsp, 0, 0x9C, 0xA6);
+        link.Exchange(protocol::Command::SetTablePointer, 0, 0x01, 0x00);
         for (int word = 0; word < 16; ++word) {
             const std::size_t i = static_cast<std::size_t>(word % 4) * 2;
-            link.SENDCMD(32, word < 15 ? 13 : 15, row[i + 1], row[i]);
+            link.Exchange(protocol::Command::Icsp, word < 15 ? 13 : 15, row[i + 1], row[i]);
         }
-        link.SENDCMD(35);
-        link.SENDCMD(50, 1);
+        link.Exchange(protocol::Command::ProgrammingNop);
+        link.Exchange(protocol::Command::VppLevel, 1);
         EXPECT_TRUE(messages.shown.empty());
         writer.Signal(SIGTERM);
         EXPECT_EQ(writer.WaitForExit(3s), 0);
@@ -296,14 +296,14 @@ TEST(TransportStateTest, TheChipKeepsItsMemoryBetweenDaemons) {
     ASSERT_EQ(driver->Open(), 0);
     testing::RecordingMessageBoxes messages;
     Link link(*driver, messages);
-    link.SENDCMD(50, 0);
-    link.SENDCMD(49, 1);
-    link.SENDCMD(50, 2);
-    link.SENDCMD(33, 0, 0x01, 0x00);
-    link.SENDCMD(34, 9, 8);
+    link.Exchange(protocol::Command::VppLevel, 0);
+    link.Exchange(protocol::Command::LineMode, 1);
+    link.Exchange(protocol::Command::VppLevel, 2);
+    link.Exchange(protocol::Command::SetTablePointer, 0, 0x01, 0x00);
+    link.Exchange(protocol::Command::TableRead, 9, 8);
     EXPECT_TRUE(std::equal(row.begin(), row.end(), link.ReplyData().begin()));
-    link.SENDCMD(33, 0, 0x00, 0xF8);
-    link.SENDCMD(34, 9, 8);
+    link.Exchange(protocol::Command::SetTablePointer, 0, 0x00, 0xF8);
+    link.Exchange(protocol::Command::TableRead, 9, 8);
     EXPECT_EQ(link.ReplyData(), Packet({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     std::filesystem::remove(state);
 }
@@ -341,6 +341,9 @@ TEST(TransportOpenTest, AFailedOpenSaysWhichSettingItTriedAndWhy) {
         {"tcp:no-such-host.invalid:1", OpenProblem::Unreachable, "no-such-host.invalid"},
         {"bogus:thing", OpenProblem::UnknownBackend, "no driver backend named \"bogus\""},
         {"tcp:nohostport", OpenProblem::BadSetting, "tcp needs HOST:PORT"},
+        {"hid:ffff:fffe", OpenProblem::DeviceMissing, "USB HID device ffff:fffe does not exist"},
+        {"usb:ffff:fffe:02:82", OpenProblem::DeviceMissing, "USB device ffff:fffe does not exist"},
+        {"usb:ffff", OpenProblem::BadSetting, "usb needs VID:PID"},
         {"serial:/dev/null?window=0", OpenProblem::BadSetting, "window needs a whole number"},
         {"serial:" + scratch, root ? OpenProblem::None : OpenProblem::PermissionDenied,
          scratch + " exists, but permission to read and write it was denied"},

@@ -248,11 +248,12 @@ struct InstrumentBench {
     testing::RecordingMessageBoxes messages;
     testing::MemorySettingsStore settings;
     testing::CountingEventPump pump;
-    Link link{driver, messages};
-    VoltMeterLogic voltMeter{link, settings};
-    FrequencyCounterLogic frequencyCounter{link};
-    EventCounterLogic eventCounter{link};
-    LogicAnalyzerLogic logicAnalyzer{link, messages, pump};
+    testing::MemorySettingsStore sessionSettings;
+    ProgrammerSession session{driver, messages, sessionSettings};
+    VoltMeterLogic voltMeter{session, settings};
+    FrequencyCounterLogic frequencyCounter{session};
+    EventCounterLogic eventCounter{session};
+    LogicAnalyzerLogic logicAnalyzer{session, messages, pump};
 };
 
 struct InstrumentOperation {

@@ -126,7 +126,7 @@ class MainWindowTest : public QObject {
         bench.store.writes.clear();
         QVERIFY(bench.form->Form_Load());
         QCOMPARE(bench.form->selectedOption(), option);
-        QCOMPARE(bench.form->deviceGroup().eraseMode, std::string(option == 10 ? "1" : "0"));
+        QCOMPARE(bench.form->deviceGroup().group, GroupOfOption(option));
         QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString(option == 10 ? "F2" : "FA"));
         const bool deviceWritten = std::count(bench.store.writes.begin(), bench.store.writes.end(),
                                               "DEVICE=" + StoredDeviceText(option)) == 1;

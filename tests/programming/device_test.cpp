@@ -40,8 +40,8 @@ TEST(StoredDevice, OptionsFromStoredText) {
 TEST(GroupForOption, GroupValues) {
     const DeviceGroupValues g452 = GroupForOption(kOption452);
     const DeviceGroupValues g4520 = GroupForOption(kOption4520);
-    EXPECT_EQ(g452.eraseMode, "0");
-    EXPECT_EQ(g4520.writeMode, "1");
+    EXPECT_EQ(g452.group, DeviceGroup::Pic18F452);
+    EXPECT_EQ(g4520.group, DeviceGroup::Pic18F4520);
     EXPECT_EQ(g452.defaultConfig[1], 0xFA);
     EXPECT_EQ(g4520.defaultConfig[1], 0xF2);
     EXPECT_EQ(g452.programSize, 16384);

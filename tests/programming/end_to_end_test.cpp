@@ -8,7 +8,7 @@
 
 #include "common/number_text.h"
 #include "programming/hex_writer.h"
-#include "programming/target_operations.h"
+#include "programming/programmer_session.h"
 #include "tests/programming/operations_support.h"
 
 namespace tamro {
@@ -67,7 +67,9 @@ class EndToEndTest : public ::testing::TestWithParam<Target> {
   protected:
     void SetUp() override {
         driver.responder = testing::EmulatedTarget(GetParam().device);
-        const DeviceIdReading id = ReadDeviceId(link, view);
+        session.SetView(&view);
+        session.ReadDeviceId();
+        const DeviceIdReading id = session.deviceIdReading();
         if ((id.deviceId & 0x7FE0) != GetParam().maskedId) {
             GTEST_SKIP() << "the emulated target does not answer its device ID";
         }
@@ -78,37 +80,37 @@ class EndToEndTest : public ::testing::TestWithParam<Target> {
         ASSERT_TRUE(testing::LoadHexForTest(hexFile, images));
     }
     void UseGroup(int option) {
-        group = GroupForOption(option);
-        std::copy(group.defaultConfig.begin(), group.defaultConfig.end(), images.config.begin());
+        const std::int16_t lastAddress = images.lastAddress;
+        session.UseDeviceGroup(GroupOfOption(option));
+        images.lastAddress = lastAddress;
     }
-    OperationResult Write() { return operations.WriteButton_Click(HexText16(images.lastAddress)); }
+    OperationResult Write() { return session.Write(images.lastAddress); }
     // Configuration bytes 300000h to 30000Fh as the target reads them.
     std::array<std::uint8_t, 16> ReadConfiguration() {
         std::array<std::uint8_t, 16> bytes{};
-        link.SENDCMD(58, 1);
-        link.SENDCMD(50, 0);
-        link.SENDCMD(49, 1);
-        link.SENDCMD(50, 2);
-        link.SENDCMD(33, 0x30, 0x00, 0x00);
+        link.Exchange(protocol::Command::TargetSupply, 1);
+        link.Exchange(protocol::Command::VppLevel, 0);
+        link.Exchange(protocol::Command::LineMode, 1);
+        link.Exchange(protocol::Command::VppLevel, 2);
+        link.Exchange(protocol::Command::SetTablePointer, 0x30, 0x00, 0x00);
         for (int half = 0; half < 2; ++half) {
-            link.SENDCMD(34, 9, 8);
+            link.Exchange(protocol::Command::TableRead, 9, 8);
             std::copy_n(link.ReceiveBuffer().begin(), 8, bytes.begin() + 8 * half);
         }
-        link.SENDCMD(50, 1);
-        link.SENDCMD(49, 1);
-        link.SENDCMD(58, 0);
+        link.Exchange(protocol::Command::VppLevel, 1);
+        link.Exchange(protocol::Command::LineMode, 1);
+        link.Exchange(protocol::Command::TargetSupply, 0);
         return bytes;
     }
 
     RecordingDriver driver;
     RecordingMessageBoxes messages;
+    testing::MemorySettingsStore settings;
+    ProgrammerSession session{driver, messages, settings};
+    Images& images = session.images();
+    // Reads the target behind the session's back.
     Link link{driver, messages};
-    Images images;
-    DeviceGroupValues group = GroupForOption(kOption452);
-    std::int16_t tickCountdown = 0;
-    RecordingView view{&link};
-    OperationGuard guard;
-    TargetOperations operations{link, images, group, tickCountdown, view, messages, guard};
+    RecordingView view;
     std::string hexFile;
 };
 
@@ -117,10 +119,10 @@ TEST_P(EndToEndTest, WrittenImageVerifiesReadsBackAndSavesIdentically) {
     EXPECT_EQ(images.lastAddress, 0x4000);
     ASSERT_EQ(Write(), OperationResult::Completed);
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::Completed);
+    EXPECT_EQ(session.Verify(), OperationResult::Completed);
 
     images.program.fill(0);
-    ASSERT_EQ(operations.READ_Click("3FFF"), OperationResult::Completed);
+    ASSERT_EQ(session.ReadProgram(0x3FFF), OperationResult::Completed);
     EXPECT_EQ(images.program, loaded.program);
     EXPECT_EQ(images.haveData, 0);
 
@@ -141,15 +143,15 @@ TEST_P(EndToEndTest, ConfigurationBytesLandInTheTarget) {
 TEST_P(EndToEndTest, MismatchIsFoundInItsGroup) {
     ASSERT_EQ(Write(), OperationResult::Completed);
     images.program[2 * 0x85 + 1] ^= 0x40;
-    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::VerifyMismatch);
+    EXPECT_EQ(session.Verify(), OperationResult::VerifyMismatch);
     EXPECT_EQ(view.currentAddress, "84");
-    EXPECT_EQ(operations.MismatchWord(), 0x85);
+    EXPECT_EQ(session.MismatchWord(), 0x85);
     EXPECT_EQ(view.Last().text, "Verify Error");
 }
 
 TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {
     images.eeprom.fill(0);
-    ASSERT_EQ(operations.READ_EEPROM_Click(), OperationResult::Completed);
+    ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
     for (int a = 0; a < 256; ++a) EXPECT_EQ(images.eeprom[a], 0xFF) << a;
 }
 

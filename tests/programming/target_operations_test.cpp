@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "common/number_text.h"
 #include "tests/programming/operations_support.h"
 #include "tests/testing/fakes.h"
 
@@ -50,7 +51,7 @@ class OperationsTest : public ::testing::Test {
 
 TEST_F(OperationsTest, EraseButtonSendsTwelvePacketsFor452AndFourteenFor4520) {
     view.vcc = "VCC on";
-    EXPECT_EQ(operations.ERASEButton_Click(), OperationResult::Completed);
+    EXPECT_EQ(operations.Erase(), OperationResult::Completed);
     EXPECT_EQ(
         Sent(),
         (Texts{"3A 01 00 00 00 00 00 00", "32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00",
@@ -63,7 +64,7 @@ TEST_F(OperationsTest, EraseButtonSendsTwelvePacketsFor452AndFourteenFor4520) {
 
     driver.packets.clear();
     Select(kOption4520);
-    operations.ERASEButton_Click();
+    operations.Erase();
     const Texts sent = Sent();
     ASSERT_EQ(sent.size(), 14u);
     EXPECT_EQ(Texts(sent.begin() + 4, sent.begin() + 8),
@@ -79,7 +80,7 @@ TEST_F(OperationsTest, ProgramWriteOfOneBlockPerGroup) {
     images.program[0] = 0x11;
     images.program[1] = 0x22;
     images.lastAddress = 0;
-    ASSERT_TRUE(operations.WR_PROGRAM());
+    ASSERT_TRUE(operations.WriteProgramFlash());
     EXPECT_EQ(
         Sent(),
         (Texts{"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "32 02 00 00 00 00 00 00",
@@ -95,7 +96,7 @@ TEST_F(OperationsTest, ProgramWriteOfOneBlockPerGroup) {
 
     driver.packets.clear();
     Select(kOption4520);
-    ASSERT_TRUE(operations.WR_PROGRAM());
+    ASSERT_TRUE(operations.WriteProgramFlash());
     EXPECT_EQ(driver.packets.size(), 3u + 2 + 1 + 16 + 2 + 2);
     EXPECT_EQ(CountOf(32, 13), 15);
     EXPECT_EQ(CountOf(32, 15), 1);
@@ -113,14 +114,14 @@ TEST_F(OperationsTest, LastAddressTextDecidesTheBlocksWritten) {
     for (const Case& c : {Case{"0", 1}, Case{"F", 1}, Case{"10", 2}, Case{"8000", 1},
                           Case{"FFFF", 1}, Case{"3FFF", 1024}, Case{"4000", 1024}}) {
         driver.packets.clear();
-        operations.WriteButton_Click(c.lastAddrText);
+        operations.Write(HexValue16(c.lastAddrText));
         // Table pointer loads into program flash, one per block.
         EXPECT_EQ(CountOf(33, 0) - 1, c.blocks) << c.lastAddrText;    // minus the verify's
         EXPECT_EQ(CountOf(32, 15) - 14, c.blocks) << c.lastAddrText;  // minus the config's
     }
     Select(kOption452);
     driver.packets.clear();
-    operations.WriteButton_Click("4000");
+    operations.Write(HexValue16("4000"));
     EXPECT_EQ(CountOf(33, 0) - 1, 4096);
 }
 
@@ -129,7 +130,7 @@ TEST_F(OperationsTest, BlockAtByte0100hStartsWithItsTablePointer) {
     images.program[0x100] = 0x12;
     images.program[0x101] = 0x34;
     images.lastAddress = 0x80;
-    operations.WR_PROGRAM();
+    operations.WriteProgramFlash();
     const Texts sent = Sent();
     const auto at = std::find(sent.begin(), sent.end(), "21 00 01 00 00 00 00 00");
     ASSERT_NE(at, sent.end());
@@ -140,13 +141,13 @@ TEST_F(OperationsTest, BlockAtByte0100hStartsWithItsTablePointer) {
 TEST_F(OperationsTest, WriteRefusesWhileCountingDownOrWithoutData) {
     tickCountdown = 3;
     images.haveData = 1;
-    EXPECT_EQ(operations.WriteButton_Click("3FFF"), OperationResult::Refused);
+    EXPECT_EQ(operations.Write(HexValue16("3FFF")), OperationResult::Refused);
     EXPECT_TRUE(driver.packets.empty());
     EXPECT_TRUE(messages.shown.empty());
 
     tickCountdown = 0;
     images.haveData = 0;
-    EXPECT_EQ(operations.WriteButton_Click("3FFF"), OperationResult::NoData);
+    EXPECT_EQ(operations.Write(HexValue16("3FFF")), OperationResult::NoData);
     EXPECT_TRUE(driver.packets.empty());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "WRITE ERROR");
@@ -158,7 +159,7 @@ TEST_F(OperationsTest, WholeWriteRunsEraseWriteVerifyConfigurationInOrder) {
     images.haveData = 1;
     images.program.fill(0xFF);
     MirrorImage();
-    EXPECT_EQ(operations.WriteButton_Click("7"), OperationResult::Completed);
+    EXPECT_EQ(operations.Write(HexValue16("7")), OperationResult::Completed);
     const Texts sent = Sent();
     EXPECT_EQ(Texts(sent.begin(), sent.begin() + 2),
               (Texts{"3B 01 00 00 00 00 00 00", "3A 01 00 00 00 00 00 00"}));
@@ -180,7 +181,7 @@ TEST_F(OperationsTest, VerifyReadsGroupsOfFourAndIncludesTheLastWord) {
     for (int i = 0; i < 64; ++i) images.program[i] = static_cast<std::uint8_t>(i * 7);
     MirrorImage();
     images.lastAddress = 11;
-    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::Completed);
+    EXPECT_EQ(operations.Verify(), OperationResult::Completed);
     EXPECT_EQ(CountOf(34, 9), 3);
     EXPECT_EQ(view.Last().text, "Verify Complete");
 
@@ -188,12 +189,12 @@ TEST_F(OperationsTest, VerifyReadsGroupsOfFourAndIncludesTheLastWord) {
     driver.packets.clear();
     images.lastAddress = 6;
     (*flash)[15] ^= 0xFF;  // word 7 differs: beyond the range
-    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::Completed);
+    EXPECT_EQ(operations.Verify(), OperationResult::Completed);
     EXPECT_EQ(CountOf(34, 9), 2);
 
     // A difference in the word at LastAddress itself is found.
     (*flash)[13] ^= 0x01;
-    EXPECT_EQ(operations.VerifyButton_Click(), OperationResult::VerifyMismatch);
+    EXPECT_EQ(operations.Verify(), OperationResult::VerifyMismatch);
     EXPECT_EQ(operations.MismatchWord(), 6);
 }
 
@@ -202,7 +203,7 @@ TEST_F(OperationsTest, VerifyMismatchInWordFiveReportsTheGroupStart) {
     (*flash)[11] = 0x5A;  // high byte of word 5
     images.lastAddress = 0x3FFF;
     tickCountdown = 9;
-    EXPECT_EQ(operations.VR_PROGRAM(), VerifyOutcome::Mismatch);
+    EXPECT_EQ(operations.VerifyProgramFlash(), VerifyOutcome::Mismatch);
     EXPECT_EQ(CountOf(34, 9), 2);
     EXPECT_EQ(view.currentAddress, "4");
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -220,7 +221,7 @@ TEST_F(OperationsTest, VerifyMismatchInsideWriteStillWritesTheConfiguration) {
     images.haveData = 1;
     MirrorImage();
     (*flash)[2] = 0x55;
-    EXPECT_EQ(operations.WriteButton_Click("3"), OperationResult::VerifyMismatch);
+    EXPECT_EQ(operations.Write(HexValue16("3")), OperationResult::VerifyMismatch);
     EXPECT_EQ(CountOf(33, 0x30), 7);
     // The final report does not claim success after the mismatch.
     EXPECT_EQ(view.Last().text, "Write Error: Verify Error");
@@ -232,7 +233,7 @@ TEST_F(OperationsTest, ConfigurationWriteOrderAndOperands) {
     images.config[0] = 0x00;
     images.config[1] = 0x22;
     for (int i = 14; i < kConfigEntries; ++i) images.config[i] = 0xA5;
-    ASSERT_TRUE(operations.WR_CONFIG_ALL());
+    ASSERT_TRUE(operations.WriteConfigurationWords());
     Texts sent = Sent();
     ASSERT_EQ(sent.size(), 3u + 2 + 56 + 2);
     EXPECT_EQ(
@@ -256,7 +257,7 @@ TEST_F(OperationsTest, ConfigurationWriteOrderAndOperands) {
 
     driver.packets.clear();
     Select(kOption452);
-    operations.WR_CONFIG_ALL();
+    operations.WriteConfigurationWords();
     sent = Sent();
     ASSERT_EQ(sent.size(), 3u + 4 + 56 + 2);
     EXPECT_EQ(
@@ -270,7 +271,7 @@ TEST_F(OperationsTest, ReadStoresWordsUpToTheLastAddressAndDisarmsWrite) {
     for (int i = 0; i < kProgramBytes; ++i) (*target)[i] = static_cast<std::uint8_t>(i);
     driver.responder = FlashMirror(target);
     images.haveData = 1;
-    EXPECT_EQ(operations.READ_Click("5"), OperationResult::Completed);
+    EXPECT_EQ(operations.ReadProgram(HexValue16("5")), OperationResult::Completed);
     EXPECT_EQ(CountOf(34, 9), 2);
     for (int i = 0; i < 12; ++i) EXPECT_EQ(images.program[i], i);
     EXPECT_EQ(images.program[12], 0xEE);
@@ -284,11 +285,11 @@ TEST_F(OperationsTest, ReadStoresWordsUpToTheLastAddressAndDisarmsWrite) {
     EXPECT_EQ(Texts(sent.end() - 4, sent.end()),
               (Texts{"32 01 00 00 00 00 00 00", "31 02 00 00 00 00 00 00",
                      "3A 00 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}));
-    EXPECT_EQ(operations.WriteButton_Click("3FFF"), OperationResult::NoData);
+    EXPECT_EQ(operations.Write(HexValue16("3FFF")), OperationResult::NoData);
 
     for (const char* text : {"3FFF", "4000"}) {
         driver.packets.clear();
-        operations.READ_Click(text);
+        operations.ReadProgram(HexValue16(text));
         EXPECT_EQ(CountOf(34, 9), 4096) << text;
         EXPECT_EQ(view.currentAddress, "3FFF") << text;
     }
@@ -304,7 +305,7 @@ TEST_F(OperationsTest, EepromReadRoundForAddress12h) {
         return reply;
     };
     tickCountdown = 4;
-    EXPECT_EQ(operations.READ_EEPROM_Click(), OperationResult::Completed);
+    EXPECT_EQ(operations.ReadEeprom(), OperationResult::Completed);
     const Texts sent = Sent();
     ASSERT_EQ(sent.size(), 2u + 5 + 256 * 8 + 2 + 2);
     EXPECT_EQ(Texts(sent.begin() + 5, sent.begin() + 7),
@@ -331,14 +332,14 @@ TEST_F(OperationsTest, AnOperationRunningRefusesEveryOther) {
     view.onPump = [&] {
         if (!nested.empty()) return;
         const std::size_t before = driver.packets.size();
-        nested.push_back(operations.ERASEButton_Click());
-        nested.push_back(operations.WriteButton_Click("0"));
-        nested.push_back(operations.VerifyButton_Click());
-        nested.push_back(operations.READ_Click("0"));
-        nested.push_back(operations.READ_EEPROM_Click());
+        nested.push_back(operations.Erase());
+        nested.push_back(operations.Write(HexValue16("0")));
+        nested.push_back(operations.Verify());
+        nested.push_back(operations.ReadProgram(HexValue16("0")));
+        nested.push_back(operations.ReadEeprom());
         EXPECT_EQ(driver.packets.size(), before);
     };
-    EXPECT_EQ(operations.READ_Click("3F"), OperationResult::Completed);
+    EXPECT_EQ(operations.ReadProgram(HexValue16("3F")), OperationResult::Completed);
     EXPECT_EQ(nested, std::vector<OperationResult>(5, OperationResult::Refused));
     EXPECT_FALSE(guard.Busy());
 }
@@ -403,7 +404,7 @@ class FailureTest : public OperationsTest {
 };
 
 TEST_F(FailureTest, WriteStopsAtTheFailedExchange) {
-    const auto run = [&] { operations.WriteButton_Click("0"); };
+    const auto run = [&] { operations.Write(HexValue16("0")); };
     const int total = CountExchanges(run);
     ASSERT_EQ(total, 2 + 10 + 18 + 7 + 65 + 3);
     // Which error text: the part of WRITE that failed.
@@ -414,7 +415,7 @@ TEST_F(FailureTest, WriteStopsAtTheFailedExchange) {
         messages.shown.clear();
         view.captions.clear();
         const std::uint64_t start = link.Exchanges();
-        EXPECT_EQ(operations.WriteButton_Click("0"), OperationResult::LinkFailed);
+        EXPECT_EQ(operations.Write(HexValue16("0")), OperationResult::LinkFailed);
         const int at = static_cast<int>(link.Exchanges() - start);
         EXPECT_EQ(at, k);
         const char* expected = k <= 2 || k > total - 3 ? "Write Error"
@@ -428,29 +429,29 @@ TEST_F(FailureTest, WriteStopsAtTheFailedExchange) {
 
 TEST_F(FailureTest, WriteReadAndEepromReadNeverReportSuccessAfterAFailure) {
     Select(kOption4520);
-    FailEach([&] { operations.WriteButton_Click("0"); }, nullptr);
+    FailEach([&] { operations.Write(HexValue16("0")); }, nullptr);
 }
 
 TEST_F(FailureTest, ProgramReadKeepsTheImageOnFailure) {
-    FailEach([&] { operations.READ_Click("B"); }, "Read Error");
+    FailEach([&] { operations.ReadProgram(HexValue16("B")); }, "Read Error");
 }
 
 TEST_F(FailureTest, EepromReadKeepsTheImageOnFailure) {
     group.eepromLast = 3;
-    FailEach([&] { operations.READ_EEPROM_Click(); }, "EE Read Error");
+    FailEach([&] { operations.ReadEeprom(); }, "EE Read Error");
 }
 
 TEST_F(FailureTest, CaptionsShowWhatWasLastSent) {
     MirrorImage();
     driver.failReads.insert(1);  // LED on left, its reply was lost
-    operations.READ_Click("3");
+    operations.ReadProgram(HexValue16("3"));
     EXPECT_EQ(view.led, "LED on");
     EXPECT_EQ(view.vcc, "VCC off");
 
     driver = RecordingDriver{};
     view.led = "LED off";
     driver.failWrites.insert(2);  // supply on never left
-    operations.READ_Click("3");
+    operations.ReadProgram(HexValue16("3"));
     EXPECT_EQ(view.led, "LED on");
     EXPECT_EQ(view.vcc, "VCC off");
 }

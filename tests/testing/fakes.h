@@ -28,9 +28,17 @@ class RecordingMessageBoxes final : public MessageBoxes {
         shown.push_back({icon, title, text});
         if (onShow) onShow();
     }
+    bool AskYesNo(const std::string& title, const std::string& text) override {
+        asked.push_back({MessageIcon::Exclamation, title, text});
+        if (onAsk) onAsk();
+        return answer;
+    }
     void Beep() override { ++beeps; }
 
     std::vector<ShownMessage> shown;
+    std::vector<ShownMessage> asked;
+    bool answer = true;  // what every question is answered
+    std::function<void()> onAsk;
     int beeps = 0;
     std::function<void()> onShow;
 };

@@ -3,8 +3,10 @@
 
 #include <QDialog>
 #include <array>
+#include <memory>
 
 #include "instruments/meter_logic.h"
+#include "instruments/ui/instrument_widgets.h"
 
 class QLabel;
 class QLineEdit;
@@ -21,12 +23,12 @@ class VoltMeterExtrasPanel;
 class VM final : public QDialog {
     Q_OBJECT
   public:
-    VM(Link& link, SettingsStore& settings, QWidget* parent = nullptr);
+    VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent = nullptr);
 
     const VoltMeterLogic& Logic() const { return logic_; }
     // Hold, minimum and maximum, and the CSV log, on the read-out.
     VoltMeterExtrasPanel& Extras() { return *extras_; }
-    QTimer& AutoTimer() { return *Timer_AUTO; }
+    QTimer& AutoTimer() { return auto_->Timer(); }
 
   public slots:
     void Command_READ_Click();
@@ -49,14 +51,12 @@ class VM final : public QDialog {
     QLineEdit* VMtext;
     std::array<QRadioButton*, 3> Option_CH;
     PressableProgressBar* Volt_Bar;
-    LampShape* Shape_AUTO;
-    QPushButton* Command_AUTO;
+    std::unique_ptr<AutoControls> auto_;
     QPushButton* Command_COMP;
     QLineEdit* Text_COMP;
     QLineEdit* Text1;
     QLineEdit* Text2;
     QLineEdit* Text3;
-    QTimer* Timer_AUTO;
     VoltMeterExtrasPanel* extras_;
     int readingsShown_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "instruments/frequency_counter.h"
+#include "instruments/ui/frequency_counter.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -6,11 +6,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "instruments/instrument_widgets.h"
+#include "instruments/ui/instrument_widgets.h"
 
 namespace tamro {
 
-Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) {
+Form_FCNT::Form_FCNT(ProgrammerSession& session, QWidget* parent)
+    : QDialog(parent), logic_(session) {
     setWindowTitle("Frequency Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -34,22 +35,15 @@ Form_FCNT::Form_FCNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link
     Option_GATEA = MakeControl<QRadioButton>(this, "Option_GATEA", "Auto", 2100, 1380, 1400, 225);
     Option_GATEA->setToolTip("100mS when the 1S count overflows, 1S below 60 kHz");
 
-    Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
-    Shape_AUTO->setObjectName("Shape_AUTO");
-    PlaceTwips(Shape_AUTO, 180, 1755, 135, 375);
-    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 300, 1755, 915, 375);
+    auto_ = std::make_unique<AutoControls>(this, 180, 300, 915, 1755);
     auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1320, 1755, 915, 375);
     auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2325, 1755, 915, 375);
-    for (QPushButton* button : {Command_AUTO, read, exit}) button->setAutoDefault(false);
-
-    Timer_AUTO = new QTimer(this);
-    Timer_AUTO->setObjectName("Timer_AUTO");
-    Timer_AUTO->setInterval(kMeterTimerInterval);
+    for (QPushButton* button : {auto_->Button(), read, exit}) button->setAutoDefault(false);
 
     connect(read, &QPushButton::clicked, this, &Form_FCNT::Command_READ_Click);
-    connect(Command_AUTO, &QPushButton::clicked, this, &Form_FCNT::Command_AUTO_Click);
+    connect(auto_->Button(), &QPushButton::clicked, this, &Form_FCNT::Command_AUTO_Click);
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Timer_AUTO, &QTimer::timeout, this, &Form_FCNT::Timer_AUTO_Timer);
+    connect(&auto_->Timer(), &QTimer::timeout, this, &Form_FCNT::Timer_AUTO_Timer);
     connect(Option_GATEH, &QRadioButton::toggled, this, [this](bool checked) {
         logic_.SelectGate(checked ? FrequencyGate::Gate100ms : FrequencyGate::Gate1s);
     });
@@ -97,9 +91,7 @@ void Form_FCNT::Timer_AUTO_Timer() {
 
 void Form_FCNT::done(int result) {
     logic_.Unload();
-    Shape_AUTO->SetFill(logic_.Auto().Lamp());
-    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
-    Timer_AUTO->stop();
+    auto_->Close(logic_.Auto());
     QDialog::done(result);
 }
 
@@ -121,9 +113,7 @@ void Form_FCNT::ShowReading() {
 }
 
 void Form_FCNT::ShowAutoState() {
-    Shape_AUTO->SetFill(logic_.Auto().Lamp());
-    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
-    SyncTimer(*Timer_AUTO, logic_.Auto().TimerEnabled(), logic_.TimerInterval());
+    auto_->Show(logic_.Auto(), logic_.TimerInterval());
 }
 
 }  // namespace tamro

@@ -1,15 +1,15 @@
-#include "instruments/event_counter.h"
+#include "instruments/ui/event_counter.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-#include "instruments/instrument_widgets.h"
+#include "instruments/ui/instrument_widgets.h"
 
 namespace tamro {
 
-Form_CNT::Form_CNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) {
+Form_CNT::Form_CNT(ProgrammerSession& session, QWidget* parent) : QDialog(parent), logic_(session) {
     setWindowTitle("Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -25,30 +25,23 @@ Form_CNT::Form_CNT(Link& link, QWidget* parent) : QDialog(parent), logic_(link) 
     SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  LA-TP", 2115, 1215, 1215, 195),
                   kLampGrey);
 
-    Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
-    Shape_AUTO->setObjectName("Shape_AUTO");
-    PlaceTwips(Shape_AUTO, 120, 1530, 135, 375);
-    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 255, 1530, 915, 375);
+    auto_ = std::make_unique<AutoControls>(this, 120, 255, 915, 1530);
     auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1260, 1530, 915, 375);
     auto* reset = MakeControl<QPushButton>(this, "Command_RESET", "RESET", 2460, 1560, 915, 375);
     auto* start = MakeControl<QPushButton>(this, "Command_START", "START", 240, 1980, 915, 375);
     auto* stop = MakeControl<QPushButton>(this, "Command_STOP", "STOP", 1260, 1980, 915, 375);
     auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2460, 1980, 915, 375);
-    for (QPushButton* button : {Command_AUTO, read, reset, start, stop, exit}) {
+    for (QPushButton* button : {auto_->Button(), read, reset, start, stop, exit}) {
         button->setAutoDefault(false);
     }
 
-    Timer_AUTO = new QTimer(this);
-    Timer_AUTO->setObjectName("Timer_AUTO");
-    Timer_AUTO->setInterval(kMeterTimerInterval);
-
     connect(read, &QPushButton::clicked, this, &Form_CNT::Command_READ_Click);
-    connect(Command_AUTO, &QPushButton::clicked, this, &Form_CNT::Command_AUTO_Click);
+    connect(auto_->Button(), &QPushButton::clicked, this, &Form_CNT::Command_AUTO_Click);
     connect(reset, &QPushButton::clicked, this, &Form_CNT::Command_RESET_Click);
     connect(start, &QPushButton::clicked, this, &Form_CNT::Command_START_Click);
     connect(stop, &QPushButton::clicked, this, &Form_CNT::Command_STOP_Click);
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Timer_AUTO, &QTimer::timeout, this, &Form_CNT::Timer_AUTO_Timer);
+    connect(&auto_->Timer(), &QTimer::timeout, this, &Form_CNT::Timer_AUTO_Timer);
 
     Form_Load();
 }
@@ -78,9 +71,7 @@ void Form_CNT::Timer_AUTO_Timer() {
 
 void Form_CNT::done(int result) {
     logic_.Unload();
-    Shape_AUTO->SetFill(logic_.Auto().Lamp());
-    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
-    Timer_AUTO->stop();
+    auto_->Close(logic_.Auto());
     QDialog::done(result);
 }
 
@@ -90,9 +81,7 @@ void Form_CNT::ShowReading() {
 }
 
 void Form_CNT::ShowAutoState() {
-    Shape_AUTO->SetFill(logic_.Auto().Lamp());
-    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
-    SyncTimer(*Timer_AUTO, logic_.Auto().TimerEnabled(), kMeterTimerInterval);
+    auto_->Show(logic_.Auto(), kMeterTimerInterval);
 }
 
 }  // namespace tamro

@@ -1,4 +1,4 @@
-#include "instruments/volt_meter.h"
+#include "instruments/ui/volt_meter.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -8,14 +8,14 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include "instruments/instrument_widgets.h"
+#include "instruments/ui/instrument_widgets.h"
 #include "instruments/ui/volt_meter_extras_panel.h"
 #include "instruments/volt_meter_extras.h"
 
 namespace tamro {
 
-VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
-    : QDialog(parent), logic_(link, settings) {
+VM::VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent)
+    : QDialog(parent), logic_(session, settings) {
     setWindowTitle("Volt Meter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -40,14 +40,11 @@ VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
     Volt_Bar->setTextVisible(false);
     PlaceTwips(Volt_Bar, 240, 1140, 1935, 255);
 
-    Shape_AUTO = new LampShape(LampShape::Kind::Rectangle, kLampGrey, this);
-    Shape_AUTO->setObjectName("Shape_AUTO");
-    PlaceTwips(Shape_AUTO, 255, 1620, 135, 375);
-    Command_AUTO = MakeControl<QPushButton>(this, "Command_AUTO", "AUTO", 390, 1620, 735, 375);
+    auto_ = std::make_unique<AutoControls>(this, 255, 390, 735, 1620);
     auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1215, 1620, 735, 375);
     Command_COMP = MakeControl<QPushButton>(this, "Command_COMP", "COMP", 2025, 1620, 735, 375);
     auto* exit = MakeControl<QPushButton>(this, "Command_EXIT", "EXIT", 2925, 1620, 600, 375);
-    for (QPushButton* button : {Command_AUTO, read, Command_COMP, exit}) {
+    for (QPushButton* button : {auto_->Button(), read, Command_COMP, exit}) {
         button->setAutoDefault(false);
     }
 
@@ -67,15 +64,11 @@ VM::VM(Link& link, SettingsStore& settings, QWidget* parent)
     Text2 = MakeControl<QLineEdit>(this, "Text2", "Text1", 1200, 2220, 855, 315);
     Text3 = MakeControl<QLineEdit>(this, "Text3", "Text1", 240, 2640, 855, 315);
 
-    Timer_AUTO = new QTimer(this);
-    Timer_AUTO->setObjectName("Timer_AUTO");
-    Timer_AUTO->setInterval(kMeterTimerInterval);
-
     connect(read, &QPushButton::clicked, this, &VM::Command_READ_Click);
-    connect(Command_AUTO, &QPushButton::clicked, this, &VM::Command_AUTO_Click);
+    connect(auto_->Button(), &QPushButton::clicked, this, &VM::Command_AUTO_Click);
     connect(Command_COMP, &QPushButton::clicked, this, &VM::Command_COMP_Click);
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Timer_AUTO, &QTimer::timeout, this, &VM::Timer_AUTO_Timer);
+    connect(&auto_->Timer(), &QTimer::timeout, this, &VM::Timer_AUTO_Timer);
     connect(Volt_Bar, &PressableProgressBar::pressed, this, &VM::Volt_Bar_MouseDown);
     for (int option = 0; option < 3; ++option) {
         connect(Option_CH[option], &QRadioButton::toggled, this, [this, option](bool checked) {
@@ -129,9 +122,7 @@ void VM::Volt_Bar_MouseDown() {
 
 void VM::done(int result) {
     logic_.Unload();
-    Shape_AUTO->SetFill(logic_.Auto().Lamp());
-    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
-    Timer_AUTO->stop();
+    auto_->Close(logic_.Auto());
     QDialog::done(result);
 }
 
@@ -154,9 +145,7 @@ void VM::ShowReading() {
 }
 
 void VM::ShowAutoState() {
-    Shape_AUTO->SetFill(logic_.Auto().Lamp());
-    Command_AUTO->setProperty("tag", QString::fromStdString(logic_.Auto().Tag()));
-    SyncTimer(*Timer_AUTO, logic_.Auto().TimerEnabled(), kMeterTimerInterval);
+    auto_->Show(logic_.Auto(), kMeterTimerInterval);
 }
 
 void VM::ShowWindowSize() {

@@ -3,8 +3,10 @@
 // resets the hardware's count.
 
 #include <QDialog>
+#include <memory>
 
 #include "instruments/meter_logic.h"
+#include "instruments/ui/instrument_widgets.h"
 
 class QLineEdit;
 class QPushButton;
@@ -17,10 +19,10 @@ class LampShape;
 class Form_CNT final : public QDialog {
     Q_OBJECT
   public:
-    explicit Form_CNT(Link& link, QWidget* parent = nullptr);
+    explicit Form_CNT(ProgrammerSession& session, QWidget* parent = nullptr);
 
     const EventCounterLogic& Logic() const { return logic_; }
-    QTimer& AutoTimer() { return *Timer_AUTO; }
+    QTimer& AutoTimer() { return auto_->Timer(); }
 
   public slots:
     void Command_RESET_Click() { logic_.Reset(); }
@@ -41,9 +43,7 @@ class Form_CNT final : public QDialog {
     EventCounterLogic logic_;
     QLineEdit* VMtext;
     LampShape* Shape_over;
-    LampShape* Shape_AUTO;
-    QPushButton* Command_AUTO;
-    QTimer* Timer_AUTO;
+    std::unique_ptr<AutoControls> auto_;
 };
 
 }  // namespace tamro

@@ -22,7 +22,8 @@ class LogicPicture;
 class LA final : public QWidget, public LogicAnalyzerDisplay {
     Q_OBJECT
   public:
-    LA(Link& link, MessageBoxes& messages, EventPump& pump, QWidget* parent = nullptr);
+    LA(ProgrammerSession& session, MessageBoxes& messages, EventPump& pump,
+       QWidget* parent = nullptr);
 
     // Redraws grid, labels and trace from the samples.
     void SAMPLEDSP() override;

@@ -8,8 +8,10 @@
 
 #include "common/platform.h"
 #include "common/twips.h"
+#include "instruments/auto_repeat.h"
 
 class QLineEdit;
+class QPushButton;
 class QTimer;
 
 namespace tamro {
@@ -19,7 +21,8 @@ Rgb ToRgb(const QColor& colour);
 
 // Left, top, width and height in twips, inside the parent's client area.
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height);
-// Fixes a window's outer size (twips); only the window's own operations change it.
+// Fixes a window's outer size (twips); only the window's own operations change
+// it.
 void SetFixedOuterSize(QWidget* window, TwipSize outer);
 
 // A control with a caption or text, named and placed in twips.
@@ -70,6 +73,28 @@ class PressableProgressBar final : public QProgressBar {
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The AUTO lamp (Shape_AUTO), button (Command_AUTO) and repeat timer
+// (Timer_AUTO) the three meters share, showing the meter's AutoRepeat.
+class AutoControls {
+  public:
+    // The lamp at `lampLeft`, the button from `buttonLeft`, both on row `top`.
+    AutoControls(QWidget* window, int lampLeft, int buttonLeft, int buttonWidth, int top);
+    QPushButton* Button() const { return button_; }
+    QTimer& Timer() const { return *timer_; }
+    // Lamp and tag as `state` says; the timer runs every `intervalMs` while
+    // `state` enables it.
+    void Show(const AutoRepeat& state, int intervalMs);
+    // On closing: lamp and tag as `state` says, the timer stopped.
+    void Close(const AutoRepeat& state);
+
+  private:
+    void ShowLampAndTag(const AutoRepeat& state);
+
+    LampShape* lamp_;
+    QPushButton* button_;
+    QTimer* timer_;
 };
 
 }  // namespace tamro

@@ -1,4 +1,4 @@
-#include "instruments/logic_analyzer.h"
+#include "instruments/ui/logic_analyzer.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "instruments/instrument_widgets.h"
-#include "instruments/logic_picture.h"
+#include "instruments/ui/instrument_widgets.h"
 #include "instruments/ui/logic_capture_view.h"
+#include "instruments/ui/logic_picture.h"
 #include "tools/ui/file_dialogs.h"
 
 namespace tamro {
@@ -25,8 +25,8 @@ QPlainTextEdit* MakeTextBox(QWidget* parent, const char* name, int left, int top
 
 }  // namespace
 
-LA::LA(Link& link, MessageBoxes& messages, EventPump& pump, QWidget* parent)
-    : QWidget(parent, Qt::Window), logic_(link, messages, pump), messages_(messages) {
+LA::LA(ProgrammerSession& session, MessageBoxes& messages, EventPump& pump, QWidget* parent)
+    : QWidget(parent, Qt::Window), logic_(session, messages, pump), messages_(messages) {
     setWindowTitle("LOGIC VIEW");
     setAutoFillBackground(true);
     QPalette windowPalette = palette();

@@ -2,9 +2,11 @@
 // The frequency counter window "Frequency Counter": modal over the main window.
 
 #include <QDialog>
+#include <memory>
 
 #include "instruments/frequency_auto_gate.h"
 #include "instruments/meter_logic.h"
+#include "instruments/ui/instrument_widgets.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,10 +21,10 @@ class LampShape;
 class Form_FCNT final : public QDialog {
     Q_OBJECT
   public:
-    explicit Form_FCNT(Link& link, QWidget* parent = nullptr);
+    explicit Form_FCNT(ProgrammerSession& session, QWidget* parent = nullptr);
 
     const FrequencyCounterLogic& Logic() const { return logic_; }
-    QTimer& AutoTimer() { return *Timer_AUTO; }
+    QTimer& AutoTimer() { return auto_->Timer(); }
 
   public slots:
     void Command_READ_Click();
@@ -49,9 +51,7 @@ class Form_FCNT final : public QDialog {
     QRadioButton* Option_GATEH;
     QRadioButton* Option_GATEL;
     QRadioButton* Option_GATEA;
-    LampShape* Shape_AUTO;
-    QPushButton* Command_AUTO;
-    QTimer* Timer_AUTO;
+    std::unique_ptr<AutoControls> auto_;
 };
 
 }  // namespace tamro

@@ -1,9 +1,9 @@
-#include "instruments/logic_picture.h"
+#include "instruments/ui/logic_picture.h"
 
 #include <QFont>
 #include <QPainter>
 
-#include "instruments/instrument_widgets.h"
+#include "instruments/ui/instrument_widgets.h"
 
 namespace tamro {
 

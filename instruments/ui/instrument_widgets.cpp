@@ -1,10 +1,13 @@
-#include "instruments/instrument_widgets.h"
+#include "instruments/ui/instrument_widgets.h"
 
 #include <QFont>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPalette>
+#include <QPushButton>
 #include <QTimer>
+
+#include "instruments/meter_logic.h"
 
 namespace tamro {
 
@@ -83,6 +86,32 @@ void LampShape::paintEvent(QPaintEvent*) {
 void PressableProgressBar::mousePressEvent(QMouseEvent* event) {
     QProgressBar::mousePressEvent(event);
     emit pressed();
+}
+
+AutoControls::AutoControls(QWidget* window, int lampLeft, int buttonLeft, int buttonWidth, int top)
+    : lamp_(new LampShape(LampShape::Kind::Rectangle, kLampGrey, window)),
+      button_(MakeControl<QPushButton>(window, "Command_AUTO", "AUTO", buttonLeft, top, buttonWidth,
+                                       375)),
+      timer_(new QTimer(window)) {
+    lamp_->setObjectName("Shape_AUTO");
+    PlaceTwips(lamp_, lampLeft, top, 135, 375);
+    timer_->setObjectName("Timer_AUTO");
+    timer_->setInterval(kMeterTimerInterval);
+}
+
+void AutoControls::ShowLampAndTag(const AutoRepeat& state) {
+    lamp_->SetFill(state.Lamp());
+    button_->setProperty("tag", QString::fromStdString(state.Tag()));
+}
+
+void AutoControls::Show(const AutoRepeat& state, int intervalMs) {
+    ShowLampAndTag(state);
+    SyncTimer(*timer_, state.TimerEnabled(), intervalMs);
+}
+
+void AutoControls::Close(const AutoRepeat& state) {
+    ShowLampAndTag(state);
+    timer_->stop();
 }
 
 }  // namespace tamro

@@ -1,0 +1,275 @@
+#include "programming/programmer_session.h"
+
+#include <algorithm>
+
+#include "common/number_text.h"
+
+namespace tamro {
+namespace {
+
+using protocol::Code;
+using protocol::Command;
+
+constexpr const char* kSettingsApplication = "TAMRO18";
+constexpr const char* kSettingsSection = "DATA";
+constexpr const char* kDeviceKey = "DEVICE";
+
+class NullView final : public OperationView {
+  public:
+    void SetNotesColour(Rgb) override {}
+    void SetNotesCaption(const std::string&) override {}
+    void SetDeviceText(const std::string&) override {}
+    void SetCurrentAddress(const std::string&) override {}
+    void SetVccCaption(const std::string&) override {}
+    void SetLedCaption(const std::string&) override {}
+    void SetProgress(int, int) override {}
+    void ProcessPendingEvents() override {}
+};
+
+}  // namespace
+
+OperationView& ProgrammerSession::ViewRelay::Target() {
+    static NullView none;
+    return view ? *view : none;
+}
+
+void ProgrammerSession::ViewRelay::SetVccCaption(const std::string& caption) {
+    supplyOn = caption == "VCC on";
+    Target().SetVccCaption(caption);
+}
+
+void ProgrammerSession::ViewRelay::SetLedCaption(const std::string& caption) {
+    ledOn = caption == "LED on";
+    Target().SetLedCaption(caption);
+}
+
+ProgrammerSession::ProgrammerSession(DriverLibrary& driver, MessageBoxes& messages,
+                                     SettingsStore& settings)
+    : messages_(messages),
+      settings_(settings),
+      link_(driver, messages),
+      group_(GroupForOption(kOption452)),
+      operations_(link_, images_, group_, tickCountdown_, relay_, messages, guard_) {}
+
+void ProgrammerSession::SetView(OperationView* view) {
+    relay_.view = view;
+}
+
+void ProgrammerSession::SetUsbMessageSink(std::function<void(const std::string&)> sink) {
+    link_.SetUsbMessageSink(std::move(sink));
+}
+
+std::int32_t ProgrammerSession::Open() {
+    return link_.Open();
+}
+
+void ProgrammerSession::UseDeviceGroup(DeviceGroup group) {
+    selectedOption_ = OptionOfGroup(group);
+    group_ = GroupForOption(selectedOption_);
+    images_.lastAddress = group_.lastAddress;
+    images_.config = {};
+    std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
+}
+
+bool ProgrammerSession::Start() {
+    images_.haveData = 0;
+    tickCountdown_ = 0;
+    if (Open() != 0) return false;
+    {
+        OperationGuard::Scope scope(guard_);
+        link_.Exchange(Command::Identify);
+        firmwareText_ = link_.ReplyText().substr(0, 8);
+        const std::string stored =
+            settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
+        SelectDeviceUnguarded(GroupOfOption(OptionFromStoredDevice(stored)));
+        SwitchSupply(true);
+        SwitchLed(false);
+    }
+    return true;
+}
+
+void ProgrammerSession::Shutdown() {
+    link_.Close();
+}
+
+OperationResult ProgrammerSession::LeaveTargetSafe() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return OperationResult::Refused;
+    const bool vppLow =
+        link_.ExchangeQuietly(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts)).ok();
+    const ExchangeResult supply = link_.ExchangeQuietly(Command::TargetSupply, 0);
+    if (supply.packetDelivered()) relay_.SetVccCaption("VCC off");
+    const ExchangeResult led = link_.ExchangeQuietly(Command::Led, 0);
+    if (led.packetDelivered()) relay_.SetLedCaption("LED off");
+    return vppLow && supply.ok() && led.ok() ? OperationResult::Completed
+                                             : OperationResult::LinkFailed;
+}
+
+// ---------------------------------------------------------------- device selection
+
+OperationResult ProgrammerSession::SelectDevice(DeviceGroup group) {
+    if (guard_.Busy()) return OperationResult::Refused;
+    {
+        OperationGuard::Scope scope(guard_);
+        SelectDeviceUnguarded(group);
+    }
+    return StoppedOr(OperationResult::Completed);
+}
+
+void ProgrammerSession::SelectDeviceUnguarded(DeviceGroup group) {
+    selectedOption_ = OptionOfGroup(group);
+    group_ = GroupForOption(selectedOption_);
+    images_.lastAddress = group_.lastAddress;
+    relay_.DeviceGroupSelected(selectedOption_);
+    images_.haveData = 0;
+    std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
+    relay_.ProcessPendingEvents();
+    deviceId_ = tamro::ReadDeviceId(link_, relay_);
+    const std::string stored = settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
+    if (NumericValue(stored) != selectedOption_) {
+        settings_.Write(kSettingsApplication, kSettingsSection, kDeviceKey,
+                        StoredDeviceText(selectedOption_));
+    }
+    relay_.ShowConfiguration();
+}
+
+OperationResult ProgrammerSession::ReadDeviceId() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return OperationResult::Refused;
+    deviceId_ = tamro::ReadDeviceId(link_, relay_);
+    return OperationResult::Completed;
+}
+
+// ---------------------------------------------------------------- test panel
+
+void ProgrammerSession::SwitchSupply(bool on) {
+    link_.Exchange(Command::TargetSupply, on ? 1 : 0);
+    relay_.SetVccCaption(on ? "VCC on" : "VCC off");
+}
+
+void ProgrammerSession::SwitchLed(bool on) {
+    link_.Exchange(Command::Led, on ? 1 : 0);
+    relay_.SetLedCaption(on ? "LED on" : "LED off");
+}
+
+OperationResult ProgrammerSession::ToggleSupply() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return OperationResult::Refused;
+    SwitchSupply(!relay_.supplyOn);
+    return OperationResult::Completed;
+}
+
+OperationResult ProgrammerSession::ToggleLed() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return OperationResult::Refused;
+    SwitchLed(!relay_.ledOn);
+    return OperationResult::Completed;
+}
+
+unsigned ProgrammerSession::VppMonitorCount() {
+    link_.Exchange(Command::AnalogRead, Code(protocol::AnalogChannel::Vpp));
+    // The two reply bytes form an unsigned count; a failed read leaves its
+    // zeroed or partly read bytes there.
+    const auto& reply = link_.ReceiveBuffer();
+    return reply[0] * 256u + reply[1];
+}
+
+ProgrammerSession::AnalogReading ProgrammerSession::SetVppLevel(protocol::VppLevel level) {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return {OperationResult::Refused, 0};
+    link_.Exchange(Command::VppLevel, Code(level));
+    return {OperationResult::Completed, VppMonitorCount()};
+}
+
+ProgrammerSession::AnalogReading ProgrammerSession::ResetTarget() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return {OperationResult::Refused, 0};
+    link_.Exchange(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts));
+    link_.Exchange(Command::VppLevel, Code(protocol::VppLevel::FiveVolts));
+    return {OperationResult::Completed, VppMonitorCount()};
+}
+
+// ---------------------------------------------------------------- target operations
+
+OperationResult ProgrammerSession::RunOperation(const std::function<OperationResult()>& operation) {
+    if (guard_.Busy()) return OperationResult::Refused;
+    return StoppedOr(operation());
+}
+
+OperationResult ProgrammerSession::StoppedOr(OperationResult result) {
+    if (!guard_.StopRequested()) return result;
+    guard_.ClearStop();
+    LeaveTargetSafe();
+    return OperationResult::Stopped;
+}
+
+OperationResult ProgrammerSession::Erase() {
+    return RunOperation([this] { return operations_.Erase(); });
+}
+
+OperationResult ProgrammerSession::Write(std::int16_t lastAddress) {
+    return RunOperation([this, lastAddress] { return operations_.Write(lastAddress); });
+}
+
+OperationResult ProgrammerSession::Verify() {
+    return RunOperation([this] { return operations_.Verify(); });
+}
+
+OperationResult ProgrammerSession::WriteConfiguration() {
+    return RunOperation([this] { return operations_.WriteConfiguration(); });
+}
+
+OperationResult ProgrammerSession::ReadProgram(std::int16_t lastAddress) {
+    return RunOperation([this, lastAddress] { return operations_.ReadProgram(lastAddress); });
+}
+
+OperationResult ProgrammerSession::ReadEeprom() {
+    return RunOperation([this] { return operations_.ReadEeprom(); });
+}
+
+// ---------------------------------------------------------------- instruments
+
+ProgrammerSession::InstrumentReply ProgrammerSession::InstrumentExchange(Command command,
+                                                                         std::uint8_t d1,
+                                                                         std::uint8_t d2) {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return {OperationResult::Refused, {}};
+    const ExchangeResult result = link_.Exchange(command, d1, d2);
+    return {result.ok() ? OperationResult::Completed : OperationResult::LinkFailed, result.reply};
+}
+
+ProgrammerSession::InstrumentReply ProgrammerSession::ReadAnalog(protocol::AnalogChannel channel) {
+    return InstrumentExchange(Command::AnalogRead, Code(channel));
+}
+
+ProgrammerSession::InstrumentReply ProgrammerSession::CountFrequency(protocol::FrequencyGate gate) {
+    return InstrumentExchange(Command::FrequencyCount, Code(gate));
+}
+
+ProgrammerSession::InstrumentReply ProgrammerSession::EventCounter(
+    protocol::EventCounterAction action) {
+    return InstrumentExchange(Command::EventCounter, Code(action));
+}
+
+ProgrammerSession::CaptureReply ProgrammerSession::CaptureLogic(std::uint8_t sampleTime,
+                                                                bool positiveEdge) {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return {OperationResult::Refused, {}};
+    CaptureReply capture;
+    // The arming packet's outcome is not looked at: a lost arm shows as a
+    // failed block read.
+    link_.Exchange(Command::CaptureStart, sampleTime, positiveEdge ? 1 : 0);
+    for (int block = 0; block < kCaptureBytes / 8; ++block) {
+        const ExchangeResult result =
+            link_.Exchange(Command::CaptureRead, static_cast<std::uint8_t>(block));
+        if (!result.ok()) {
+            capture.outcome = OperationResult::LinkFailed;
+            return capture;
+        }
+        std::copy(result.reply.begin(), result.reply.end(), capture.bytes.begin() + 8 * block);
+        capture.blocksRead = block + 1;
+    }
+    return capture;
+}
+
+}  // namespace tamro

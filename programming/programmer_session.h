@@ -1,0 +1,182 @@
+#pragma once
+// One programming session: the link to the programmer, the images, the
+// selected device group, TickCountdown and the one operation guard, with every
+// request that talks to the target. The main window, the instrument windows,
+// the command-line tool, the benchmarks and the tests all work through it.
+//
+// While one request runs (a long operation lets pending events run between
+// its blocks), every other request is refused with OperationResult::Refused
+// and sends nothing: no packet of another request can land inside an
+// operation's packet sequence.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/platform.h"
+#include "images/images.h"
+#include "link/driver_library.h"
+#include "link/link.h"
+#include "link/protocol.h"
+#include "programming/device.h"
+#include "programming/operation_guard.h"
+#include "programming/operation_view.h"
+#include "programming/target_operations.h"
+
+namespace tamro {
+
+class ProgrammerSession {
+  public:
+    ProgrammerSession(DriverLibrary& driver, MessageBoxes& messages, SettingsStore& settings);
+    ProgrammerSession(const ProgrammerSession&) = delete;
+    ProgrammerSession& operator=(const ProgrammerSession&) = delete;
+
+    // Who shows the progress and outcome of the requests; none by default.
+    void SetView(OperationView* view);
+
+    // Start-up: opens the programmer, identifies its firmware, selects the
+    // stored device group (with its ID read), then switches the target supply
+    // on and the LED off. False when the programmer could not be opened:
+    // nothing was sent.
+    bool Start();
+    // Opens the programmer without the start-up exchanges (the command-line
+    // tool). 0 when open, else the driver's result.
+    std::int32_t Open();
+    // Takes a group's values and default configuration without the device-ID
+    // read and without storing the selection.
+    void UseDeviceGroup(DeviceGroup group);
+    // Closes the link; no packet is sent.
+    void Shutdown();
+
+    // True while a request runs.
+    bool Busy() const { return guard_.Busy(); }
+    // Ends the running operation at its next exchange; it then leaves the
+    // target safe (see LeaveTargetSafe) and returns Stopped.
+    void RequestStop() { guard_.RequestStop(); }
+    // Vpp 0 V, supply off, LED off, sent without message boxes. Refused while
+    // a request runs.
+    OperationResult LeaveTargetSafe();
+
+    // Device selection: the group's values and default configuration, the
+    // device-ID read, and the DEVICE setting.
+    OperationResult SelectDevice(DeviceGroup group);
+    OperationResult ReadDeviceId();
+
+    // Test panel.
+    OperationResult ToggleSupply();
+    OperationResult ToggleLed();
+    struct AnalogReading {
+        OperationResult outcome = OperationResult::Completed;
+        unsigned count = 0;  // the Vpp monitor's count, from the reply buffer
+    };
+    // Sets the Vpp level, then reads the Vpp monitor.
+    AnalogReading SetVppLevel(protocol::VppLevel level);
+    // Pulls MCLR to 0 V and back to 5 V, then reads the Vpp monitor.
+    AnalogReading ResetTarget();
+
+    // The target operations; `lastAddress` is the last program word address.
+    OperationResult Erase();
+    OperationResult Write(std::int16_t lastAddress);
+    OperationResult Verify();
+    OperationResult WriteConfiguration();
+    OperationResult ReadProgram(std::int16_t lastAddress);
+    OperationResult ReadEeprom();
+    int MismatchWord() const { return operations_.MismatchWord(); }
+
+    // The instruments' exchanges.
+    struct InstrumentReply {
+        OperationResult outcome = OperationResult::Completed;
+        Packet reply{};
+        bool ok() const { return outcome == OperationResult::Completed; }
+    };
+    InstrumentReply ReadAnalog(protocol::AnalogChannel channel);
+    InstrumentReply CountFrequency(protocol::FrequencyGate gate);
+    InstrumentReply EventCounter(protocol::EventCounterAction action);
+    static constexpr int kCaptureBytes = 64;
+    struct CaptureReply {
+        OperationResult outcome = OperationResult::Completed;
+        std::array<std::uint8_t, kCaptureBytes> bytes{};
+        int blocksRead = 0;  // blocks of 8 bytes in `bytes`, in order
+    };
+    // Arms a logic capture and reads its eight blocks.
+    CaptureReply CaptureLogic(std::uint8_t sampleTime, bool positiveEdge);
+
+    // State of the session.
+    Images& images() { return images_; }
+    const Images& images() const { return images_; }
+    DeviceGroup group() const { return group_.group; }
+    const DeviceGroupValues& groupValues() const { return group_; }
+    int selectedOption() const { return selectedOption_; }
+    const DeviceIdReading& deviceIdReading() const { return deviceId_; }
+    const std::string& firmwareText() const { return firmwareText_; }
+    bool SupplyOn() const { return relay_.supplyOn; }
+    bool LedOn() const { return relay_.ledOn; }
+    std::int16_t TickCountdown() const { return tickCountdown_; }
+    void SetTickCountdown(std::int16_t value) { tickCountdown_ = value; }
+    // The 100 ms tick: TickCountdown runs down to 0.
+    void TickDown() {
+        if (tickCountdown_ != 0) --tickCountdown_;
+    }
+
+    // The link's USBMSG texts and its exchange count.
+    void SetUsbMessageSink(std::function<void(const std::string&)> sink);
+    const std::string& UsbMessage() const { return link_.UsbMessage(); }
+    std::uint64_t Exchanges() const { return link_.Exchanges(); }
+
+  private:
+    // Passes everything on to the window's view and keeps what the supply and
+    // LED captions show: the test-panel buttons toggle from it.
+    struct ViewRelay final : OperationView {
+        OperationView* view = nullptr;
+        bool supplyOn = false;
+        bool ledOn = false;
+        OperationView& Target();
+        void SetNotesColour(Rgb colour) override { Target().SetNotesColour(colour); }
+        void SetNotesCaption(const std::string& caption) override {
+            Target().SetNotesCaption(caption);
+        }
+        void SetDeviceText(const std::string& text) override { Target().SetDeviceText(text); }
+        void SetCurrentAddress(const std::string& text) override {
+            Target().SetCurrentAddress(text);
+        }
+        void SetVccCaption(const std::string& caption) override;
+        void SetLedCaption(const std::string& caption) override;
+        void SetProgress(int done, int total) override { Target().SetProgress(done, total); }
+        void ProcessPendingEvents() override { Target().ProcessPendingEvents(); }
+        void SetStartAddress(const std::string& text) override { Target().SetStartAddress(text); }
+        void ClearFileName() override { Target().ClearFileName(); }
+        void ShowProgramBuffer() override { Target().ShowProgramBuffer(); }
+        void ShowEepromBuffer() override { Target().ShowEepromBuffer(); }
+        void DeviceGroupSelected(int option) override { Target().DeviceGroupSelected(option); }
+        void ShowConfiguration() override { Target().ShowConfiguration(); }
+    };
+
+    // Runs a target operation; a stop request met on the way leaves the
+    // target safe and makes the outcome Stopped.
+    OperationResult RunOperation(const std::function<OperationResult()>& operation);
+    // After a request has ended: a stop request met on its way leaves the
+    // target safe and makes the outcome Stopped.
+    OperationResult StoppedOr(OperationResult result);
+    void SelectDeviceUnguarded(DeviceGroup group);
+    void SwitchSupply(bool on);
+    void SwitchLed(bool on);
+    unsigned VppMonitorCount();
+    InstrumentReply InstrumentExchange(protocol::Command command, std::uint8_t d1,
+                                       std::uint8_t d2 = 0);
+
+    MessageBoxes& messages_;
+    SettingsStore& settings_;
+    Link link_;
+    Images images_;
+    DeviceGroupValues group_;
+    int selectedOption_ = 0;
+    DeviceIdReading deviceId_;
+    std::string firmwareText_;
+    std::int16_t tickCountdown_ = 0;
+    OperationGuard guard_;
+    ViewRelay relay_;
+    TargetOperations operations_;
+};
+
+}  // namespace tamro

@@ -1,0 +1,210 @@
+#include "programming/programmer_session.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/programming/operations_support.h"
+#include "tests/testing/fakes.h"
+
+namespace tamro {
+namespace {
+
+using protocol::Command;
+using testing::PacketTexts;
+using testing::RecordingDriver;
+using testing::RecordingMessageBoxes;
+using testing::RecordingView;
+using Texts = std::vector<std::string>;
+
+struct SessionTest : ::testing::Test {
+    SessionTest() {
+        driver.responder = testing::EmulatedTarget(emu::Device::Pic18F452);
+        session.SetView(&view);
+        session.UseDeviceGroup(DeviceGroup::Pic18F452);
+        for (int i = 0; i < 64; ++i) session.images().program[i] = static_cast<std::uint8_t>(i);
+        session.images().haveData = 1;
+    }
+    Texts Sent() const { return PacketTexts(driver.packets); }
+
+    RecordingDriver driver;
+    RecordingMessageBoxes messages;
+    testing::MemorySettingsStore settings;
+    ProgrammerSession session{driver, messages, settings};
+    RecordingView view;
+};
+
+// Every request of the session, as something a window or the command-line
+// tool might ask for while another one lets events run.
+struct Request {
+    const char* name;
+    std::function<OperationResult(ProgrammerSession&)> run;
+};
+
+const std::vector<Request>& AllRequests() {
+    static const std::vector<Request> requests = {
+        {"Erase", [](ProgrammerSession& s) { return s.Erase(); }},
+        {"Write", [](ProgrammerSession& s) { return s.Write(0x1F); }},
+        {"Verify", [](ProgrammerSession& s) { return s.Verify(); }},
+        {"WriteConfiguration", [](ProgrammerSession& s) { return s.WriteConfiguration(); }},
+        {"ReadProgram", [](ProgrammerSession& s) { return s.ReadProgram(0x1F); }},
+        {"ReadEeprom", [](ProgrammerSession& s) { return s.ReadEeprom(); }},
+        {"SelectDevice",
+         [](ProgrammerSession& s) { return s.SelectDevice(DeviceGroup::Pic18F4520); }},
+        {"ReadDeviceId", [](ProgrammerSession& s) { return s.ReadDeviceId(); }},
+        {"ToggleSupply", [](ProgrammerSession& s) { return s.ToggleSupply(); }},
+        {"ToggleLed", [](ProgrammerSession& s) { return s.ToggleLed(); }},
+        {"SetVppLevel",
+         [](ProgrammerSession& s) {
+             return s.SetVppLevel(protocol::VppLevel::Programming).outcome;
+         }},
+        {"ResetTarget", [](ProgrammerSession& s) { return s.ResetTarget().outcome; }},
+        {"ReadAnalog",
+         [](ProgrammerSession& s) { return s.ReadAnalog(protocol::AnalogChannel::Vin).outcome; }},
+        {"CountFrequency",
+         [](ProgrammerSession& s) {
+             return s.CountFrequency(protocol::FrequencyGate::Gate100ms).outcome;
+         }},
+        {"EventCounter",
+         [](ProgrammerSession& s) {
+             return s.EventCounter(protocol::EventCounterAction::Read).outcome;
+         }},
+        {"CaptureLogic", [](ProgrammerSession& s) { return s.CaptureLogic(10, true).outcome; }},
+        {"LeaveTargetSafe", [](ProgrammerSession& s) { return s.LeaveTargetSafe(); }},
+    };
+    return requests;
+}
+
+TEST_F(SessionTest, EveryRequestIsRefusedWhileAnOperationRuns) {
+    for (const auto& running : {AllRequests()[1], AllRequests()[4], AllRequests()[6]}) {
+        SCOPED_TRACE(running.name);
+        std::vector<OperationResult> nested;
+        std::size_t sentBefore = 0;
+        view.onPump = [&] {
+            if (!nested.empty()) return;
+            sentBefore = driver.packets.size();
+            for (const Request& request : AllRequests()) nested.push_back(request.run(session));
+            EXPECT_EQ(driver.packets.size(), sentBefore) << "a refused request sent a packet";
+        };
+        EXPECT_NE(running.run(session), OperationResult::Refused);
+        view.onPump = nullptr;
+        EXPECT_EQ(nested,
+                  std::vector<OperationResult>(AllRequests().size(), OperationResult::Refused));
+        EXPECT_FALSE(session.Busy());
+    }
+    // Once the operation has ended, the others run again.
+    for (const Request& request : AllRequests()) {
+        EXPECT_NE(request.run(session), OperationResult::Refused) << request.name;
+    }
+}
+
+TEST_F(SessionTest, StopEndsTheOperationAtTheNextExchangeAndLeavesTheTargetSafeQuietly) {
+    // The operations that let events run, where a close can ask for the stop.
+    for (const auto& running :
+         {AllRequests()[1], AllRequests()[2], AllRequests()[4], AllRequests()[5]}) {
+        SCOPED_TRACE(running.name);
+        driver.packets.clear();
+        std::optional<std::size_t> sentAtStop;
+        view.onPump = [&] {
+            if (sentAtStop) return;
+            sentAtStop = driver.packets.size();
+            session.RequestStop();
+        };
+        const OperationResult result = running.run(session);
+        view.onPump = nullptr;
+        ASSERT_TRUE(sentAtStop);
+        EXPECT_EQ(result, OperationResult::Stopped);
+        const Texts sent = Sent();
+        EXPECT_EQ(Texts(sent.begin() + static_cast<std::ptrdiff_t>(*sentAtStop), sent.end()),
+                  (Texts{"32 00 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+                         "3B 00 00 00 00 00 00 00"}));
+        EXPECT_EQ(view.vcc, "VCC off");
+        EXPECT_EQ(view.led, "LED off");
+        EXPECT_FALSE(session.SupplyOn());
+        EXPECT_FALSE(session.Busy());
+        EXPECT_FALSE(session.LedOn());
+    }
+    EXPECT_TRUE(messages.shown.empty());
+    // A stop asks nothing of the next operation.
+    EXPECT_EQ(session.ReadEeprom(), OperationResult::Completed);
+}
+
+TEST_F(SessionTest, TheWayToTheSafeStateShowsNoBoxWhenTheLinkFails) {
+    view.onPump = [&] {
+        session.RequestStop();
+        driver.failWrites = {driver.writes + 1, driver.writes + 2, driver.writes + 3};
+    };
+    EXPECT_EQ(session.ReadProgram(0x3F), OperationResult::Stopped);
+    EXPECT_TRUE(messages.shown.empty());
+    // The supply packet never left: its caption is not changed.
+    EXPECT_EQ(view.vcc, "VCC on");
+    EXPECT_EQ(session.LeaveTargetSafe(), OperationResult::Completed);
+    EXPECT_EQ(view.vcc, "VCC off");
+}
+
+TEST_F(SessionTest, TestPanelTogglesFollowTheCaptions) {
+    EXPECT_FALSE(session.SupplyOn());
+    session.ToggleSupply();
+    session.ToggleSupply();
+    session.ToggleLed();
+    EXPECT_EQ(Sent(), (Texts{"3A 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+                             "3B 01 00 00 00 00 00 00"}));
+    EXPECT_EQ(view.vcc, "VCC off");
+    EXPECT_EQ(view.led, "LED on");
+    // A WRITE switches both back off at its end; the next toggle switches on.
+    session.Write(0x3);
+    driver.packets.clear();
+    session.ToggleLed();
+    EXPECT_EQ(Sent(), Texts{"3B 01 00 00 00 00 00 00"});
+}
+
+TEST_F(SessionTest, StartOpensIdentifiesSelectsTheStoredGroupAndSwitchesSupplyOn) {
+    settings.Write("TAMRO18", "DATA", "DEVICE", " 10");
+    driver.responder = testing::EmulatedTarget(emu::Device::Pic18F4520);
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(session.firmwareText(), "EMUL1830");
+    EXPECT_EQ(session.group(), DeviceGroup::Pic18F4520);
+    EXPECT_EQ(session.images().haveData, 0);
+    EXPECT_EQ(session.deviceIdReading().deviceName, "18F4520");
+    const Texts sent = Sent();
+    ASSERT_EQ(sent.size(), 10u);
+    EXPECT_EQ(sent.front(), "3F 00 00 00 00 00 00 00");
+    EXPECT_EQ(Texts(sent.end() - 2, sent.end()),
+              (Texts{"3A 01 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}));
+    EXPECT_TRUE(session.SupplyOn());
+
+    session.Shutdown();
+    EXPECT_EQ(driver.closes, 1);
+    EXPECT_EQ(session.ToggleLed(), OperationResult::Completed);
+    EXPECT_EQ(driver.packets.size(), sent.size()) << "nothing goes out after the shutdown";
+}
+
+TEST_F(SessionTest, StartWithoutTheProgrammerSendsNothing) {
+    driver.openResult = -2;
+    EXPECT_FALSE(session.Start());
+    EXPECT_TRUE(driver.packets.empty());
+}
+
+TEST_F(SessionTest, CaptureReadsEightBlocksAndStopsAtAFailedOne) {
+    ProgrammerSession::CaptureReply capture = session.CaptureLogic(7, false);
+    EXPECT_EQ(capture.outcome, OperationResult::Completed);
+    EXPECT_EQ(capture.blocksRead, 8);
+    Texts sent = Sent();
+    ASSERT_EQ(sent.size(), 9u);
+    EXPECT_EQ(sent[0], "36 07 00 00 00 00 00 00");
+    EXPECT_EQ(sent[8], "37 07 00 00 00 00 00 00");
+
+    driver.packets.clear();
+    driver.failReads = {driver.reads + 4};
+    capture = session.CaptureLogic(7, true);
+    EXPECT_EQ(capture.outcome, OperationResult::LinkFailed);
+    EXPECT_EQ(capture.blocksRead, 2);
+    EXPECT_EQ(driver.packets.size(), 4u);
+}
+
+}  // namespace
+}  // namespace tamro
