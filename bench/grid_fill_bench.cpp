@@ -8,7 +8,7 @@
 #include <QTableView>
 
 #include "images/images.h"
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 namespace {
 

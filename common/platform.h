@@ -9,6 +9,9 @@ namespace tamro {
 
 enum class MessageIcon { Critical, Exclamation, Information };
 
+// The answers to "save the changes before they are thrown away?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 // Modal message boxes (with an OK button), yes/no questions and the beep.
 class MessageBoxes {
   public:
@@ -18,6 +21,12 @@ class MessageBoxes {
     // True when the user answered Yes.
     virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
     virtual void Beep() = 0;
+    // Asks with Save, Discard and Cancel buttons; closing the box is Cancel.
+    // Front ends without windows never hold unsaved text: they keep it.
+    virtual SaveChoice AskSaveDiscardCancel(const std::string& /*title*/,
+                                            const std::string& /*text*/) {
+        return SaveChoice::Cancel;
+    }
 };
 
 // Per-user settings: text values addressed by application, section and key.

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -16,9 +17,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 
 #include "emulator/device_facts.h"
 #include "emulator/state_file.h"
+#include "emulator/timing.h"
 
 namespace tamro::emu {
 namespace {
@@ -27,45 +30,39 @@ using SteadyClock = std::chrono::steady_clock;
 
 // A packet left incomplete this long belongs to a client that has gone; it is dropped
 // so that the next client's packets are not read out of step.
-constexpr int kStalePacketMs = 1000;
+constexpr std::chrono::milliseconds kStalePacket{1000};
 constexpr int kReplyWriteMs = 2000;
 
 enum class Served { ConnectionEnded, Stop };
 
 class Daemon {
   public:
-    Daemon(const DaemonOptions& options, int signalFd)
-        : options_(options), programmer_(options.emulator), signalFd_(signalFd) {}
+    Daemon(const DaemonOptions& options, int signalFd, std::FILE* out)
+        : options_(options), programmer_(options.emulator), signalFd_(signalFd), out_(out) {}
 
-    int RunPty(std::FILE* out);
-    int RunTcp(std::FILE* out);
+    int RunPty();
+    int RunTcp();
 
   private:
     // Reads packets from `fd` and answers each until the peer goes or a signal comes.
     Served Serve(int fd, bool socket);
     bool WriteReply(int fd, const Block& reply, bool socket);
     bool SignalPending();
-    // Holds a reply back for the configured delay; false when a stop signal came meanwhile.
-    bool DelayReply();
+    void Report(const std::optional<OperationTiming>& operation);
     // A listening socket on `address`, or -1.
     static int Listen(const sockaddr* address, socklen_t length);
 
     const DaemonOptions& options_;
     Programmer programmer_;
     int signalFd_;
+    std::FILE* out_;
     std::uint64_t packetsServed_ = 0;
 };
 
-bool Daemon::DelayReply() {
-    const auto deadline = SteadyClock::now() + options_.replyDelay;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-        if (left.count() <= 0) return true;
-        pollfd entry{signalFd_, POLLIN, 0};
-        const int ready = poll(&entry, 1, static_cast<int>(left.count()));
-        if (ready > 0 && SignalPending()) return false;
-    }
+void Daemon::Report(const std::optional<OperationTiming>& operation) {
+    if (!operation) return;
+    std::fprintf(out_, "%s\n", OperationTimingText(*operation).c_str());
+    std::fflush(out_);
 }
 
 int Daemon::Listen(const sockaddr* address, socklen_t length) {
@@ -108,37 +105,75 @@ bool Daemon::WriteReply(int fd, const Block& reply, bool socket) {
     return true;
 }
 
+// Packets are read as they arrive, also while earlier replies wait for their
+// time, and each reply leaves when the timeline says.
 Served Daemon::Serve(int fd, bool socket) {
+    struct PendingReply {
+        Block reply;
+        SteadyClock::time_point due;
+    };
+    Timeline timeline(options_.emulator.timing, options_.emulator.device);
+    std::deque<PendingReply> outgoing;
+    const auto end = [&](Served served) {
+        Report(timeline.Finish());
+        return served;
+    };
     Block packet{};
     std::size_t have = 0;
     auto lastByte = SteadyClock::now();
     for (;;) {
-        pollfd entries[2] = {{fd, POLLIN, 0}, {signalFd_, POLLIN, 0}};
-        const int ready = poll(entries, 2, have ? kStalePacketMs / 4 : -1);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) return Served::ConnectionEnded;
-        if ((entries[1].revents & POLLIN) && SignalPending()) return Served::Stop;
-        if (ready == 0) {
-            if (have && SteadyClock::now() - lastByte > std::chrono::milliseconds(kStalePacketMs)) {
-                have = 0;
+        auto now = SteadyClock::now();
+        while (!outgoing.empty() && outgoing.front().due <= now) {
+            if (!WriteReply(fd, outgoing.front().reply, socket) && socket) {
+                return end(Served::ConnectionEnded);
             }
+            outgoing.pop_front();
+        }
+        Report(timeline.TakeFinished());
+        if (outgoing.empty()) Report(timeline.FinishIfIdle(now));
+
+        SteadyClock::duration wait = SteadyClock::duration::max();
+        if (!outgoing.empty()) wait = outgoing.front().due - now;
+        if (have) wait = std::min<SteadyClock::duration>(wait, kStalePacket / 4);
+        if (outgoing.empty() && timeline.OperationUnderWay()) {
+            wait = std::min<SteadyClock::duration>(wait, kOperationGap / 4);
+        }
+        timespec timeout{};
+        if (wait != SteadyClock::duration::max()) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        }
+        pollfd entries[2] = {{fd, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        const int ready =
+            ppoll(entries, 2, wait == SteadyClock::duration::max() ? nullptr : &timeout, nullptr);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return end(Served::ConnectionEnded);
+        if ((entries[1].revents & POLLIN) && SignalPending()) return end(Served::Stop);
+        if (ready == 0) {
+            if (have && SteadyClock::now() - lastByte > kStalePacket) have = 0;
             continue;
         }
         if (!(entries[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         const ssize_t n = read(fd, packet.data() + have, packet.size() - have);
         if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-        if (n <= 0) return Served::ConnectionEnded;
+        if (n <= 0) return end(Served::ConnectionEnded);
         have += static_cast<std::size_t>(n);
         lastByte = SteadyClock::now();
         if (have < packet.size()) continue;
         have = 0;
         const Block reply = programmer_.Exchange(packet);
-        if (options_.delayedReplies.count(++packetsServed_) && !DelayReply()) return Served::Stop;
-        if (!WriteReply(fd, reply, socket) && socket) return Served::ConnectionEnded;
+        SteadyClock::time_point due = timeline.Accept(packet, lastByte);
+        if (options_.delayedReplies.count(++packetsServed_)) {
+            due = std::max(due, lastByte + options_.replyDelay);
+        }
+        // Replies leave in order, also behind a held one.
+        if (!outgoing.empty()) due = std::max(due, outgoing.back().due);
+        outgoing.push_back({reply, due});
     }
 }
 
-int Daemon::RunPty(std::FILE* out) {
+int Daemon::RunPty() {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::fprintf(stderr, "tamro18-emulator: cannot create a pseudo-terminal: %s\n",
@@ -158,15 +193,15 @@ int Daemon::RunPty(std::FILE* out) {
     cfmakeraw(&settings);
     tcsetattr(terminal, TCSANOW, &settings);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    std::fprintf(out, "%s\n", path.c_str());
-    std::fflush(out);
+    std::fprintf(out_, "%s\n", path.c_str());
+    std::fflush(out_);
     Serve(master, false);
     close(terminal);
     close(master);
     return 0;
 }
 
-int Daemon::RunTcp(std::FILE* out) {
+int Daemon::RunTcp() {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -198,8 +233,8 @@ int Daemon::RunTcp(std::FILE* out) {
                 NI_NUMERICHOST | NI_NUMERICSERV);
     // An IPv6 address is bracketed so that the port stays recognisable.
     const bool ipv6 = std::strchr(host, ':') != nullptr;
-    std::fprintf(out, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
-    std::fflush(out);
+    std::fprintf(out_, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
+    std::fflush(out_);
 
     int status = 0;
     for (;;) {
@@ -211,6 +246,9 @@ int Daemon::RunTcp(std::FILE* out) {
         if (!(entries[0].revents & POLLIN)) continue;
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
+        // Replies leave one by one as they fall due, not gathered by Nagle's algorithm.
+        const int on = 1;
+        setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         // One connection at a time: with the port closed, a second panel's connection
         // is refused at once (it reports "Unit not Found") instead of waiting unserved.
         close(listener);
@@ -258,7 +296,8 @@ bool ParsePacketNumbers(const std::string& text, std::set<std::uint64_t>& number
 std::string DaemonUsage() {
     return "usage: tamro18-emulator (--pty | --tcp [HOST:]PORT) [--device 18F452|18F4520]\n"
            "       [--revision N] [--state PATH|none] [--no-target] [--latency-ms MS]\n"
-           "       [--signal-hz HZ] [--delay-replies N[,N...]] [--delay-ms MS]\n"
+           "       [--signal-hz HZ] [--icsp-khz KHZ] [--link-latency-ms MS]\n"
+           "       [--delay-replies N[,N...]] [--delay-ms MS]\n"
            "The TAMRO18_EMULATOR_* environment variables give the defaults.\n";
 }
 
@@ -333,6 +372,27 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
             options.replyDelay = std::chrono::milliseconds(delay);
         } else if (argument == "--no-target") {
             options.emulator.targetAttached = false;
+        } else if (argument == "--icsp-khz") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const long khz = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end || khz < 1 || khz > 100000) {
+                error = "--icsp-khz needs 1 to 100000";
+                return false;
+            }
+            options.emulator.timing.icspKhz = static_cast<int>(khz);
+            options.emulator.timing.realTime = true;
+        } else if (argument == "--link-latency-ms") {
+            if (!TakeValue(argc, argv, i, value, error)) return false;
+            char* end = nullptr;
+            const double ms = std::strtod(value.c_str(), &end);
+            if (end == value.c_str() || *end || !(ms >= 0) || ms > 60000) {
+                error = "--link-latency-ms needs 0 to 60000";
+                return false;
+            }
+            options.emulator.timing.linkLatency =
+                std::chrono::microseconds(static_cast<long long>(ms * 1000));
+            options.emulator.timing.realTime = true;
         } else if (argument == "--latency-ms" || argument == "--signal-hz") {
             if (!TakeValue(argc, argv, i, value, error)) return false;
             char* end = nullptr;
@@ -379,8 +439,8 @@ int RunDaemon(const DaemonOptions& options, std::FILE* out) {
     int status = 0;
     {
         // The programmer saves the chip's memory when it ends, after the last exchange.
-        Daemon daemon(options, signalFd);
-        status = options.pty ? daemon.RunPty(out) : daemon.RunTcp(out);
+        Daemon daemon(options, signalFd, out);
+        status = options.pty ? daemon.RunPty() : daemon.RunTcp();
     }
     close(signalFd);
     return status;

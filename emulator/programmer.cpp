@@ -75,6 +75,15 @@ Options Options::FromEnvironment() {
     if (ParseNumber("TAMRO18_EMULATOR_LATENCY_MS", number) && number >= 0 && number < 60000) {
         options.latency = std::chrono::microseconds(std::llround(number * 1000));
     }
+    // Either of the timing model's settings switches it on.
+    if (ParseNumber("TAMRO18_EMULATOR_ICSP_KHZ", number) && number >= 1 && number <= 100000) {
+        options.timing.icspKhz = static_cast<int>(number);
+        options.timing.realTime = true;
+    }
+    if (ParseNumber("TAMRO18_EMULATOR_LINK_LATENCY_MS", number) && number >= 0 && number < 60000) {
+        options.timing.linkLatency = std::chrono::microseconds(std::llround(number * 1000));
+        options.timing.realTime = true;
+    }
     if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_HZ", number) && number >= 0 && number <= 1e7) {
         options.signal.frequencyHz = number;
     }

@@ -20,13 +20,28 @@ enum class Device { Pic18F452, Pic18F4520 };
 
 class Pic18Target;
 
+inline constexpr int kDefaultIcspKhz = 1000;
+
+// How long the emulated programmer takes (see emulator/timing.h).
+struct TimingOptions {
+    // ICSP clock: an ICSP command takes 4 + 16 clocks, a table read 4 + 8 + 8.
+    int icspKhz = kDefaultIcspKhz;
+    // The link's delay line: a reply leaves this long after its packet was served.
+    std::chrono::microseconds linkLatency{0};
+    // True: replies wait for the target's time. False: the target's time is
+    // only counted, and replies leave after the link latency alone.
+    bool realTime = false;
+};
+
 struct Options {
     Device device = Device::Pic18F452;
     int revision = 7;
     // Where the target's memory is kept between runs; empty keeps it in memory only.
     std::string stateFile;
     bool targetAttached = true;
+    // Added to every exchange as a service time (the timing model aside).
     std::chrono::microseconds latency{0};
+    TimingOptions timing;
     // The logic input and the voltages at the "Vin" and "Sab" inputs.
     PeriodicSignal signal;
     double vinVolts = 9.0;

@@ -35,6 +35,12 @@ class DriverLibrary {
     virtual std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) = 0;
     // Count of bytes read into `buffer`; exactly `count` means a whole reply arrived.
     virtual std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) = 0;
+    // Packets the link may write before it reads the first reply: more than 1
+    // only where the driver setting asks for it and the backend keeps replies in order.
+    virtual int Window() const { return 1; }
+    // Drops the replies still owed for packets written (after a failed exchange
+    // with others in flight), so that none of them answers a later packet.
+    virtual void DiscardReplies() {}
     // Why the last Open() failed, when the backend knows.
     virtual OpenFailureCause LastOpenFailure() const { return {}; }
 };

@@ -70,6 +70,28 @@ std::unique_ptr<DriverLibrary> MakeUsb(const ParsedDriverSetting& setting,
     return std::make_unique<PacketDriver>(MakeUsbPort(MakeUsbApi(), *usb), options.timeout);
 }
 
+// A backend with the window its setting asked for.
+class WindowedDriver final : public DriverLibrary {
+  public:
+    WindowedDriver(std::unique_ptr<DriverLibrary> inner, int window)
+        : inner_(std::move(inner)), window_(window) {}
+    std::int32_t Open() override { return inner_->Open(); }
+    void Close() override { inner_->Close(); }
+    std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override {
+        return inner_->DataWrite(buffer, count);
+    }
+    std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override {
+        return inner_->DataRead(buffer, count);
+    }
+    int Window() const override { return window_; }
+    void DiscardReplies() override { inner_->DiscardReplies(); }
+    OpenFailureCause LastOpenFailure() const override { return inner_->LastOpenFailure(); }
+
+  private:
+    std::unique_ptr<DriverLibrary> inner_;
+    int window_;
+};
+
 const Backend kBackends[] = {
     {"emulator", MakeEmulator}, {"serial", MakeSerial}, {"tcp", MakeTcp},
     {"hid", MakeHid},           {"usb", MakeUsb},
@@ -137,7 +159,11 @@ std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, const Driver
     const auto parsed = ParseDriverSetting(setting, error);
     if (!parsed) return nullptr;
     for (const Backend& backend : kBackends) {
-        if (backend.name == parsed->backend) return backend.make(*parsed, options, error);
+        if (backend.name != parsed->backend) continue;
+        auto driver = backend.make(*parsed, options, error);
+        const int window = parsed->window != 1 ? parsed->window : options.window;
+        if (!driver || window == 1) return driver;
+        return std::make_unique<WindowedDriver>(std::move(driver), window);
     }
     SetError(error, "no driver backend named \"" + parsed->backend + "\"");
     return nullptr;

@@ -1,10 +1,13 @@
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "emulator/programmer.h"
+#include "emulator/timing.h"
 #include "link/backends.h"
 
 namespace tamro {
@@ -30,11 +33,16 @@ std::set<long> Positions(const char* variable) {
 // The emulated programmer behind the driver library's four operations. For
 // tests of failure paths, the n-th write or read can be made to fail
 // (TAMRO18_EMULATOR_FAIL_WRITE / TAMRO18_EMULATOR_FAIL_READ): a failed write
-// sends nothing, a failed read loses the reply.
+// sends nothing, a failed read loses the reply. Replies are queued, so several
+// packets may be written before their replies are read; with the timing model
+// on, a read waits until its reply would have left the programmer, and each
+// operation's timing goes to standard error.
 class EmulatorDriver final : public DriverLibrary {
   public:
     explicit EmulatorDriver(emu::Options options)
         : options_(std::move(options)),
+          clock_(options_.clock ? *options_.clock : SystemClock()),
+          timeline_(options_.timing, options_.device),
           failWrites_(Positions("TAMRO18_EMULATOR_FAIL_WRITE")),
           failReads_(Positions("TAMRO18_EMULATOR_FAIL_READ")) {}
 
@@ -43,40 +51,68 @@ class EmulatorDriver final : public DriverLibrary {
         programmer_ = std::make_unique<emu::Programmer>(options_);
         return 0;
     }
-    void Close() override { programmer_.reset(); }
+    void Close() override {
+        Report(timeline_.Finish());
+        programmer_.reset();
+        replies_.clear();
+    }
     std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override {
         ++writes_;
         if (!programmer_ || !buffer || count != 8 || failWrites_.count(writes_)) return 0;
         emu::Block packet{};
         std::copy(buffer, buffer + 8, packet.begin());
-        reply_ = programmer_->Exchange(packet);
-        pending_ = true;
+        const emu::Block reply = programmer_->Exchange(packet);
+        replies_.push_back({reply, timeline_.Accept(packet, clock_.Now())});
+        Report(timeline_.TakeFinished());
         return 8;
     }
+    void DiscardReplies() override { replies_.clear(); }
     std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override {
         ++reads_;
-        if (!programmer_ || !buffer || count != 8 || !pending_) return 0;
-        pending_ = false;
+        if (!programmer_ || !buffer || count != 8 || replies_.empty()) return 0;
+        const PendingReply pending = replies_.front();
+        replies_.pop_front();
+        const auto wait = pending.due - clock_.Now();
+        if (wait.count() > 0) {
+            clock_.SleepFor(std::chrono::ceil<std::chrono::microseconds>(wait));
+        }
         if (failReads_.count(reads_)) return 0;
-        std::copy(reply_.begin(), reply_.end(), buffer);
+        std::copy(pending.reply.begin(), pending.reply.end(), buffer);
         return 8;
     }
 
   private:
+    struct PendingReply {
+        emu::Block reply;
+        emu::Timeline::TimePoint due;
+    };
+
+    void Report(const std::optional<emu::OperationTiming>& operation) {
+        if (operation && options_.timing.realTime) {
+            std::fprintf(stderr, "tamro18 emulator: %s\n",
+                         emu::OperationTimingText(*operation).c_str());
+        }
+    }
+
     emu::Options options_;
+    Clock& clock_;
+    emu::Timeline timeline_;
     std::set<long> failWrites_;
     std::set<long> failReads_;
     long writes_ = 0;
     long reads_ = 0;
     std::unique_ptr<emu::Programmer> programmer_;
-    emu::Block reply_{};
-    bool pending_ = false;
+    std::deque<PendingReply> replies_;
 };
 
 }  // namespace
 
 std::unique_ptr<DriverLibrary> MakeEmulatorDriver() {
-    return std::make_unique<EmulatorDriver>(emu::Options::FromEnvironment());
+    return MakeEmulatorDriver(emu::Options::FromEnvironment());
+}
+
+std::unique_ptr<DriverLibrary> MakeEmulatorDriver(emu::Options options) {
+    return std::make_unique<EmulatorDriver>(std::move(options));
 }
 
 }  // namespace tamro

@@ -50,6 +50,7 @@ class PacketDriver final : public DriverLibrary {
     // the time limit) and drops them, so that a late reply never answers a later packet.
     std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override;
     std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override;
+    void DiscardReplies() override { outOfStep_ = outOfStep_ || owedReplies_ > 0; }
     OpenFailureCause LastOpenFailure() const override { return openFailure_; }
 
   private:

@@ -23,6 +23,7 @@ class StreamDriver : public DriverLibrary {
     // owed and drops them, so that a late reply never answers a later packet.
     std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override;
     std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override;
+    void DiscardReplies() override { outOfStep_ = outOfStep_ || owed_ > 0; }
     OpenFailureCause LastOpenFailure() const override { return openFailure_; }
 
   protected:

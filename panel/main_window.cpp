@@ -17,21 +17,23 @@
 
 #include "common/number_text.h"
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
+#include "images/hex_writer.h"
 #include "instruments/ui/event_counter.h"
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/volt_meter.h"
 #include "panel/clickable_label.h"
-#include "programming/hex_writer.h"
+#include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
 #include "tools/ui/error_view.h"
 #include "tools/ui/help_form.h"
+#include "tools/ui/process_runner.h"
 #include "tools/ui/setup_form.h"
 #include "tools/ui/version_form.h"
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 namespace tamro {
 namespace {
@@ -246,7 +248,7 @@ void TAMRO18_form::BuildControls() {
     Label12->setObjectName("Label12");
     Place(Label12, 570, 3690, 3840, 255);
     Label12->setCursor(Qt::PointingHandCursor);
-    Label12->setText(QString::fromUtf8(kHomePageAddress));
+    Label12->setText(Q(HomePageAddress(platform_.settings, InstalledDocumentationFiles())));
     Label12->setStyleSheet("color: rgb(0, 0, 192); text-decoration: underline;");
     connect(Label12, &ClickableLabel::clicked, this, [this] { open_homepage(); });
 
@@ -364,7 +366,8 @@ void TAMRO18_form::BuildMenus() {
 }
 
 void TAMRO18_form::open_homepage() {
-    OpenHomePage(platform_.launcher, platform_.messages);
+    OpenHomePage(platform_.launcher, platform_.messages,
+                 HomePageAddress(platform_.settings, InstalledDocumentationFiles()));
 }
 
 void TAMRO18_form::HELP_Click() {
@@ -377,7 +380,9 @@ void TAMRO18_form::HELP_Click() {
 }
 
 void TAMRO18_form::VER_Click() {
-    TAMRO_VERFORM version(session_.firmwareText(), platform_.launcher, platform_.messages, this);
+    TAMRO_VERFORM version(session_.firmwareText(),
+                          HomePageAddress(platform_.settings, InstalledDocumentationFiles()),
+                          platform_.launcher, platform_.messages, this);
     version.exec();
 }
 
@@ -428,7 +433,8 @@ bool TAMRO18_form::Form_Load() {
         platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
         return false;
     }
-    toolSettings_ = LoadToolSettings(platform_.settings);
+    toolSettings_ = LoadToolSettings(platform_.settings,
+                                     InstalledToolSettings(QtProcessRunner::FindProgram));
     Label7->setText("TopDIR = " + Q(topDir_));
     Label9->setText("Current DIR = " + QDir::currentPath());
     return true;
@@ -447,6 +453,10 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
             closeWhenStopped_ = true;
             session_.RequestStop();
         }
+        return;
+    }
+    if (!editor_->ConfirmDiscard()) {
+        event->ignore();
         return;
     }
     Shutdown();
@@ -660,7 +670,7 @@ void TAMRO18_form::SaveHex_Click() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
     std::string error;
-    if (!WriteIntelHexFile(path, images().program, kLastProgramWord, std::nullopt, &error)) {
+    if (!WriteIntelHexFile(path, images(), HexWriteOptions{}, &error)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
         return;
     }
@@ -669,7 +679,10 @@ void TAMRO18_form::SaveHex_Click() {
 }
 
 void TAMRO18_form::System_Setup_Click() {
-    if (!setup_) setup_ = new Setup_Form(toolSettings_, platform_.settings, this);
+    if (!setup_) {
+        setup_ = new Setup_Form(toolSettings_, platform_.settings,
+                                InstalledToolSettings(QtProcessRunner::FindProgram), this);
+    }
     setup_->show();
     setup_->raise();
     setup_->activateWindow();
@@ -791,6 +804,10 @@ void TAMRO18_form::SetNotes(const Rgb& colour, const std::string& text) {
 
 bool TAMRO18_form::OpenErrorView(const std::string& errorFileName) {
     return errorView_->ShowFile(errorFileName);
+}
+
+void TAMRO18_form::ShowToolOutput(const std::string& text) {
+    errorView_->ShowText(text);
 }
 
 bool TAMRO18_form::OpenBuiltInEditor() {

@@ -164,6 +164,7 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void SetNotes(const Rgb& colour, const std::string& text) override;
     void HexLoad() override { HEX_LOAD(); }
     bool OpenErrorView(const std::string& errorFileName) override;
+    void ShowToolOutput(const std::string& text) override;
     bool OpenBuiltInEditor() override;
     std::int16_t TickCountdown() override { return session_.TickCountdown(); }
     void SetTickCountdown(std::int16_t value) override { session_.SetTickCountdown(value); }

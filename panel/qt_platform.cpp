@@ -28,6 +28,18 @@ void QtMessageBoxes::Beep() {
     QApplication::beep();
 }
 
+SaveChoice QtMessageBoxes::AskSaveDiscardCancel(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(title),
+                    QString::fromStdString(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Save) return SaveChoice::Save;
+    if (answer == QMessageBox::Discard) return SaveChoice::Discard;
+    return SaveChoice::Cancel;
+}
+
 QString IniSettingsStore::FileFor(const std::string& application) {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty()) base = QDir::homePath() + "/.config";

@@ -17,6 +17,7 @@ class QtMessageBoxes final : public MessageBoxes {
     void Show(MessageIcon icon, const std::string& title, const std::string& text) override;
     bool AskYesNo(const std::string& title, const std::string& text) override;
     void Beep() override;
+    SaveChoice AskSaveDiscardCancel(const std::string& title, const std::string& text) override;
 
   private:
     QWidget* parent_;

@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "common/number_text.h"
+#include "images/hex_writer.h"
 #include "link/driver_table.h"
 #include "link/link.h"
 #include "programming/device.h"
-#include "programming/hex_writer.h"
 #include "programming/programmer_session.h"
 
 namespace tamro {
@@ -289,7 +289,7 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
             const int last = HexValue16(line.last);
             const int lastWord = last < 0 ? 3 : std::min(last, kLastProgramWord);
             std::string error;
-            if (!WriteIntelHexFile(file, images.program, lastWord, std::nullopt, &error)) {
+            if (!WriteIntelHexFile(file, images, {HexRegions::FlashOnly, lastWord, {}}, &error)) {
                 failure = "file error: " + error;
             }
         }

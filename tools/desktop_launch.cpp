@@ -1,5 +1,10 @@
 #include "tools/desktop_launch.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "tools/tool_settings.h"
+
 namespace tamro {
 
 const std::vector<std::string>& CalculatorPrograms() {
@@ -16,10 +21,39 @@ std::optional<std::string> FirstInstalledCalculator(
     return std::nullopt;
 }
 
-void OpenHomePage(DesktopLauncher& launcher, MessageBoxes& messages) {
-    if (!launcher.OpenUrl(kHomePageAddress)) {
+std::vector<std::string> DefaultDocumentationFiles() {
+    std::vector<std::string> files;
+#ifdef TAMRO_DOC_INSTALLED_FILE
+    files.push_back(TAMRO_DOC_INSTALLED_FILE);
+#endif
+#ifdef TAMRO_DOC_SOURCE_FILE
+    files.push_back(TAMRO_DOC_SOURCE_FILE);
+#endif
+    return files;
+}
+
+std::string HomePageAddress(SettingsStore& store, const std::vector<std::string>& documents) {
+    std::string address = store.Read(kSettingsApplication, kSettingsSection, kHomePageKey);
+    if (!address.empty()) return address;
+    for (const std::string& document : documents) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(document, error)) continue;
+        const std::filesystem::path path = std::filesystem::absolute(document, error);
+        if (!error) return "file://" + path.lexically_normal().string();
+    }
+    return {};
+}
+
+void OpenHomePage(DesktopLauncher& launcher, MessageBoxes& messages, const std::string& address) {
+    if (address.empty()) {
         messages.Show(MessageIcon::Exclamation, "HomePage",
-                      std::string("No web browser could open ") + kHomePageAddress);
+                      "The panel's documentation is not installed, and the settings name no "
+                      "other home page (key " +
+                          std::string(kHomePageKey) + ")");
+        return;
+    }
+    if (!launcher.OpenUrl(address)) {
+        messages.Show(MessageIcon::Exclamation, "HomePage", "No web browser could open " + address);
     }
 }
 

@@ -11,9 +11,9 @@
 
 namespace tamro {
 
-// The maker's home page, shown in the main window's Label12 and the version
-// window's Label5, and opened by every home page item.
-inline constexpr const char* kHomePageAddress = "https://github.com/tamro18/tamro18";
+// The settings key (application "TAMRO18", section "DATA") of an address
+// that replaces the installed documentation as the home page.
+inline constexpr const char* kHomePageKey = "HOMEPAGE";
 // The maker's name as the main window and the version window show it.
 inline constexpr const char* kMakerName = "Tamro programmer";
 
@@ -34,9 +34,19 @@ const std::vector<std::string>& CalculatorPrograms();
 std::optional<std::string> FirstInstalledCalculator(
     const std::function<bool(const std::string&)>& isInstalled);
 
-// The home page item: opens kHomePageAddress; a failure shows a short message
-// and the panel goes on.
-void OpenHomePage(DesktopLauncher& launcher, MessageBoxes& messages);
+// The documentation installed with the panel, then the source tree's copy.
+std::vector<std::string> DefaultDocumentationFiles();
+
+// The home page, shown in the main window's Label12 and the version window's
+// Label5 and opened by every home page item: the address the settings name
+// under kHomePageKey, else the first existing file of `documents` as a file
+// address; "" when there is neither.
+std::string HomePageAddress(
+    SettingsStore& store, const std::vector<std::string>& documents = DefaultDocumentationFiles());
+
+// The home page item: opens `address`; a failure (or no address) shows a
+// short message and the panel goes on.
+void OpenHomePage(DesktopLauncher& launcher, MessageBoxes& messages, const std::string& address);
 
 // The calculator item: starts the calculator; a failure shows a short message.
 void RunCalculator(DesktopLauncher& launcher, MessageBoxes& messages);

@@ -11,14 +11,21 @@
 
 namespace tamro {
 
-// A started tool that the caller waits for.
+// A started tool that the caller waits for. It runs in a process group of
+// its own, so that ending it ends whatever it started too.
 class RunningProcess {
   public:
     virtual ~RunningProcess() = default;
     // Waits at most `wait` and tells whether the program has ended.
     virtual bool WaitFinished(std::chrono::milliseconds wait) = 0;
-    // Ends the program at once (used when it exceeds its time limit).
+    // Ends the program and its whole process group at once (used when it
+    // exceeds its time limit).
     virtual void Kill() = 0;
+    // After the end: whether the program exited normally with status 0.
+    virtual bool Succeeded() = 0;
+    // What it printed on its standard output and error so far, merged (the
+    // beginning of it when that is very long).
+    virtual std::string Output() = 0;
 };
 
 class ProcessRunner {

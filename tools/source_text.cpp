@@ -46,4 +46,14 @@ std::string JoinSourceText(const SourceText& source) {
     return bytes;
 }
 
+bool SaveAsksForName(const std::string& fileBox, const std::string& heldFile) {
+    if (fileBox.empty() || fileBox != heldFile) return true;
+    if (fileBox.size() < 4) return false;
+    std::string extension = fileBox.substr(fileBox.size() - 4);
+    for (char& character : extension) {
+        if (character >= 'A' && character <= 'Z') character = char(character - 'A' + 'a');
+    }
+    return extension == ".hex";
+}
+
 }  // namespace tamro

@@ -1,5 +1,6 @@
 #pragma once
-// A source file's bytes as the editor shows them, and back.
+// A source file's bytes as the editor shows them, and back; where the editor
+// saves them.
 
 #include <string>
 
@@ -19,5 +20,9 @@ struct SourceText {
 // The line end is that of the first line (CR LF or LF).
 SourceText SplitSourceText(const std::string& bytes);
 std::string JoinSourceText(const SourceText& source);
+
+// Whether SAVE must ask for a name: the file box (FilenameTextbox) is empty,
+// names a HEX file, or names another file than the one the editor holds.
+bool SaveAsksForName(const std::string& fileBox, const std::string& heldFile);
 
 }  // namespace tamro

@@ -36,6 +36,16 @@ std::string WorkingFolderFor(const std::string& source) {
     return path.is_absolute() ? path.parent_path().string() : std::string();
 }
 
+std::string ProgramName(const std::string& program) {
+    return fs::path(program).filename().string();
+}
+
+// "60 s", or "500 ms" for a limit of no whole seconds.
+std::string DurationText(std::chrono::milliseconds duration) {
+    if (duration.count() % 1000 == 0) return std::to_string(duration.count() / 1000) + " s";
+    return std::to_string(duration.count()) + " ms";
+}
+
 std::uintmax_t SizeOf(const std::string& path) {
     std::error_code error;
     const std::uintmax_t size = fs::file_size(path, error);
@@ -139,17 +149,19 @@ void ToolRuns::FileOpen() {
     context_.host.SetNotes(kNotesNormal, "");
 }
 
-void ToolRuns::ShowOpenError() {
-    context_.messages.Show(MessageIcon::Critical, "OPEN ERROR", "File not found");
+void ToolRuns::ShowOpenError(const std::string& path) {
+    context_.messages.Show(
+        MessageIcon::Critical, "OPEN ERROR",
+        path.empty() ? "File not found (no file named)" : "File not found: " + path);
 }
 
-ToolRuns::ToolOutcome ToolRuns::RunTool(const CommandLine& command) {
+ToolRuns::ToolResult ToolRuns::RunTool(const CommandLine& command) {
     std::unique_ptr<RunningProcess> process =
         context_.runner.Start(command, WorkingFolderFor(context_.files.SourceFileName));
-    if (!process) return ToolOutcome::NotStarted;
+    if (!process) return {ToolResult::Kind::NotStarted, {}};
     ToolRunHost& host = context_.host;
     const auto deadline = context_.clock.Now() + timeLimit_;
-    ToolOutcome outcome = ToolOutcome::Finished;
+    ToolResult result{ToolResult::Kind::Succeeded, {}};
     bool finished = false;
     host.SetTickCountdown(kWaitStartTicks);
     for (;;) {
@@ -166,13 +178,17 @@ ToolRuns::ToolOutcome ToolRuns::RunTool(const CommandLine& command) {
         }
         if (pastLimit) {
             process->Kill();
-            outcome = ToolOutcome::TimedOut;
+            result.kind = ToolResult::Kind::TimedOut;
             break;
         }
         if (host.TickCountdown() < kWaitEndTicks) host.SetTickCountdown(kWaitEndTicks);
     }
     host.SetTickCountdown(0);
-    return outcome;
+    if (result.kind == ToolResult::Kind::Succeeded && !process->Succeeded()) {
+        result.kind = ToolResult::Kind::Failed;
+    }
+    result.output = process->Output();
+    return result;
 }
 
 void ToolRuns::LoadFreshHex(WrittenFiles& written, const std::string& hexName,
@@ -202,28 +218,48 @@ bool ToolRuns::MayStartRun(const std::string& name) {
 void ToolRuns::RunAndLoad(const std::vector<CommandLine>& steps, const std::string& base,
                           const RunTexts& texts, bool errorFileRequired) {
     ToolFiles& files = context_.files;
+    ToolRunHost& host = context_.host;
     WrittenFiles written({files.ErrorFileName, base + "HEX"});
     running_ = true;
-    ToolOutcome outcome = ToolOutcome::Finished;
+    ToolResult result{ToolResult::Kind::Succeeded, {}};
+    std::string program;
     for (const CommandLine& step : steps) {
-        outcome = RunTool(step);
-        if (outcome != ToolOutcome::Finished) break;
+        result = RunTool(step);
+        program = step.program;
+        if (result.kind != ToolResult::Kind::Succeeded) break;
     }
     running_ = false;
-    if (outcome != ToolOutcome::Finished) {
-        ShowOpenError();
+    if (result.kind == ToolResult::Kind::NotStarted) {
+        ShowOpenError(program);
+        return;
+    }
+    if (result.kind == ToolResult::Kind::TimedOut) {
+        host.SetNotes(kNotesError, texts.error);
+        context_.messages.Show(MessageIcon::Critical, "TOOL ERROR",
+                               ProgramName(program) + " timed out after " +
+                                   DurationText(timeLimit_) + "; it was ended.");
         return;
     }
     // The assembler must leave an error file; for the C run none means none.
     const std::optional<std::string> errorFile = written.Find(files.ErrorFileName);
-    if (!errorFile && errorFileRequired) {
-        ShowOpenError();
-        return;
-    }
     if (errorFile) files.ErrorFileName = *errorFile;
     if (errorFile && SizeOf(*errorFile) != 0) {
-        context_.host.SetNotes(kNotesError, texts.error);
-        if (!context_.host.OpenErrorView(files.ErrorFileName) && errorFileRequired) ShowOpenError();
+        host.SetNotes(kNotesError, texts.error);
+        if (!host.OpenErrorView(files.ErrorFileName) && errorFileRequired) {
+            ShowOpenError(files.ErrorFileName);
+        }
+        return;
+    }
+    // A tool that failed without writing its errors down printed them.
+    if (result.kind == ToolResult::Kind::Failed) {
+        host.SetNotes(kNotesError, texts.error);
+        host.ShowToolOutput(result.output.empty()
+                                ? ProgramName(program) + " failed and printed nothing.\n"
+                                : result.output);
+        return;
+    }
+    if (!errorFile && errorFileRequired) {
+        ShowOpenError(files.ErrorFileName);
         return;
     }
     LoadFreshHex(written, base + "HEX", texts.complete, texts.error);
@@ -292,10 +328,10 @@ void ToolRuns::OpenEditor() {
     if (!settings.CMD_EDIT.empty()) {
         CommandLine command = CommandInFolder(settings.F_EDIT, settings.CMD_EDIT);
         if (!source.empty()) command.arguments.push_back(source);
-        if (!context_.runner.StartDetached(command)) ShowOpenError();
+        if (!context_.runner.StartDetached(command)) ShowOpenError(command.program);
         return;
     }
-    if (!host.OpenBuiltInEditor()) ShowOpenError();
+    if (!host.OpenBuiltInEditor()) ShowOpenError(host.FilenameText());
 }
 
 void ToolRuns::NewFile() {

@@ -32,7 +32,7 @@ inline constexpr Rgb kNotesNormal{214, 204, 238};
 inline constexpr Rgb kNotesError{255, 0, 0};
 
 inline const std::string kFileOpenFilter = "Source Files|*.asm;*.c|HEX FILES|*.hex|ALL FILES|*.*|";
-inline const std::string kEditorSaveFilter = "ASM FILES|*.asm|ALL FILES|*.*|";
+inline const std::string kEditorSaveFilter = "ASM FILES|*.asm|C FILES|*.c|ALL FILES|*.*|";
 
 // What the main window lends to the tool runs.
 class ToolRunHost {
@@ -47,6 +47,8 @@ class ToolRunHost {
     // Shows TAMRO_ERRVIEW with the text of `errorFileName`; false when the
     // file cannot be read (the window is then not shown).
     virtual bool OpenErrorView(const std::string& errorFileName) = 0;
+    // Shows TAMRO_ERRVIEW with what a failed tool printed.
+    virtual void ShowToolOutput(const std::string& text) = 0;
     // Shows the built-in editor TAMRO_Editor (brought to the front when it is
     // already open); false when the file in FilenameTextbox cannot be read.
     virtual bool OpenBuiltInEditor() = 0;
@@ -117,7 +119,10 @@ class ToolRuns {
     void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
 
   private:
-    enum class ToolOutcome { Finished, NotStarted, TimedOut };
+    struct ToolResult {
+        enum class Kind { Succeeded, Failed, NotStarted, TimedOut } kind;
+        std::string output;  // standard output and error, merged
+    };
     // NotesLabel texts at the end of a run.
     struct RunTexts {
         const char* complete;
@@ -126,11 +131,13 @@ class ToolRuns {
     // Beeps and says no while a run waits or without a file name.
     bool MayStartRun(const std::string& name);
     // The shared part of the assembler and C runs: runs the tools one after
-    // the other, then shows the error file or loads base + "HEX".
+    // the other until one fails, then shows the error file (or what the tool
+    // printed) or loads base + "HEX".
     void RunAndLoad(const std::vector<CommandLine>& steps, const std::string& base,
                     const RunTexts& texts, bool errorFileRequired);
-    ToolOutcome RunTool(const CommandLine& command);
-    void ShowOpenError();
+    ToolResult RunTool(const CommandLine& command);
+    // "File not found" naming the file or program.
+    void ShowOpenError(const std::string& path);
     void LoadFreshHex(WrittenFiles& written, const std::string& hexName, const char* completeText,
                       const char* errorText);
 

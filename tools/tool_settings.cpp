@@ -1,6 +1,8 @@
 #include "tools/tool_settings.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace tamro {
@@ -16,21 +18,56 @@ std::array<std::pair<const char*, std::string ToolSettings::*>, 7> Keys() {
              {"CMD_EDIT", &ToolSettings::CMD_EDIT}}};
 }
 
+std::string FolderOf(const std::string& path) {
+    return std::filesystem::path(path).parent_path().string();
+}
+
+// The wrapper as a command line's first word: its name when it is on the
+// search path, otherwise its path (quoted when it holds blanks).
+std::string WrapperCommand(const std::string& name, const ProgramFinder& find,
+                           const std::vector<std::string>& folders) {
+    if (!find(name).empty()) return name;
+    for (const std::string& folder : folders) {
+        const std::filesystem::path path = std::filesystem::path(folder) / name;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) continue;
+        const std::string text = path.string();
+        return text.find_first_of(" \t") == std::string::npos ? text : "\"" + text + "\"";
+    }
+    return name;
+}
+
 }  // namespace
 
-ToolSettings DefaultToolSettings() {
+std::vector<std::string> DefaultWrapperFolders() {
+    std::vector<std::string> folders;
+#ifdef TAMRO_WRAPPER_INSTALLED_DIR
+    folders.push_back(TAMRO_WRAPPER_INSTALLED_DIR);
+#endif
+#ifdef TAMRO_WRAPPER_SOURCE_DIR
+    folders.push_back(TAMRO_WRAPPER_SOURCE_DIR);
+#endif
+    return folders;
+}
+
+ToolSettings InstalledToolSettings(const ProgramFinder& find,
+                                   const std::vector<std::string>& wrapperFolders) {
     ToolSettings settings;
-    settings.F_ASM = "C:\\Program Files\\ZEK_TOOLs\\TAMRO18";
-    settings.CMD_ASM = "mpasmwin.exe /q /w2 /rdec /aINHX32";
-    settings.F_C = "c:\\mcc18";
-    settings.CMD_C = "c:\\mcc18\\bin\\mcc18.exe -p=18f452 -I=c:\\mcc18\\h";
-    settings.CMD_Lkr = "C:\\mcc18\\bin\\mplink.exe /l C:\\mcc18\\lib /k C:\\mcc18\\lkr 18f452.lkr";
+    const std::string gpasm = find("gpasm");
+    settings.F_ASM = gpasm.empty() ? kUsualGpasmFolder : FolderOf(gpasm);
+    settings.CMD_ASM = kGpasmCommand;
+    const std::string sdcc = find("sdcc");
+    if (!sdcc.empty()) {
+        settings.F_C = FolderOf(sdcc);
+        settings.CMD_C = WrapperCommand("tamro-sdcc-cc", find, wrapperFolders) + " " + kSdccOptions;
+        settings.CMD_Lkr =
+            WrapperCommand("tamro-sdcc-link", find, wrapperFolders) + " " + kSdccOptions;
+    }
     return settings;
 }
 
-ToolSettings LoadToolSettings(SettingsStore& store) {
+ToolSettings LoadToolSettings(SettingsStore& store, const ToolSettings& defaults) {
     if (store.Read(kSettingsApplication, kSettingsSection, "F_ASM").empty()) {
-        const ToolSettings defaults = DefaultToolSettings();
         StoreToolSettings(store, defaults);
         return defaults;
     }

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 
 namespace tamro {
 

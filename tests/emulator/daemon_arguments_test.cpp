@@ -41,6 +41,18 @@ TEST(DaemonArgumentsTest, ModesDevicesAndOptions) {
     EXPECT_EQ(tcp.options.emulator.latency.count(), 2500);
     EXPECT_EQ(tcp.options.emulator.signal.frequencyHz, 250.0);
 
+    // Either timing option switches the timing model on.
+    EXPECT_FALSE(tcp.options.emulator.timing.realTime);
+    Parsed timed = Parse({"--tcp", "0", "--icsp-khz", "10000", "--link-latency-ms", "1.5"});
+    ASSERT_TRUE(timed.ok) << timed.error;
+    EXPECT_EQ(timed.options.emulator.timing.icspKhz, 10000);
+    EXPECT_EQ(timed.options.emulator.timing.linkLatency.count(), 1500);
+    EXPECT_TRUE(timed.options.emulator.timing.realTime);
+    Parsed clocked = Parse({"--pty", "--icsp-khz", "500"});
+    ASSERT_TRUE(clocked.ok);
+    EXPECT_TRUE(clocked.options.emulator.timing.realTime);
+    EXPECT_EQ(clocked.options.emulator.timing.linkLatency.count(), 0);
+
     Parsed late = Parse({"--pty", "--delay-replies", "3,17", "--delay-ms", "450"});
     ASSERT_TRUE(late.ok) << late.error;
     EXPECT_EQ(late.options.delayedReplies, (std::set<std::uint64_t>{3, 17}));
@@ -60,6 +72,9 @@ TEST(DaemonArgumentsTest, RefusesWhatItCannotUse) {
     EXPECT_FALSE(Parse({"--tcp", "host:"}).ok);
     EXPECT_FALSE(Parse({"--pty", "--latency-ms", "soon"}).ok);
     EXPECT_FALSE(Parse({"--pty", "--bogus"}).ok);
+    EXPECT_FALSE(Parse({"--pty", "--icsp-khz", "0"}).ok);
+    EXPECT_FALSE(Parse({"--pty", "--icsp-khz", "1.5"}).ok);
+    EXPECT_FALSE(Parse({"--pty", "--link-latency-ms", "-1"}).ok);
     for (const char* numbers : {"0", "3,", ",3", "-1", "x", ""}) {
         EXPECT_FALSE(Parse({"--pty", "--delay-replies", numbers}).ok) << numbers;
     }

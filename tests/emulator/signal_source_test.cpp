@@ -5,16 +5,12 @@
 #include <string>
 
 #include "emulator/programmer.h"
+#include "tests/testing/fakes.h"
 
 namespace tamro::emu {
 namespace {
 
-class ManualClock final : public Clock {
-  public:
-    std::chrono::steady_clock::time_point Now() override { return now; }
-    void SleepFor(std::chrono::microseconds duration) override { now += duration; }
-    std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
-};
+using testing::ManualClock;
 
 Block Send(Programmer& programmer, std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0) {
     return programmer.Exchange(Block{d0, d1, d2, 0, 0, 0, 0, 0});

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "hex_files.h"
+#include "images/hex_writer.h"
 
 namespace tamro::testing {
 
@@ -30,20 +31,8 @@ std::filesystem::path TempFolder::Write(const std::string& name, const std::stri
 }
 
 std::string Record(int type, int address, const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> bytes{
-        static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(address >> 8),
-        static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(type)};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
-    bytes.push_back(static_cast<std::uint8_t>(-sum));
-    std::string text = ":";
-    char digits[3];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        text += digits;
-    }
-    return text;
+    return IntelHexRecord(static_cast<std::uint8_t>(type), static_cast<std::uint16_t>(address),
+                          data);
 }
 
 std::string DataRecord(int address, const std::vector<std::uint8_t>& data) {

@@ -117,14 +117,18 @@ TEST_F(AssembledHexTest, IdLocationsEepromDataAndConfiguration) {
     const auto idOne = Reference(hex, kIdBase, kIdBase + kIdBytes, 0x01);
     for (int i = 0; i < kIdBytes; ++i) {
         EXPECT_EQ(images.idPresent[i], idZero[i] == idOne[i]) << i;
-        if (images.idPresent[i]) EXPECT_EQ(images.id[i], idZero[i]) << i;
+        if (images.idPresent[i]) {
+            EXPECT_EQ(images.id[i], idZero[i]) << i;
+        }
     }
     EXPECT_EQ(images.id[7], 0x0A);
     const auto eepromZero = Reference(hex, kEepromBase, kEepromBase + kEepromBytes, 0x00);
     const auto eepromOne = Reference(hex, kEepromBase, kEepromBase + kEepromBytes, 0x01);
     for (int i = 0; i < kEepromBytes; ++i) {
         EXPECT_EQ(images.eepromPresent[i], eepromZero[i] == eepromOne[i]) << i;
-        if (images.eepromPresent[i]) EXPECT_EQ(images.eeprom[i], eepromZero[i]) << i;
+        if (images.eepromPresent[i]) {
+            EXPECT_EQ(images.eeprom[i], eepromZero[i]) << i;
+        }
     }
     EXPECT_EQ(images.eeprom[3], 0x55);
 }

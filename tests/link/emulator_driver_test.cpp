@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "link/backends.h"
 #include "link/link.h"
@@ -48,6 +50,50 @@ TEST(EmulatorDriverTest, FailsTheChosenWritesAndReadsAndGoesOn) {
     driver->Close();
     std::uint8_t packet[8] = {63};
     EXPECT_EQ(driver->DataWrite(packet, 8), 0);
+}
+
+// A row write of the 18F452 group: TBLPTR, four table writes, the
+// programming NOP and its 1 ms wait; 1225 us of target time.
+const std::vector<Packet> kRowWrite = {
+    {33, 0, 0, 0}, {32, 13, 1, 2}, {32, 13, 3, 4}, {32, 13, 5, 6}, {32, 15, 7, 8}, {35}, {56, 1},
+};
+constexpr std::chrono::microseconds kRowWriteBusy{120 + 4 * 20 + 25 + 1000};
+
+TEST(EmulatorDriverTest, TimingModelPacesRepliesOnTheGivenClock) {
+    using std::chrono::milliseconds;
+    testing::ManualClock clock;
+    emu::Options options;
+    options.clock = &clock;
+    options.timing = {.icspKhz = 1000, .linkLatency = milliseconds(1), .realTime = true};
+    auto driver = MakeEmulatorDriver(options);
+    ASSERT_EQ(driver->Open(), 0);
+    std::uint8_t reply[8];
+
+    // Stop and wait pays the latency on every exchange.
+    auto start = clock.now;
+    for (const Packet& packet : kRowWrite) {
+        ASSERT_EQ(driver->DataWrite(packet.data(), 8), 8);
+        ASSERT_EQ(driver->DataRead(reply, 8), 8);
+    }
+    EXPECT_EQ(clock.now - start, kRowWriteBusy + 7 * milliseconds(1));
+
+    // All packets in flight at once: the latency is paid once.
+    start = clock.now;
+    for (const Packet& packet : kRowWrite) ASSERT_EQ(driver->DataWrite(packet.data(), 8), 8);
+    for (std::size_t i = 0; i < kRowWrite.size(); ++i) ASSERT_EQ(driver->DataRead(reply, 8), 8);
+    EXPECT_EQ(clock.now - start, kRowWriteBusy + milliseconds(1));
+    EXPECT_EQ(driver->DataRead(reply, 8), 0) << "no reply is owed";
+
+    // Without the timing model the emulator answers at once.
+    options.timing = {};
+    auto instant = MakeEmulatorDriver(options);
+    ASSERT_EQ(instant->Open(), 0);
+    start = clock.now;
+    for (const Packet& packet : kRowWrite) {
+        ASSERT_EQ(instant->DataWrite(packet.data(), 8), 8);
+        ASSERT_EQ(instant->DataRead(reply, 8), 8);
+    }
+    EXPECT_EQ(clock.now, start);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include <set>
 
 #include "emulator/programmer.h"
+#include "images/hex_writer.h"
 #include "instruments/logic_analyzer_logic.h"
 #include "instruments/meter_logic.h"
 #include "link/driver_table.h"
@@ -114,32 +115,16 @@ struct ImageSnapshot {
     std::int16_t haveData;
 };
 
-std::string HexRecord(int address, const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(data.size()),
-                                    static_cast<std::uint8_t>(address >> 8),
-                                    static_cast<std::uint8_t>(address & 0xFF), 0};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    int sum = 0;
-    for (std::uint8_t byte : bytes) sum += byte;
-    bytes.push_back(static_cast<std::uint8_t>(-sum & 0xFF));
-    std::string line = ":";
-    char digits[3];
-    for (std::uint8_t byte : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        line += digits;
-    }
-    return line + "\n";
-}
-
 // A program of words 0 to Fh: what WRITE sends and VERIFY compares.
 QString WriteSmallProgram(const QTemporaryDir& folder) {
     const QString path = folder.filePath("sweep.hex");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return {};
-    std::vector<std::uint8_t> words;
-    for (int i = 0; i < 32; ++i) words.push_back(static_cast<std::uint8_t>(0x11 * (i % 15) + i));
-    const std::string text = HexRecord(0, {words.begin(), words.begin() + 16}) +
-                             HexRecord(16, {words.begin() + 16, words.end()}) + ":00000001FF\n";
+    Images program;
+    program.program.fill(0xFF);
+    for (int i = 0; i < 32; ++i)
+        program.program[i] = static_cast<std::uint8_t>(0x11 * (i % 15) + i);
+    const std::string text = IntelHexText(program, {HexRegions::FlashOnly, 0xF, {}});
     file.write(text.data(), static_cast<qint64>(text.size()));
     return path;
 }

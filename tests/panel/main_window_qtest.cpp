@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,13 +12,15 @@
 #include <memory>
 
 #include "common/twips.h"
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 #include "panel/clickable_label.h"
 #include "panel/main_window.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
+#include "tools/ui/editor.h"
 #include "tools/ui/help_form.h"
-#include "views/buffer_viewers.h"
+#include "tools/ui/process_runner.h"
+#include "views/ui/buffer_viewers.h"
 
 using namespace tamro;
 using tamro::testing::PacketTexts;
@@ -96,7 +99,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(bench.Device(), std::string(" 9"));
         QCOMPARE(bench.form->selectedOption(), kOption452);
         QVERIFY(bench.form->PICsel[9]->isChecked());
-        QCOMPARE(bench.form->toolSettings(), DefaultToolSettings());
+        QCOMPARE(bench.form->toolSettings(), InstalledToolSettings(QtProcessRunner::FindProgram));
         QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString("FA"));
         QCOMPARE(bench.form->Text_Configbit[0]->text(), QString("1111 1010 1111 1111"));
         QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("1111 1110 1111 0110"));
@@ -429,10 +432,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(bench.form->findChildren<HELP_FORM*>().size(), 1);
         // The default folder has no help file: the installed or source copy is shown.
         QVERIFY(bench.messages.shown.empty());
+        // The documentation of this tree, unless the settings name another page.
+        QVERIFY(bench.form->Label12->text().startsWith("file:///"));
+        QVERIFY(bench.form->Label12->text().endsWith("/README.md"));
+        bench.store.Write("TAMRO18", "DATA", "HOMEPAGE", "https://example.org/panel");
         bench.form->menuAction("HomePage_OPEN")->trigger();
         bench.form->Label12->clicked();
         QCOMPARE(bench.launcher.openedUrls,
-                 (std::vector<std::string>{kHomePageAddress, kHomePageAddress}));
+                 (std::vector<std::string>{"https://example.org/panel", "https://example.org/panel"}));
         bench.launcher.calculatorResult = false;
         bench.form->menuAction("CALC")->trigger();
         QCOMPARE(bench.launcher.calculatorStarts, 1);
@@ -582,6 +589,26 @@ class MainWindowTest : public QObject {
         QCOMPARE(bench.driver.closes, 1);
         QVERIFY(bench.driver.packets.empty());
         bench.form.reset();
+        QCOMPARE(bench.driver.closes, 1);
+    }
+
+    void exitAsksBeforeUnsavedEditorTextGoes() {
+        Bench bench;
+        bench.Start();
+        bench.form->New_EditorButton->click();
+        auto* editor = bench.form->findChild<EditorWindow*>();
+        QVERIFY(editor != nullptr && editor->isVisible());
+        QTest::keyClicks(editor->EditorText(), QStringLiteral("\torg 0"));
+
+        bench.messages.saveAnswer = SaveChoice::Cancel;
+        bench.form->EXTButton->click();
+        QCOMPARE(bench.messages.saveQuestions.size(), std::size_t{1});
+        QCOMPARE(bench.driver.closes, 0);  // the panel goes on
+        QVERIFY(editor->isVisible());
+
+        bench.messages.saveAnswer = SaveChoice::Discard;
+        QVERIFY(bench.form->close());
+        QCOMPARE(bench.messages.saveQuestions.size(), std::size_t{2});
         QCOMPARE(bench.driver.closes, 1);
     }
 };

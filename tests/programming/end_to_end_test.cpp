@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "common/number_text.h"
-#include "programming/hex_writer.h"
+#include "images/hex_writer.h"
 #include "programming/programmer_session.h"
 #include "tests/programming/operations_support.h"
 
@@ -127,8 +127,7 @@ TEST_P(EndToEndTest, WrittenImageVerifiesReadsBackAndSavesIdentically) {
     EXPECT_EQ(images.haveData, 0);
 
     const auto saved = std::filesystem::path(hexFile).replace_extension(".saved.hex");
-    ASSERT_TRUE(
-        WriteIntelHexFile(saved.string(), images.program, kLastProgramWord, std::nullopt, nullptr));
+    ASSERT_TRUE(WriteIntelHexFile(saved.string(), images, HexWriteOptions{}, nullptr));
     Images reloaded;
     ASSERT_TRUE(testing::LoadHexForTest(saved.string(), reloaded));
     EXPECT_EQ(reloaded.program, loaded.program);

@@ -24,6 +24,12 @@ std::string EmulatorDaemonPath() {
     }
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    // tests/<folder>/<test>, or bench/<benchmark>.
+    for (auto folder = self.parent_path(); !folder.empty() && folder != folder.root_path();
+         folder = folder.parent_path()) {
+        const auto daemon = folder / "app" / "tamro18-emulator";
+        if (std::filesystem::exists(daemon, error)) return daemon.string();
+    }
     return (self.parent_path().parent_path().parent_path() / "app" / "tamro18-emulator").string();
 }
 

@@ -10,8 +10,8 @@
 
 namespace tamro::testing {
 
-// TAMRO_BINARY_DIR/app/tamro18-emulator, or found from the running test's own
-// place in the build tree (tests/<folder>/<test>).
+// TAMRO_BINARY_DIR/app/tamro18-emulator, or found from the running program's
+// own place in the build tree (tests/<folder>/<test>, bench/<benchmark>).
 std::string EmulatorDaemonPath();
 
 // Starts the daemon with `arguments` (and no state file) and keeps the first
@@ -28,6 +28,9 @@ class DaemonProcess {
     std::string DriverSetting() const;
     // The port of a TCP daemon, "" for a pseudo-terminal one.
     std::string TcpPort() const;
+
+    // The next line the daemon prints (an operation's timing), or "" after `limit`.
+    std::string NextLine(std::chrono::milliseconds limit) { return ReadLine(limit); }
 
     void Signal(int number);
     // Exit status (128 + signal after a signal), or -1 when it did not end within `limit`.

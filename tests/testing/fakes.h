@@ -1,6 +1,7 @@
 #pragma once
 // Stand-ins for the platform and the driver library, shared by all tests.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -34,12 +35,18 @@ class RecordingMessageBoxes final : public MessageBoxes {
         return answer;
     }
     void Beep() override { ++beeps; }
+    SaveChoice AskSaveDiscardCancel(const std::string& title, const std::string& text) override {
+        saveQuestions.push_back({MessageIcon::Exclamation, title, text});
+        return saveAnswer;
+    }
 
     std::vector<ShownMessage> shown;
     std::vector<ShownMessage> asked;
     bool answer = true;  // what every question is answered
     std::function<void()> onAsk;
     int beeps = 0;
+    std::vector<ShownMessage> saveQuestions;
+    SaveChoice saveAnswer = SaveChoice::Cancel;
     std::function<void()> onShow;
 };
 
@@ -68,6 +75,14 @@ class CountingEventPump final : public EventPump {
     }
     int calls = 0;
     std::function<void()> onPump;
+};
+
+// A clock that moves only when slept on.
+class ManualClock final : public Clock {
+  public:
+    std::chrono::steady_clock::time_point Now() override { return now; }
+    void SleepFor(std::chrono::microseconds duration) override { now += duration; }
+    std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
 };
 
 // A driver library that records every packet and answers from a responder

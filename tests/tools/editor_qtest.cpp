@@ -97,9 +97,10 @@ class EditorWindowTest : public QObject {
         rig.host.filenameText = path;
         QVERIFY(rig.window.Open());
         rig.window.EditorText()->setPlainText(QStringLiteral("changed"));
-        // The file is now named where nothing can be written; the original
-        // stays untouched and the text stays in the window.
-        rig.host.filenameText = folder / "keep.asm/inside";
+        // Saved as a file where nothing can be written; the original stays
+        // untouched and the text stays in the window.
+        rig.host.filenameText = "";
+        rig.dialogs.saveAnswer = folder / "keep.asm/inside";
         rig.window.Save();
         QCOMPARE(rig.messages.shown.size(), std::size_t{1});
         QCOMPARE(ReadBytes(path), std::string("original\n"));
@@ -116,7 +117,8 @@ class EditorWindowTest : public QObject {
         rig.dialogs.saveAnswer = "";  // cancelled: nothing saved, no name
         rig.window.Save();
         QCOMPARE(rig.host.filenameText, std::string());
-        QCOMPARE(rig.dialogs.filters.back(), std::string("ASM FILES|*.asm|ALL FILES|*.*|"));
+        QCOMPARE(rig.dialogs.filters.back(),
+                 std::string("ASM FILES|*.asm|C FILES|*.c|ALL FILES|*.*|"));
 
         rig.dialogs.saveAnswer = folder / "new prog.asm";
         rig.window.Save();
@@ -129,6 +131,83 @@ class EditorWindowTest : public QObject {
         rig.dialogs.filters.clear();
         rig.window.Save();
         QVERIFY(rig.dialogs.filters.empty());
+    }
+
+    void SaveWritesOnlyTheFileTheEditorHolds() {
+        ScratchFolder folder;
+        const std::string source = folder / "blink.asm";
+        WriteBytes(source, "\torg 0\n");
+        WriteBytes(folder / "blink.hex", ":00000001FF\n");
+        WriteBytes(folder / "other.asm", "other\n");
+        Rig rig;
+        rig.host.filenameText = source;
+        QVERIFY(rig.window.Open());
+        rig.window.EditorText()->setPlainText(QStringLiteral("\torg 8"));
+
+        // File open has since put a HEX file, then another source, into the
+        // file box: SAVE asks for a name instead of writing over them.
+        for (const std::string& other : {folder / "blink.hex", folder / "other.asm"}) {
+            rig.host.filenameText = other;
+            rig.dialogs.filters.clear();
+            rig.dialogs.saveAnswer = "";
+            QVERIFY(!rig.window.Save());
+            QCOMPARE(rig.dialogs.filters.size(), std::size_t{1});
+        }
+        QCOMPARE(ReadBytes(folder / "blink.hex"), std::string(":00000001FF\n"));
+        QCOMPARE(ReadBytes(folder / "other.asm"), std::string("other\n"));
+        QCOMPARE(ReadBytes(source), std::string("\torg 0\n"));
+
+        // Back on its own file, Ctrl+S writes there without asking.
+        rig.host.filenameText = source;
+        rig.dialogs.filters.clear();
+        rig.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        QTest::keyClick(rig.window.EditorText(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadBytes(source), std::string("\torg 8\n"));
+        QVERIFY(rig.dialogs.filters.empty());
+    }
+
+    void UnsavedTextIsNeverDroppedWithoutAsking() {
+        struct Case {
+            SaveChoice answer;
+            bool closes;
+            std::string fileAfter;
+        };
+        for (const Case& test :
+             {Case{SaveChoice::Cancel, false, "old\n"}, Case{SaveChoice::Discard, true, "old\n"},
+              Case{SaveChoice::Save, true, "new\n"}}) {
+            ScratchFolder folder;
+            const std::string path = folder / "work.asm";
+            WriteBytes(path, "old\n");
+            Rig rig;
+            rig.host.filenameText = path;
+            QVERIFY(rig.window.Open());
+            // Unchanged text closes without a question.
+            QVERIFY(rig.window.ConfirmDiscard());
+            rig.window.EditorText()->selectAll();
+            QTest::keyClicks(rig.window.EditorText(), QStringLiteral("new"));
+            rig.messages.saveAnswer = test.answer;
+            QTest::mouseClick(rig.window.ExitButton(), Qt::LeftButton);
+            QCOMPARE(rig.messages.saveQuestions.size(), std::size_t{1});
+            QCOMPARE(rig.window.isVisible(), !test.closes);
+            QCOMPARE(ReadBytes(path), test.fileAfter);
+            if (!test.closes) {
+                QCOMPARE(rig.window.EditorText()->toPlainText(), QStringLiteral("new"));
+            } else {
+                QVERIFY(rig.window.ConfirmDiscard());  // asked once, not again
+                QCOMPARE(rig.messages.saveQuestions.size(), std::size_t{1});
+            }
+        }
+
+        // Save chosen for a new file whose name dialog is cancelled: nothing
+        // is lost, the window stays.
+        Rig rig;
+        QVERIFY(rig.window.Open());
+        QTest::keyClicks(rig.window.EditorText(), QStringLiteral("draft"));
+        rig.messages.saveAnswer = SaveChoice::Save;
+        QVERIFY(!rig.window.close());
+        QVERIFY(rig.window.isVisible());
+        QCOMPARE(rig.window.EditorText()->toPlainText(), QStringLiteral("draft"));
     }
 
     void OpenEditorComesToFrontWithoutReadingAgain() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/file_dialogs.h"
+#include "tools/source_text.h"
 #include "tools/ui/error_view.h"
 #include "tools/ui/file_dialogs.h"
 
@@ -36,6 +38,44 @@ TEST(EditorLayoutTest, FollowsTheWindowAboveFiveHundredTwips) {
 TEST(ErrorViewLayoutTest, FollowsTheWindowAndClampsOnTinyWindows) {
     EXPECT_EQ(ErrorViewLayoutFor(8000, 4800), (ErrorViewLayout{7860, 4300, 6500, 3800}));
     EXPECT_EQ(ErrorViewLayoutFor(100, 100), (ErrorViewLayout{0, 0, 0, 0}));
+}
+
+TEST(EditorSaveTest, AsksForANameUnlessTheFileBoxNamesTheEditorsOwnSource) {
+    struct Case {
+        const char* fileBox;
+        const char* held;
+        bool asks;
+    };
+    for (const Case& test :
+         {Case{"", "", true}, Case{"/w/a.asm", "/w/a.asm", false},
+          Case{"/w/main.c", "/w/main.c", false}, Case{"/w/b.asm", "/w/a.asm", true},
+          Case{"/w/a.asm", "", true}, Case{"/w/a.hex", "/w/a.hex", true},
+          Case{"/w/A.HEX", "/w/A.HEX", true}, Case{"/w/hex", "/w/hex", false}}) {
+        EXPECT_EQ(SaveAsksForName(test.fileBox, test.held), test.asks)
+            << test.fileBox << " / " << test.held;
+    }
+}
+
+TEST(FileDialogFilterTest, NameWithoutExtensionGetsTheChosenFiltersOne) {
+    const std::string editor = "ASM FILES|*.asm|C FILES|*.c|ALL FILES|*.*|";
+    const std::string hex = "HEX FILES|*.hex|ALL FILES|*.*|";
+    EXPECT_EQ(SaveExtensionFor(editor, 0), "asm");
+    EXPECT_EQ(SaveExtensionFor(editor, 1), "c");
+    EXPECT_EQ(SaveExtensionFor(editor, 2), "asm");  // all files: the first filter's
+    EXPECT_EQ(SaveExtensionFor(hex, 1), "hex");
+    EXPECT_EQ(SaveExtensionFor("ALL FILES|*.*|", 0), "");
+
+    struct Case {
+        const char* typed;
+        const char* saved;
+    };
+    for (const Case& test :
+         {Case{"/w/blink", "/w/blink.hex"}, Case{"/w/blink.", "/w/blink.hex"},
+          Case{"/w/blink.hex", "/w/blink.hex"}, Case{"/w/blink.HEX", "/w/blink.HEX"},
+          Case{"/w/blink.v2", "/w/blink.v2"}, Case{"/w.d/blink", "/w.d/blink.hex"},
+          Case{"/w/.hidden", "/w/.hidden.hex"}, Case{"", ""}}) {
+        EXPECT_EQ(WithExtension(test.typed, "hex"), test.saved) << test.typed;
+    }
 }
 
 TEST(FileDialogFilterTest, TranslatesTheFilterForQt) {

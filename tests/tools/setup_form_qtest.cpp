@@ -23,6 +23,14 @@ ToolSettings LinuxSettings() {
     return settings;
 }
 
+// What "Default" offers on a machine with gputils only.
+ToolSettings InstalledHere() {
+    ToolSettings settings;
+    settings.F_ASM = "/usr/bin";
+    settings.CMD_ASM = "gpasm -k -w 2 -r dec -a inhx32";
+    return settings;
+}
+
 }  // namespace
 
 class SetupFormTest : public QObject {
@@ -31,7 +39,7 @@ class SetupFormTest : public QObject {
     void OpeningShowsTheInMemorySettings() {
         ToolSettings settings = LinuxSettings();
         MemorySettingsStore store;
-        Setup_Form form(settings, store);
+        Setup_Form form(settings, store, InstalledHere());
         QCOMPARE(form.windowTitle(), QStringLiteral("Setup"));
         QCOMPARE(form.EXTButton->text(), QStringLiteral("EXIT"));
         QCOMPARE(form.EXTButton->toolTip(), QStringLiteral("Exit"));
@@ -44,10 +52,10 @@ class SetupFormTest : public QObject {
     void DefaultThenCloseBoxChangesNothing() {
         ToolSettings settings = LinuxSettings();
         MemorySettingsStore store;
-        Setup_Form form(settings, store);
+        Setup_Form form(settings, store, InstalledHere());
         form.show();
         QTest::mouseClick(form.Command_default, Qt::LeftButton);
-        QCOMPARE(form.Text_ASM_Folder->text(), QString::fromStdString(DefaultToolSettings().F_ASM));
+        QCOMPARE(form.Text_ASM_Folder->text(), QStringLiteral("/usr/bin"));
         QCOMPARE(form.Text_Editor_Filename->text(), QString());
         QVERIFY(settings == LinuxSettings());
         form.close();
@@ -62,29 +70,31 @@ class SetupFormTest : public QObject {
     void ExitTakesAndStoresTheBoxes() {
         ToolSettings settings = LinuxSettings();
         MemorySettingsStore store;
-        Setup_Form form(settings, store);
+        Setup_Form form(settings, store, InstalledHere());
         form.show();
         form.Text_Editor_Filename->setText(QString());
-        form.Text_Linker_Commandline->setPlainText(QStringLiteral("gplink\n-m"));
+        // Lines typed into the multi-line linker box are one command line.
+        form.Text_Linker_Commandline->setPlainText(QStringLiteral("gplink\n-m\r\n\n-w"));
         QTest::mouseClick(form.EXTButton, Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(settings.CMD_EDIT, std::string());
-        QCOMPARE(settings.CMD_Lkr, std::string("gplink\n-m"));
+        QCOMPARE(settings.CMD_Lkr, std::string("gplink -m -w"));
         QCOMPARE(store.writes.size(), std::size_t(7));
         QCOMPARE(store.Read("TAMRO18", "DATA", "CMD_EDIT"), std::string());
         QCOMPARE(store.Read("TAMRO18", "DATA", "F_ASM"), std::string("/usr/bin"));
-        QCOMPARE(LoadToolSettings(store).CMD_Lkr, std::string("gplink\n-m"));
+        QCOMPARE(LoadToolSettings(store, InstalledHere()).CMD_Lkr, std::string("gplink -m -w"));
     }
 
     void DefaultThenExitStoresTheDefaults() {
         ToolSettings settings = LinuxSettings();
         MemorySettingsStore store;
-        Setup_Form form(settings, store);
+        Setup_Form form(settings, store, InstalledHere());
         form.show();
         QTest::mouseClick(form.Command_default, Qt::LeftButton);
         QTest::mouseClick(form.EXTButton, Qt::LeftButton);
-        QVERIFY(settings == DefaultToolSettings());
-        QCOMPARE(store.Read("TAMRO18", "DATA", "CMD_C"), DefaultToolSettings().CMD_C);
+        QVERIFY(settings == InstalledHere());
+        QCOMPARE(store.Read("TAMRO18", "DATA", "CMD_C"), std::string());
+        QCOMPARE(store.Read("TAMRO18", "DATA", "CMD_ASM"), InstalledHere().CMD_ASM);
     }
 };
 

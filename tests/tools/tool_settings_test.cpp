@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tests/testing/fakes.h"
+#include "tests/tools/toolrun_fakes.h"
 
 namespace tamro {
 namespace {
@@ -22,25 +25,62 @@ std::string Stored(MemorySettingsStore& store, const std::string& key) {
     return store.Read("TAMRO18", "DATA", key);
 }
 
-TEST(ToolSettingsTest, DefaultsAreTheKeyTable) {
-    const ToolSettings defaults = DefaultToolSettings();
-    EXPECT_EQ(defaults.F_ASM, "C:\\Program Files\\ZEK_TOOLs\\TAMRO18");
-    EXPECT_EQ(defaults.CMD_ASM, "mpasmwin.exe /q /w2 /rdec /aINHX32");
-    EXPECT_EQ(defaults.F_C, "c:\\mcc18");
-    EXPECT_EQ(defaults.CMD_C, "c:\\mcc18\\bin\\mcc18.exe -p=18f452 -I=c:\\mcc18\\h");
-    EXPECT_EQ(defaults.CMD_Lkr,
-              "C:\\mcc18\\bin\\mplink.exe /l C:\\mcc18\\lib /k C:\\mcc18\\lkr 18f452.lkr");
-    EXPECT_EQ(defaults.F_EDIT, "");
-    EXPECT_EQ(defaults.CMD_EDIT, "");
+// A search path holding the given programs, each at the given full path.
+ProgramFinder Finding(std::map<std::string, std::string> programs) {
+    return [programs](const std::string& name) {
+        const auto it = programs.find(name);
+        return it == programs.end() ? std::string() : it->second;
+    };
+}
+
+TEST(ToolSettingsTest, DefaultsNameWhatIsInstalledHere) {
+    testing::ScratchFolder wrappers;
+    testing::WriteScript(wrappers / "tamro-sdcc-cc", "exit 0\n");
+    testing::WriteScript(wrappers / "tamro-sdcc-link", "exit 0\n");
+    const std::string gputils = "gpasm -k -w 2 -r dec -a inhx32";
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> installed;
+        std::vector<std::string> wrapperFolders;
+        ToolSettings expected;
+    };
+    const std::vector<Case> cases = {
+        {"gputils only",
+         {{"gpasm", "/opt/gputils/bin/gpasm"}},
+         {},
+         {"/opt/gputils/bin", gputils, "", "", "", "", ""}},
+        {"nothing: gpasm where Debian's gputils would put it",
+         {},
+         {},
+         {"/usr/bin", gputils, "", "", "", "", ""}},
+        {"sdcc and the wrappers on the search path",
+         {{"gpasm", "/usr/bin/gpasm"},
+          {"sdcc", "/usr/local/bin/sdcc"},
+          {"tamro-sdcc-cc", "/usr/bin/tamro-sdcc-cc"},
+          {"tamro-sdcc-link", "/usr/bin/tamro-sdcc-link"}},
+         {},
+         {"/usr/bin", gputils, "/usr/local/bin", "tamro-sdcc-cc -mpic16 -p18f452",
+          "tamro-sdcc-link -mpic16 -p18f452", "", ""}},
+        {"sdcc, wrappers only in a folder off the search path",
+         {{"gpasm", "/usr/bin/gpasm"}, {"sdcc", "/usr/bin/sdcc"}},
+         {wrappers / "missing", wrappers.path().string()},
+         {"/usr/bin", gputils, "/usr/bin", wrappers / "tamro-sdcc-cc" + " -mpic16 -p18f452",
+          wrappers / "tamro-sdcc-link" + " -mpic16 -p18f452", "", ""}},
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(InstalledToolSettings(Finding(test.installed), test.wrapperFolders),
+                  test.expected)
+            << test.what;
+    }
 }
 
 TEST(ToolSettingsTest, FirstStartStoresAndUsesTheDefaults) {
+    const ToolSettings defaults = InstalledToolSettings(Finding({{"gpasm", "/usr/bin/gpasm"}}));
     MemorySettingsStore store;
-    const ToolSettings loaded = LoadToolSettings(store);
-    EXPECT_EQ(loaded, DefaultToolSettings());
+    EXPECT_EQ(LoadToolSettings(store, defaults), defaults);
     EXPECT_EQ(WrittenKeys(store), kKeyOrder);
-    EXPECT_EQ(Stored(store, "F_ASM"), DefaultToolSettings().F_ASM);
-    EXPECT_EQ(Stored(store, "CMD_Lkr"), DefaultToolSettings().CMD_Lkr);
+    EXPECT_EQ(Stored(store, "F_ASM"), "/usr/bin");
+    EXPECT_EQ(Stored(store, "CMD_ASM"), "gpasm -k -w 2 -r dec -a inhx32");
     // The keys live under application "TAMRO18", section "DATA".
     EXPECT_EQ(store.values.count({"TAMRO18", "DATA", "CMD_EDIT"}), 1u);
 }
@@ -50,7 +90,8 @@ TEST(ToolSettingsTest, PartialStoreIsReadAsItIsAndNotRepaired) {
     store.Write("TAMRO18", "DATA", "F_ASM", "/usr/bin");
     store.Write("TAMRO18", "DATA", "CMD_EDIT", "mousepad");
     store.writes.clear();
-    const ToolSettings loaded = LoadToolSettings(store);
+    const ToolSettings loaded =
+        LoadToolSettings(store, ToolSettings{"/opt", "x", "", "", "", "", ""});
     EXPECT_EQ(loaded.F_ASM, "/usr/bin");
     EXPECT_EQ(loaded.CMD_ASM, "");
     EXPECT_EQ(loaded.CMD_Lkr, "");
@@ -64,9 +105,10 @@ TEST(ToolSettingsTest, EmptyAssemblerFolderCountsAsFirstStart) {
     store.Write("TAMRO18", "DATA", "F_ASM", "");
     store.Write("TAMRO18", "DATA", "CMD_ASM", "gpasm -a inhx32");
     store.Write("TAMRO18", "DATA", "CMD_EDIT", "mousepad");
-    const ToolSettings loaded = LoadToolSettings(store);
-    EXPECT_EQ(loaded, DefaultToolSettings());
-    EXPECT_EQ(Stored(store, "CMD_ASM"), DefaultToolSettings().CMD_ASM);
+    const ToolSettings defaults = InstalledToolSettings(Finding({}));
+    const ToolSettings loaded = LoadToolSettings(store, defaults);
+    EXPECT_EQ(loaded, defaults);
+    EXPECT_EQ(Stored(store, "CMD_ASM"), defaults.CMD_ASM);
     EXPECT_EQ(Stored(store, "CMD_EDIT"), "");
 }
 
@@ -77,7 +119,7 @@ TEST(ToolSettingsTest, StoreWritesAllSevenKeysInOrder) {
     settings.CMD_ASM = "gpasm -a inhx32";
     StoreToolSettings(store, settings);
     EXPECT_EQ(WrittenKeys(store), kKeyOrder);
-    EXPECT_EQ(LoadToolSettings(store), settings);
+    EXPECT_EQ(LoadToolSettings(store, ToolSettings{}), settings);
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 
 #include "tests/testing/fakes.h"
 #include "tools/file_dialogs.h"
-#include "tools/ui/process_runner.h"
 #include "tools/tool_runs.h"
+#include "tools/ui/process_runner.h"
 
 namespace tamro::testing {
 
@@ -92,6 +92,7 @@ class FakeToolRunHost final : public ToolRunHost {
         errorViewTexts.push_back(ReadBytes(errorFileName));
         return errorViewResult;
     }
+    void ShowToolOutput(const std::string& text) override { toolOutputs.push_back(text); }
     bool OpenBuiltInEditor() override {
         ++builtInEditorOpens;
         return builtInEditorResult;
@@ -114,6 +115,7 @@ class FakeToolRunHost final : public ToolRunHost {
     std::vector<std::string> errorViews;
     std::vector<std::string> errorViewTexts;
     bool errorViewResult = true;
+    std::vector<std::string> toolOutputs;
     int builtInEditorOpens = 0;
     bool builtInEditorResult = true;
     std::int16_t tickCountdown = 0;

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "tests/tools/toolrun_fakes.h"
+#include "tools/help_file.h"
 
 namespace tamro {
 namespace {
@@ -36,8 +38,6 @@ const char* const kBadSource =
 std::string GpasmFolder() {
     return fs::path("/usr/bin/gpasm").parent_path().string();
 }
-
-constexpr const char* kGpasmCommand = "gpasm -k -w 2 -r dec -a inhx32";
 
 // ---------------------------------------------------------------- File open
 
@@ -220,6 +220,33 @@ TEST(ToolRunAssemblerTest, SourceWithErrorsOpensTheErrorViewAndLoadsNothing) {
     EXPECT_TRUE(rig.messages.shown.empty());
 }
 
+// The gputils command line the help text gives reports errors as the run
+// needs them: in the error file.
+TEST(ToolRunAssemblerTest, HelpTextsGputilsCommandLineReportsErrors) {
+    const HelpReading help = ReadHelpFile("", {DefaultHelpFallbacks().back()});
+    ASSERT_TRUE(help.ok);
+    std::string command;
+    for (const std::string& line : help.lines) {
+        const std::size_t gpasm = line.find("gpasm -");
+        if (line.find("Assembler Command line") != std::string::npos &&
+            gpasm != std::string::npos) {
+            command = line.substr(gpasm);
+        }
+    }
+    EXPECT_EQ(command, kGpasmCommand);
+
+    AssemblerCase test;
+    ToolRunRig& rig = test.rig;
+    rig.settings.CMD_ASM = command;
+    rig.host.filenameText = test.folder / "bad.asm";
+    WriteBytes(rig.host.filenameText, kBadSource);
+    ToolRuns runs = rig.MakeRuns();
+    runs.AssemblerRun();
+    EXPECT_EQ(rig.host.notesText, "Assembler ERROR");
+    ASSERT_EQ(rig.host.errorViewTexts.size(), 1u);
+    EXPECT_NE(rig.host.errorViewTexts[0].find("Unknown opcode"), std::string::npos);
+}
+
 TEST(ToolRunAssemblerTest, MissingAssemblerIsOpenErrorAndNothingElse) {
     AssemblerCase test;
     ToolRunRig& rig = test.rig;
@@ -232,7 +259,8 @@ TEST(ToolRunAssemblerTest, MissingAssemblerIsOpenErrorAndNothingElse) {
     ASSERT_EQ(rig.messages.shown.size(), 1u);
     EXPECT_EQ(rig.messages.shown[0].icon, MessageIcon::Critical);
     EXPECT_EQ(rig.messages.shown[0].title, "OPEN ERROR");
-    EXPECT_EQ(rig.messages.shown[0].text, "File not found");
+    EXPECT_EQ(rig.messages.shown[0].text,
+              "File not found: " + test.folder / "no such folder/gpasm");
     EXPECT_EQ(rig.host.notesText, "Assembler");
     EXPECT_TRUE(rig.host.hexLoads.empty());
     EXPECT_EQ(rig.host.testTexts.back(),
@@ -270,8 +298,8 @@ TEST(ToolRunAssemblerTest, DefaultStyleFolderWithBlankStartsTheAssemblerThere) {
                 ": > \"${base}ERR\"\n"
                 "printf ':00000001FF\\n' > \"${base}HEX\"\n");
     ToolRunRig rig;
-    rig.settings = DefaultToolSettings();
     rig.settings.F_ASM = tools.string();
+    rig.settings.CMD_ASM = "mpasmwin.exe /q /w2 /rdec /aINHX32";
     rig.host.filenameText = folder / "blink.asm";
     ToolRuns runs = rig.MakeRuns();
     runs.AssemblerRun();
@@ -340,23 +368,79 @@ TEST(ToolRunWaitTest, SlowToolIsAwaitedAndWriteStaysRefusedMeanwhile) {
     EXPECT_EQ(rig.host.hexLoads[0].content, ":0100000042BD\n:00000001FF\n");
 }
 
-TEST(ToolRunWaitTest, ToolOverTheTimeLimitIsEndedAndTheRunFails) {
+// Whether a process of that id still runs (a zombie has ended).
+bool ProcessRuns(const std::string& pid) {
+    const std::string stat = ReadBytes("/proc/" + pid + "/stat");
+    const std::size_t state = stat.rfind(')');
+    return state != std::string::npos && state + 2 < stat.size() && stat[state + 2] != 'Z';
+}
+
+TEST(ToolRunWaitTest, ToolOverTheTimeLimitIsEndedWithWhatItStarted) {
     ScratchFolder folder;
-    WriteScript(folder / "hangs", "exec sleep 30\n");
+    // A shell script that leaves a child of its own behind, as make or a
+    // compiler driver would.
+    WriteScript(folder / "hangs",
+                "sleep 30 &\n"
+                "echo $! > \"$(dirname \"$0\")/child\"\n"
+                "wait\n");
     ToolRunRig rig;
     rig.settings.F_ASM = folder.path().string();
     rig.settings.CMD_ASM = "hangs";
     rig.host.filenameText = folder / "blink.asm";
     ToolRuns runs = rig.MakeRuns();
-    runs.SetTimeLimit(std::chrono::milliseconds(500));
+    runs.SetTimeLimit(std::chrono::seconds(1));
     const auto start = std::chrono::steady_clock::now();
     runs.AssemblerRun();
 
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     ASSERT_EQ(rig.messages.shown.size(), 1u);
-    EXPECT_EQ(rig.messages.shown[0].title, "OPEN ERROR");
+    EXPECT_EQ(rig.messages.shown[0].title, "TOOL ERROR");
+    EXPECT_NE(rig.messages.shown[0].text.find("hangs timed out after 1 s"), std::string::npos);
+    EXPECT_EQ(rig.host.notesText, "Assembler ERROR");
     EXPECT_EQ(rig.host.tickCountdown, 0);
     EXPECT_TRUE(rig.host.hexLoads.empty());
+    std::string child = ReadBytes(folder / "child");
+    ASSERT_FALSE(child.empty());
+    child.pop_back();
+    for (int wait = 0; wait < 50 && ProcessRuns(child); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(ProcessRuns(child)) << "the tool's child " << child << " still runs";
+}
+
+// A tool that fails without writing its errors into the error file has
+// printed them: the error view shows that, whichever stream it used.
+TEST(ToolRunFailureTest, FailedToolWithoutErrorFileShowsWhatItPrinted) {
+    struct Case {
+        const char* what;
+        const char* script;
+        const char* shown;
+    };
+    const std::vector<Case> cases = {
+        {"no error file", "echo 'line 3: bad' ; echo 'gave up' >&2 ; exit 2\n",
+         "line 3: bad\ngave up\n"},
+        {"empty error file",
+         "src=\"$1\"; : > \"${src%asm}ERR\"\n"
+         "echo 'cannot read include file' >&2 ; exit 1\n",
+         "cannot read include file\n"},
+        {"nothing printed", "exit 3\n", "asm failed and printed nothing.\n"},
+    };
+    for (const Case& test : cases) {
+        ScratchFolder folder;
+        WriteScript(folder / "asm", test.script);
+        WriteBytes(folder / "blink.HEX", ":00000001FF\n");  // stale
+        ToolRunRig rig;
+        rig.settings.F_ASM = folder.path().string();
+        rig.settings.CMD_ASM = "asm";
+        rig.host.filenameText = folder / "blink.asm";
+        ToolRuns runs = rig.MakeRuns();
+        runs.AssemblerRun();
+        EXPECT_EQ(rig.host.toolOutputs, std::vector<std::string>{test.shown}) << test.what;
+        EXPECT_EQ(rig.host.notesText, "Assembler ERROR") << test.what;
+        EXPECT_EQ(rig.host.notesColour, kNotesError) << test.what;
+        EXPECT_TRUE(rig.messages.shown.empty()) << test.what;
+        EXPECT_TRUE(rig.host.hexLoads.empty()) << test.what;
+    }
 }
 
 TEST(ToolRunWaitTest, StaleErrorAndHexFilesCountAsAbsent) {
@@ -377,6 +461,7 @@ TEST(ToolRunWaitTest, StaleErrorAndHexFilesCountAsAbsent) {
     runs.AssemblerRun();
     ASSERT_EQ(rig.messages.shown.size(), 1u);
     EXPECT_EQ(rig.messages.shown[0].title, "OPEN ERROR");
+    EXPECT_EQ(rig.messages.shown[0].text, "File not found: " + folder / "blink.ERR");
     EXPECT_TRUE(rig.host.hexLoads.empty());
 
     // A clean error file but no new HEX file: the old one is not loaded.
@@ -511,16 +596,17 @@ TEST(ToolRunCTest, ToolThatCannotStartEndsTheRunWithoutHarm) {
     EXPECT_TRUE(rig.host.hexLoads.empty());
 }
 
-TEST(ToolRunCTest, FailedLinkLoadsNoStaleHex) {
+TEST(ToolRunCTest, FailedLinkShowsTheLinkerMessagesAndLoadsNoStaleHex) {
     CRunCase test(": > \"$err\"");
     WriteBytes(test.folder / "main.hex", ":00000001FF\n");
     fs::remove(test.folder.path() / "ld");
-    WriteScript(test.folder.path() / "ld", "exit 1\n");
+    WriteScript(test.folder.path() / "ld", "echo 'ld: section overlaps' >&2; exit 1\n");
     ToolRuns runs = test.rig.MakeRuns();
     runs.CRun();
     EXPECT_TRUE(test.rig.host.hexLoads.empty());
-    ASSERT_EQ(test.rig.messages.shown.size(), 1u);
-    EXPECT_EQ(test.rig.messages.shown[0].text, "Can't Open or Read the FILE");
+    EXPECT_TRUE(test.rig.messages.shown.empty());
+    EXPECT_EQ(test.rig.host.notesText, "Compile ERROR");
+    EXPECT_EQ(test.rig.host.toolOutputs, std::vector<std::string>{"ld: section overlaps\n"});
 }
 
 TEST(ToolRunCTest, NameEndingInCIsTakenAsCSource) {
@@ -594,7 +680,7 @@ TEST(ToolRunEditorTest, ExternalEditorGetsTheSourceFileName) {
     EXPECT_EQ(rig.runner.detached[1], (CommandLine{"edit", {"--new"}}));
     ASSERT_EQ(rig.messages.shown.size(), 1u);
     EXPECT_EQ(rig.messages.shown[0].title, "OPEN ERROR");
-    EXPECT_EQ(rig.messages.shown[0].text, "File not found");
+    EXPECT_EQ(rig.messages.shown[0].text, "File not found: edit");
 }
 
 TEST(ToolRunEditorTest, BuiltInEditorWhenNoEditorIsSet) {

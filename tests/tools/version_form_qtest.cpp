@@ -9,6 +9,8 @@
 
 namespace tamro {
 
+const std::string kDocs = "file:///usr/share/doc/tamro18/README.md";
+
 class VersionFormTest : public QObject {
     Q_OBJECT
 
@@ -35,14 +37,14 @@ class VersionFormTest : public QObject {
              std::vector<std::pair<std::string, QString>>{{"TAMRO-34", "Firmware version 3.4"},
                                                           {"TAM", "Firmware version ."},
                                                           {"", "Firmware version ."}}) {
-            TAMRO_VERFORM window(firmware, launcher, messages);
+            TAMRO_VERFORM window(firmware, kDocs, launcher, messages);
             QCOMPARE(window.windowTitle(), QStringLiteral("Harlon V3"));
             QVERIFY(window.isModal());
             QCOMPARE(Text(window, "Label1"), expected);
             QCOMPARE(Text(window, "Label4"), QStringLiteral("Version  2. 2"));
             QCOMPARE(Text(window, "Label2"), QStringLiteral("PIC Tamro Control Panel"));
             QCOMPARE(Text(window, "Label3"), QString::fromUtf8(kMakerName));
-            QCOMPARE(Text(window, "Label5"), QString::fromUtf8(kHomePageAddress));
+            QCOMPARE(Text(window, "Label5"), QString::fromStdString(kDocs));
             QVERIFY(!Text(window, "Label6").isEmpty());
             QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("Command1"))->text(),
                      QStringLiteral("OK"));
@@ -52,7 +54,7 @@ class VersionFormTest : public QObject {
     void okEndsTheModalWindow() {
         testing::FakeDesktopLauncher launcher;
         testing::RecordingMessageBoxes messages;
-        TAMRO_VERFORM window("TAMRO-12", launcher, messages);
+        TAMRO_VERFORM window("TAMRO-12", kDocs, launcher, messages);
         QTimer::singleShot(0, &window, [&window] {
             QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command1")),
                               Qt::LeftButton);
@@ -64,10 +66,10 @@ class VersionFormTest : public QObject {
     void makerNameOpensTheHomePage() {
         testing::FakeDesktopLauncher launcher;
         testing::RecordingMessageBoxes messages;
-        TAMRO_VERFORM window("TAMRO-12", launcher, messages);
+        TAMRO_VERFORM window("TAMRO-12", kDocs, launcher, messages);
         window.show();
         QTest::mouseClick(window.findChild<QLabel*>(QStringLiteral("Label3")), Qt::LeftButton);
-        QCOMPARE(launcher.openedUrls, std::vector<std::string>{kHomePageAddress});
+        QCOMPARE(launcher.openedUrls, std::vector<std::string>{kDocs});
         QVERIFY(messages.shown.empty());
 
         launcher.urlResult = false;

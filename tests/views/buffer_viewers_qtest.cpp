@@ -3,7 +3,7 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 using namespace tamro;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "images/images.h"
-#include "views/buffer_grid_model.h"
+#include "views/ui/buffer_grid_model.h"
 
 namespace tamro {
 namespace {

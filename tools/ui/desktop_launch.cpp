@@ -1,12 +1,21 @@
 #include "tools/ui/desktop_launch.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QUrl>
+#include <utility>
 
 namespace tamro {
+
+std::vector<std::string> InstalledDocumentationFiles() {
+    std::vector<std::string> files = {
+        (QCoreApplication::applicationDirPath() + "/../share/doc/tamro18/README.md").toStdString()};
+    for (std::string& file : DefaultDocumentationFiles()) files.push_back(std::move(file));
+    return files;
+}
 
 bool QtDesktopLauncher::OpenUrl(const std::string& url) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));

@@ -5,6 +5,10 @@
 
 namespace tamro {
 
+// The documentation installed beside the program (whatever prefix a package
+// used), then DefaultDocumentationFiles().
+std::vector<std::string> InstalledDocumentationFiles();
+
 // QDesktopServices for addresses, QProcess::startDetached for the calculator.
 class QtDesktopLauncher final : public DesktopLauncher {
   public:

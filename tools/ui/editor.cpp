@@ -1,16 +1,18 @@
 #include "tools/ui/editor.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QSaveFile>
+#include <QShortcut>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <algorithm>
 
 #include "common/twips.h"
+#include "tools/file_replace.h"
 
 namespace tamro {
 namespace {
@@ -70,6 +72,8 @@ EditorWindow::EditorWindow(ToolRunHost& host, ToolFiles& files, MessageBoxes& me
     }
     connect(saveButton_, &QPushButton::clicked, this, &EditorWindow::Save);
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    auto* saveShortcut = new QShortcut(QKeySequence::Save, this);
+    connect(saveShortcut, &QShortcut::activated, this, &EditorWindow::Save);
     const TwipSize client = ClientForOuter(kInitialWidthTwips, kInitialHeightTwips);
     resize(Px(client.width), Px(client.height));
 }
@@ -89,6 +93,8 @@ bool EditorWindow::Open() {
     } else if (!Load(path)) {
         return false;
     }
+    heldFile_ = path;
+    editorText_->document()->setModified(false);
     show();
     raise();
     activateWindow();
@@ -112,20 +118,47 @@ bool EditorWindow::Load(const std::string& path) {
     return true;
 }
 
-void EditorWindow::Save() {
+bool EditorWindow::Save() {
     std::string path = host_.FilenameText();
-    if (path.empty()) {
+    if (SaveAsksForName(path, heldFile_)) {
         path = dialogs_.SaveFileName(kEditorSaveFilter);
-        if (path.empty()) return;
+        if (path.empty()) return false;
     }
     if (!Write(path)) {
         messages_.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
-        return;
+        return false;
     }
     // A newly named file becomes the current file and source only once it
     // exists, so that a failed save points the main window at nothing new.
     if (host_.FilenameText() != path) host_.SetFilenameText(path);
     files_.SourceFileName = path;
+    heldFile_ = path;
+    editorText_->document()->setModified(false);
+    return true;
+}
+
+bool EditorWindow::ConfirmDiscard() {
+    if (!editorText_->document()->isModified()) return true;
+    const std::string question =
+        heldFile_.empty() ? "Save the new file?" : "Save the changes to " + heldFile_ + "?";
+    switch (messages_.AskSaveDiscardCancel("Editor", question)) {
+        case SaveChoice::Save:
+            return Save();
+        case SaveChoice::Discard:
+            editorText_->document()->setModified(false);
+            return true;
+        case SaveChoice::Cancel:
+            break;
+    }
+    return false;
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (ConfirmDiscard()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 bool EditorWindow::Write(const std::string& path) {
@@ -136,16 +169,7 @@ bool EditorWindow::Write(const std::string& path) {
     const bool asLatin1 = latin1_ && FitsLatin1(text);
     const QByteArray encoded = asLatin1 ? text.toLatin1() : text.toUtf8();
     SourceText source{encoded.toStdString(), lineEnd_, finalLineEnd_};
-    const std::string bytes = JoinSourceText(source);
-
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFileContents(path, JoinSourceText(source));
 }
 
 void EditorWindow::resizeEvent(QResizeEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // The built-in text editor TAMRO_Editor: edits the file named in the main
-// window's FilenameTextbox, saves it (asking for a name when there is none),
-// and makes a newly named file the current source.
+// window's FilenameTextbox, saves it back (asking for a name for a new file or
+// when the file box has since named another file), makes a newly named file
+// the current source, and never drops unsaved text without asking.
 
 #include <QWidget>
 #include <optional>
@@ -40,11 +41,16 @@ class EditorWindow final : public QWidget {
     // otherwise the file named in FilenameTextbox is read (none: a new file).
     // False, with the window not shown, when that file cannot be read.
     bool Open();
-    // SAVEButton: writes the text to the file named in FilenameTextbox, first
-    // asking for a name when it is empty. The file is replaced only once the
-    // whole text is written; on failure it stays as it was and the text stays
-    // here.
-    void Save();
+    // SAVEButton and Ctrl+S: writes the text to the file the editor holds
+    // (the one it opened or last saved). When FilenameTextbox is empty, names
+    // another file or a HEX file, it asks for a name first. The file is
+    // replaced only once the whole text is written; on failure it stays as it
+    // was and the text stays here. True when the text was saved.
+    bool Save();
+    // Before the text goes away (EXIT, the close box, the main window's
+    // closing): with unsaved changes, asks Save / Discard / Cancel. True when
+    // the text may go.
+    bool ConfirmDiscard();
 
     QPlainTextEdit* EditorText() const { return editorText_; }
     QPushButton* SaveButton() const { return saveButton_; }
@@ -52,6 +58,7 @@ class EditorWindow final : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     bool Load(const std::string& path);
@@ -64,6 +71,7 @@ class EditorWindow final : public QWidget {
     QPlainTextEdit* editorText_;
     QPushButton* saveButton_;
     QPushButton* exitButton_;
+    std::string heldFile_;  // the file the text came from or went to; "" for a new one
     LineEnd lineEnd_ = LineEnd::Lf;
     bool finalLineEnd_ = true;
     bool latin1_ = false;  // the file was not valid UTF-8 and is written back as read

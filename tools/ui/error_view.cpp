@@ -74,6 +74,17 @@ bool ErrorViewWindow::ShowFile(const std::string& path) {
     return true;
 }
 
+void ErrorViewWindow::ShowText(const std::string& text) {
+    const QByteArray bytes = QByteArray::fromStdString(text);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8.decode(bytes);
+    if (utf8.hasError()) decoded = QString::fromLatin1(bytes);
+    errText_->setPlainText(decoded);
+    show();
+    raise();
+    activateWindow();
+}
+
 void ErrorViewWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const TwipSize outer =

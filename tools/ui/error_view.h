@@ -35,6 +35,8 @@ class ErrorViewWindow final : public QWidget {
     // of an earlier one even while the window stays open. False (window
     // untouched) when the file cannot be read.
     bool ShowFile(const std::string& path);
+    // Shows `text` (what a tool printed) in the same way.
+    void ShowText(const std::string& text);
 
     QPlainTextEdit* ErrText() const { return errText_; }
     QPushButton* ExitButton() const { return exitButton_; }

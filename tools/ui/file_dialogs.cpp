@@ -7,21 +7,6 @@
 namespace tamro {
 namespace {
 
-std::vector<std::string> SplitAt(std::string_view text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char character : text) {
-        if (character == separator) {
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += character;
-        }
-    }
-    if (!part.empty()) parts.push_back(part);
-    return parts;
-}
-
 void AddPattern(std::string& patterns, const std::string& pattern) {
     if (!patterns.empty()) patterns += ' ';
     patterns += pattern;
@@ -30,11 +15,10 @@ void AddPattern(std::string& patterns, const std::string& pattern) {
 }  // namespace
 
 std::string QtFilterFor(std::string_view filter) {
-    std::vector<std::string> parts = SplitAt(filter, '|');
     std::string result;
-    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    for (const FilterEntry& entry : ParseFilter(filter)) {
         std::string patterns;
-        for (const std::string& pattern : SplitAt(parts[i + 1], ';')) {
+        for (const std::string& pattern : entry.patterns) {
             if (pattern == "*.*") {
                 AddPattern(patterns, "*");
                 continue;
@@ -48,7 +32,7 @@ std::string QtFilterFor(std::string_view filter) {
             if (upper != pattern) AddPattern(patterns, upper);
         }
         if (!result.empty()) result += ";;";
-        result += parts[i] + " (" + patterns + ")";
+        result += entry.caption + " (" + patterns + ")";
     }
     return result;
 }
@@ -62,11 +46,29 @@ std::string QtFileDialogs::OpenFileName(const std::string& filter) {
 }
 
 std::string QtFileDialogs::SaveFileName(const std::string& filter) {
-    const QString chosen =
-        QFileDialog::getSaveFileName(parent_, QString(), QString::fromStdString(lastFolder_),
-                                     QString::fromStdString(QtFilterFor(filter)), nullptr);
-    if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath().toStdString();
-    return chosen.toStdString();
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(QString::fromStdString(lastFolder_));
+    const QStringList entries =
+        QString::fromStdString(QtFilterFor(filter)).split(QStringLiteral(";;"));
+    dialog.setNameFilters(entries);
+    auto extensionFor = [&](const QString& entry) {
+        const qsizetype index = entries.indexOf(entry);
+        return SaveExtensionFor(filter, index < 0 ? 0 : static_cast<std::size_t>(index));
+    };
+    // The dialog adds the extension itself, so that it asks before replacing
+    // the file of the completed name.
+    dialog.setDefaultSuffix(QString::fromStdString(extensionFor(entries.value(0))));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& entry) {
+        dialog.setDefaultSuffix(QString::fromStdString(extensionFor(entry)));
+    });
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QString chosen = dialog.selectedFiles().value(0);
+    if (chosen.isEmpty()) return {};
+    lastFolder_ = QFileInfo(chosen).absolutePath().toStdString();
+    // A desktop's own dialog may leave the extension out.
+    return WithExtension(chosen.toStdString(), extensionFor(dialog.selectedNameFilter()));
 }
 
 }  // namespace tamro

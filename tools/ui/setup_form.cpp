@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "common/twips.h"
 
@@ -31,8 +32,12 @@ QLineEdit* AddLine(QFormLayout* form, const char* caption, const char* name) {
 
 }  // namespace
 
-Setup_Form::Setup_Form(ToolSettings& settings, SettingsStore& store, QWidget* parent)
-    : QWidget(parent, Qt::Window), settings_(settings), store_(store) {
+Setup_Form::Setup_Form(ToolSettings& settings, SettingsStore& store, ToolSettings defaults,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      settings_(settings),
+      store_(store),
+      defaults_(std::move(defaults)) {
     setObjectName(QStringLiteral("Setup_Form"));
     setWindowTitle(QStringLiteral("Setup"));
 
@@ -74,7 +79,12 @@ ToolSettings Setup_Form::BoxSettings() const {
     settings.CMD_ASM = FromQ(Text_ASM_Command->text());
     settings.F_C = FromQ(Text_C_Folder->text());
     settings.CMD_C = FromQ(Text_C_Commandline->text());
-    settings.CMD_Lkr = FromQ(Text_Linker_Commandline->toPlainText());
+    // The command line is one line: line breaks typed in the box separate
+    // words like blanks.
+    settings.CMD_Lkr = FromQ(Text_Linker_Commandline->toPlainText()
+                                 .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                 .join(QLatin1Char(' ')));
     settings.F_EDIT = FromQ(Text_Editor_Folder->text());
     settings.CMD_EDIT = FromQ(Text_Editor_Filename->text());
     return settings;
@@ -97,7 +107,7 @@ void Setup_Form::showEvent(QShowEvent* event) {
 }
 
 void Setup_Form::Command_default_Click() {
-    ShowInBoxes(DefaultToolSettings());
+    ShowInBoxes(defaults_);
 }
 
 void Setup_Form::EXTButton_Click() {

@@ -15,7 +15,9 @@ namespace tamro {
 class Setup_Form final : public QWidget {
     Q_OBJECT
   public:
-    Setup_Form(ToolSettings& settings, SettingsStore& store, QWidget* parent = nullptr);
+    // `defaults` is what "Default" puts into the boxes.
+    Setup_Form(ToolSettings& settings, SettingsStore& store, ToolSettings defaults,
+               QWidget* parent = nullptr);
 
     QLineEdit* Text_ASM_Folder = nullptr;
     QLineEdit* Text_ASM_Command = nullptr;
@@ -27,7 +29,8 @@ class Setup_Form final : public QWidget {
     QPushButton* Command_default = nullptr;
     QPushButton* EXTButton = nullptr;
 
-    // The seven boxes as settings, and the other way round.
+    // The seven boxes as settings (the linker box's lines joined by blanks),
+    // and the other way round.
     ToolSettings BoxSettings() const;
     void ShowInBoxes(const ToolSettings& settings);
 
@@ -41,6 +44,7 @@ class Setup_Form final : public QWidget {
 
     ToolSettings& settings_;
     SettingsStore& store_;
+    ToolSettings defaults_;
 };
 
 }  // namespace tamro

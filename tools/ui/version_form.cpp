@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
+#include <utility>
 
 #include "common/number_text.h"
 #include "common/twips.h"
@@ -38,9 +39,9 @@ std::string ProgramVersionText(int major, int minor) {
     return "Version " + SignedDecimalText(major) + "." + SignedDecimalText(minor);
 }
 
-TAMRO_VERFORM::TAMRO_VERFORM(const std::string& firmwareText, DesktopLauncher& launcher,
-                             MessageBoxes& messages, QWidget* parent)
-    : QDialog(parent), launcher_(launcher), messages_(messages) {
+TAMRO_VERFORM::TAMRO_VERFORM(const std::string& firmwareText, std::string homePage,
+                             DesktopLauncher& launcher, MessageBoxes& messages, QWidget* parent)
+    : QDialog(parent), homePage_(std::move(homePage)), launcher_(launcher), messages_(messages) {
     setObjectName(QStringLiteral("TAMRO_VERFORM"));
     setWindowTitle(QStringLiteral("Harlon V3"));
     setModal(true);
@@ -70,7 +71,7 @@ TAMRO_VERFORM::TAMRO_VERFORM(const std::string& firmwareText, DesktopLauncher& l
     Label3_->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     Label3_->setCursor(Qt::PointingHandCursor);
     Label3_->installEventFilter(this);
-    Label5_ = MakeLabel(this, "Label5", QString::fromUtf8(kHomePageAddress), 1440, 1710, 3720, 285);
+    Label5_ = MakeLabel(this, "Label5", QString::fromStdString(homePage_), 1440, 1710, 3720, 285);
     Label5_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Label6_ = MakeLabel(this, "Label6", QStringLiteral("USB programmers for PIC microcontrollers"),
                         1440, 2010, 3720, 285);
@@ -87,7 +88,7 @@ void TAMRO_VERFORM::Command1_Click() {
 }
 
 void TAMRO_VERFORM::Label3_Click() {
-    OpenHomePage(launcher_, messages_);
+    OpenHomePage(launcher_, messages_, homePage_);
 }
 
 bool TAMRO_VERFORM::eventFilter(QObject* watched, QEvent* event) {

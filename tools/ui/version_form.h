@@ -28,7 +28,8 @@ std::string ProgramVersionText(int major, int minor);
 class TAMRO_VERFORM final : public QDialog {
     Q_OBJECT
   public:
-    TAMRO_VERFORM(const std::string& firmwareText, DesktopLauncher& launcher,
+    // `homePage` is the address Label5 shows and Label3 opens.
+    TAMRO_VERFORM(const std::string& firmwareText, std::string homePage, DesktopLauncher& launcher,
                   MessageBoxes& messages, QWidget* parent = nullptr);
 
     void Command1_Click();
@@ -38,6 +39,7 @@ class TAMRO_VERFORM final : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    std::string homePage_;
     DesktopLauncher& launcher_;
     MessageBoxes& messages_;
     QLabel* Picture1_;

@@ -1,4 +1,4 @@
-#include "convertor/data_conv.h"
+#include "convertor/ui/data_conv.h"
 
 #include <QFont>
 #include <QFrame>

@@ -10,7 +10,7 @@
 #include <QWidget>
 
 #include "images/images.h"
-#include "views/buffer_grid_model.h"
+#include "views/ui/buffer_grid_model.h"
 
 class QPushButton;
 class QTableView;

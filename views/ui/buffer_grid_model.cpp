@@ -1,4 +1,4 @@
-#include "views/buffer_grid_model.h"
+#include "views/ui/buffer_grid_model.h"
 
 namespace tamro {
 

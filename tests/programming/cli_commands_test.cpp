@@ -1,3 +1,5 @@
+#include "programming/cli_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,52 +7,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "programming/cli_commands.h"
-#include "programming/hex_writer.h"
 #include "tests/programming/operations_support.h"
 
 namespace tamro {
 namespace {
-
-TEST(HexWriterTest, RecordsChecksumsAndConfigurationSection) {
-    std::array<std::uint8_t, kProgramBytes> program;
-    program.fill(0xFF);
-    program[0] = 0x80;
-    program[1] = 0xEF;
-    program[0x20] = 0x12;
-    ConfigBytes config{0x00, 0x22, 0x0F, 0x0E, 0x00, 0x01, 0x81,
-                       0x00, 0x0F, 0xC0, 0x0F, 0xE0, 0x0F, 0x40};
-    EXPECT_EQ(IntelHexText(program, 0x3FFF, config),
-              ":020000040000FA\n"
-              ":1000000080EFFFFFFFFFFFFFFFFFFFFFFFFFFFFF8F\n"
-              ":1000200012FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFCD\n"
-              ":020000040030CA\n"
-              ":0E00000000220F0E000181000FC00FE00F4024\n"
-              ":00000001FF\n");
-    // The last record is cut at the last word asked for; nothing past 3FFFh.
-    EXPECT_EQ(IntelHexText(program, 0x10, std::nullopt),
-              ":020000040000FA\n"
-              ":1000000080EFFFFFFFFFFFFFFFFFFFFFFFFFFFFF8F\n"
-              ":0200200012FFCD\n"
-              ":00000001FF\n");
-    EXPECT_EQ(IntelHexText(program, 0x7FFF), IntelHexText(program, 0x3FFF));
-}
-
-TEST(HexWriterTest, SavedImageLoadsBackIdentically) {
-    Images original;
-    for (int i = 0; i < kProgramBytes; ++i) original.program[i] = static_cast<std::uint8_t>(i * 13);
-    for (int i = 0x2000; i < 0x2100; ++i) original.program[i] = 0xFF;
-    const auto path = std::filesystem::temp_directory_path() / "tamro_hex_writer_test.hex";
-    ASSERT_TRUE(WriteIntelHexFile(path.string(), original.program, kLastProgramWord, std::nullopt,
-                                  nullptr));
-    Images reloaded;
-    ASSERT_TRUE(testing::LoadHexForTest(path.string(), reloaded));
-    EXPECT_EQ(reloaded.program, original.program);
-    std::string error;
-    EXPECT_FALSE(
-        WriteIntelHexFile("/nonexistent-folder/x.hex", original.program, 3, std::nullopt, &error));
-    EXPECT_FALSE(error.empty());
-}
 
 struct CliRun {
     int status;

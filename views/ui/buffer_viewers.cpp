@@ -1,4 +1,4 @@
-#include "views/buffer_viewers.h"
+#include "views/ui/buffer_viewers.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>

@@ -1,0 +1,19 @@
+#pragma once
+// The image checksum programmer tools show for a PIC18 without code
+// protection: every program memory byte plus every configuration byte ANDed
+// with the device's implemented-bit mask, the sum kept to its low 16 bits.
+
+#include <cstdint>
+
+#include "images/config_masks.h"
+#include "images/images.h"
+
+namespace tamro {
+
+// Sum of program bytes 0 to 7FFFh (the whole 32 KB of both groups) and of
+// configuration bytes 0 to 13 under `configMask`, modulo 10000h. The ID
+// locations and the data EEPROM do not count (Microchip adds the ID locations
+// only for a code-protected device).
+std::uint16_t ImageChecksum(const Images& images, const ConfigBytes& configMask);
+
+}  // namespace tamro
