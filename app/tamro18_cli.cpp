@@ -60,7 +60,7 @@ int RunHex(Arguments arguments) {
     tamro::Images images = StartUpImages();
     const tamro::HexLoadOutcome outcome = tamro::HEX_LOAD(file, images);
     if (!outcome.ok) {
-        std::cerr << tamro::kFileErrorText << "\n";
+        std::cerr << tamro::kFileErrorText << ": " << file << ": " << outcome.errorText << "\n";
         return 1;
     }
     std::cout << "start " << outcome.startAddressText << "\n";
@@ -109,8 +109,8 @@ int Usage() {
     return 2;
 }
 
-bool LoadHex(const std::string& path, tamro::Images& images) {
-    return tamro::HEX_LOAD(path, images).ok;
+tamro::HexLoadOutcome LoadHex(const std::string& path, tamro::Images& images) {
+    return tamro::HEX_LOAD(path, images);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "images/config_display.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "common/number_text.h"
 
@@ -40,6 +41,22 @@ std::optional<std::string> LastAddrText_Change(std::string_view text, std::int16
 
 int LastWordForLoops(std::int16_t lastAddress) {
     return std::min<int>(lastAddress, kLastProgramWord);
+}
+
+}  // namespace tamro
+
+namespace tamro {
+
+std::optional<std::string> ConfigBoxProblem(int index, std::string_view text) {
+    const bool hexDigits =
+        !text.empty() && text.size() <= static_cast<std::size_t>(kConfigBoxMaxLength) &&
+        std::all_of(text.begin(), text.end(),
+                    [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    if (hexDigits) return std::nullopt;
+    const std::string box =
+        "The configuration box for 3000" + HexByte2(static_cast<std::uint8_t>(index)) + "h";
+    if (text.empty()) return box + " is empty: type one or two hexadecimal digits.";
+    return box + " holds \"" + std::string(text) + "\", not one or two hexadecimal digits.";
 }
 
 }  // namespace tamro

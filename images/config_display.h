@@ -48,6 +48,11 @@ struct ConfigBitUpdate {
 // holds no more) and returns the bit-string box to update.
 ConfigBitUpdate ConfigAddrText_Change(Images& images, int index, std::string_view text);
 
+// What is wrong with the text of box `index` for a write: it must hold one or
+// two hexadecimal digits. The message names the box by its target address;
+// nothing when the text is good.
+std::optional<std::string> ConfigBoxProblem(int index, std::string_view text);
+
 // LastAddrText_Change: the replacement text when the typed last address is
 // above programSize ("4000" for 4000h words); nothing when the text may stay.
 // Texts 8000 to FFFF read as negative numbers and stay.

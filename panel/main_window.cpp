@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <vector>
 
@@ -205,6 +206,8 @@ void TAMRO18_form::BuildControls() {
 
     Label8 = label("Label8", "Configration bit", 4560, 1650, 2400, 255);
     const char* wordLabels[] = {"0:", "2:", "4:", "6:", "8:", "A:", "C:"};
+    // Only hexadecimal digits can be typed into a configuration box.
+    auto* hexByte = new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{0,2}"), this);
     for (int n = 0; n < 7; ++n) {
         const int top = 1920 + n * 345;
         Label6[n] =
@@ -216,6 +219,7 @@ void TAMRO18_form::BuildControls() {
             // One byte per box: two hexadecimal digits at most.
             box->setMaxLength(kConfigBoxMaxLength);
             ConfigAddrText[index] = box;
+            box->setValidator(hexByte);
             connect(box, &QLineEdit::textChanged, this,
                     [this, index] { ConfigAddrText_Change(index); });
         }
@@ -294,7 +298,11 @@ void TAMRO18_form::BuildControls() {
                 [this, operation] { RunProgrammingOperation(operation); });
     };
     programming(ERASEButton, [this] { return session_.Erase(); });
-    programming(WriteButton, [this] { return session_.Write(LastAddress()); });
+    connect(WriteButton, &QPushButton::clicked, this, [this] {
+        if (session_.Busy() || ConfigurationBoxesGood()) {
+            RunProgrammingOperation([this] { return session_.Write(LastAddress()); });
+        }
+    });
     programming(VerifyButton, [this] { return session_.Verify(); });
     connect(BUFVIEWButton, &QPushButton::clicked, this, [this] { BUFVIEWButton_Click(); });
     // What changes the image or the files an operation works on waits for its end.
@@ -491,6 +499,7 @@ bool TAMRO18_form::RunProgrammingOperation(const std::function<OperationResult()
     if (RefuseWhileBusy()) return false;
     SetTargetControlsEnabled(false);
     programmingUnderWay_ = true;
+    usbFailureShown_ = false;
     lastEventPump_ = {};
     operation();
     programmingUnderWay_ = false;
@@ -514,9 +523,10 @@ void TAMRO18_form::ShowUsbMessage(const std::string& text) {
     // once, before its message box.
     const bool good = text.ends_with("OK!:");
     if (programmingUnderWay_ && good) {
-        pendingUsbMessage_ = text;
+        if (!usbFailureShown_) pendingUsbMessage_ = text;
         return;
     }
+    if (programmingUnderWay_) usbFailureShown_ = true;
     pendingUsbMessage_.reset();
     USBMSG->setText(Q(text));
 }
@@ -637,16 +647,37 @@ void TAMRO18_form::LastAddrText_Change() {
     }
 }
 
+bool TAMRO18_form::ConfigurationBoxesGood() {
+    for (int i = 0; i < kConfigBoxes; ++i) {
+        if (const auto problem = ConfigBoxProblem(i, ConfigAddrText[i]->text().toStdString())) {
+            platform_.messages.Show(MessageIcon::Critical, "WRITE ERROR", *problem);
+            ConfigAddrText[i]->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
 void TAMRO18_form::HEX_LOAD() {
     // The image an operation is writing or comparing stays as it is.
     if (RefuseWhileBusy()) return;
-    const HexLoadOutcome outcome = tamro::HEX_LOAD(toolFiles_.HexFileName, images());
+    const std::string file = toolFiles_.HexFileName;
+    const HexLoadOutcome outcome = tamro::HEX_LOAD(file, images());
     if (outcome.text2) Text2->setText(Q(*outcome.text2));
     if (outcome.textAdmon) Text_ADMON->setText(Q(*outcome.textAdmon));
     if (!outcome.ok) {
-        ShowHexFileError(platform_.messages);
+        // The previous file stays loaded, under its name.
+        ShowHexFileError(platform_.messages, file, outcome);
+        toolFiles_.HexFileName = loadedHexFile_;
+        if (FilenameTextbox->text() == Q(file)) FilenameTextbox->setText(fileBoxBeforeLastName_);
         return;
     }
+    loadedHexFile_ = file;
+    // What the file does not configure takes the group's defaults, never the
+    // previous file's values.
+    ConfigBytes defaults{};
+    std::copy_n(deviceGroup().defaultConfig.begin(), defaults.size(), defaults.begin());
+    ApplyConfigurationDefaults(images(), defaults);
     CurrentAddrText->setText(Q(outcome.lastAddressText));
     LastAddrText->setText(Q(outcome.lastAddressText));
     StartAddrText->setText(Q(outcome.startAddressText));
@@ -790,6 +821,7 @@ std::string TAMRO18_form::FilenameText() {
 }
 
 void TAMRO18_form::SetFilenameText(const std::string& text) {
+    fileBoxBeforeLastName_ = FilenameTextbox->text();
     FilenameTextbox->setText(Q(text));
 }
 

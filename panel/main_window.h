@@ -191,6 +191,9 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void ConfigAddrText_Change(int index);
     void LastAddrText_Change();
     void SetTargetControlsEnabled(bool enabled);
+    // False, with a box naming the first box, while a configuration box does
+    // not hold one or two hexadecimal digits: WRITE would send it as 00.
+    bool ConfigurationBoxesGood();
     void ShowUsbMessage(const std::string& text);
     void ShowPendingUsbMessage();
 
@@ -206,12 +209,19 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     // processing follow the per-block progress, not every exchange.
     bool programmingUnderWay_ = false;
     std::optional<std::string> pendingUsbMessage_;
+    // A failure shown during the running programming operation stays in the
+    // box: the quiet leaving packets after it do not cover it.
+    bool usbFailureShown_ = false;
     std::chrono::steady_clock::time_point lastEventPump_{};
     Rgb notesColour_{255, 255, 255};
     Rgb resetLampColour_ = kLampIdle;
     QString kageTag_;
 
     ToolFiles toolFiles_;
+    // The HEX file loaded last and what the file box showed before the last
+    // name was put into it: a failed load puts both back.
+    std::string loadedHexFile_;
+    QString fileBoxBeforeLastName_;
     std::unique_ptr<ToolRuns> toolRuns_;
     std::unique_ptr<BufferViewers> viewers_;
 

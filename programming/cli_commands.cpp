@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -27,6 +28,8 @@ struct CommandLine {
     bool driverGiven = false;
     std::string trace;
     std::string last = "3FFF";
+    bool force = false;
+    bool allowProtect = false;
 };
 
 // Failures of the command line itself, reported with their one-line reason.
@@ -52,6 +55,10 @@ CommandLine Parse(const std::vector<std::string>& args) {
             line.trace = value();
         } else if (word == "--last" && line.command == "read") {
             line.last = value();
+        } else if (word == "--force") {
+            line.force = true;
+        } else if (word == "--allow-protect") {
+            line.allowProtect = true;
         } else if (word.starts_with("--")) {
             throw UsageError{"unknown option " + word};
         } else {
@@ -204,7 +211,9 @@ bool IsProgrammingCommand(const std::string& name) {
 std::string ProgrammingUsage() {
     return "  id | erase | write FILE | verify FILE | read OUT.hex [--last X] | "
            "read-eeprom OUT.bin\n"
-           "    [--device 18F452|18F4520] [--driver SETTING] [--trace FILE]\n";
+           "    [--device 18F452|18F4520] [--driver SETTING] [--trace FILE]\n"
+           "    [--force] (go on with a device no group is known to serve)\n"
+           "    [--allow-protect] (write a configuration that turns on protection)\n";
 }
 
 int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFunction& loadHex,
@@ -250,6 +259,14 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
     Images& images = session.images();
     TerminalView view(out, isatty(STDERR_FILENO) == 1);
     session.SetView(&view);
+    // The tool asks nothing: its options answer the session's questions.
+    std::string declined;
+    session.SetConfirmation([&](Question question, const std::string& text) {
+        const bool yes = question == Question::UnknownDevice ? line.force : line.allowProtect;
+        if (!yes) declined = text;
+        return yes;
+    });
+    int failureStatus = 1;
 
     std::string failure;
     const std::string& command = line.command;
@@ -257,6 +274,12 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
     auto outcome = [&](OperationResult result) {
         if (result == OperationResult::LinkFailed) {
             failure = "link failure: " + messages.last;
+        } else if (result == OperationResult::DeviceRefused) {
+            failureStatus = kExitDeviceRefused;
+            failure = "device check: " + (declined.empty() ? messages.last : declined) +
+                      (declined.empty() ? "" : " (--force goes on)");
+        } else if (result == OperationResult::Declined) {
+            failure = "not written: " + declined + " (--allow-protect writes it)";
         } else if (result == OperationResult::VerifyMismatch) {
             failure = "verify mismatch at word " +
                       HexText(static_cast<std::uint32_t>(session.MismatchWord())) + "h";
@@ -266,9 +289,20 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
         return failure.empty();
     };
     auto load = [&] {
-        if (loadHex && loadHex(file, images)) return true;
-        failure = "file error: cannot load " + file;
-        return false;
+        if (!loadHex) {
+            failure = "file error: no HEX loader";
+            return false;
+        }
+        const HexLoadOutcome loaded = loadHex(file, images);
+        if (!loaded.ok) {
+            failure = "file error: " + file + ": " + loaded.errorText;
+            return false;
+        }
+        // Configuration bytes the file does not hold are the group's defaults.
+        ConfigBytes defaults{};
+        std::copy_n(session.groupValues().defaultConfig.begin(), defaults.size(), defaults.begin());
+        ApplyConfigurationDefaults(images, defaults);
+        return true;
     };
 
     if (command == "id") {
@@ -307,7 +341,7 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFun
     out << session.Exchanges() << " exchanges\n";
     if (!failure.empty()) {
         err << failure << '\n';
-        return 1;
+        return failureStatus;
     }
     return 0;
 }

@@ -4,19 +4,27 @@
 //
 //   id | erase | write FILE | verify FILE | read OUT.hex [--last X] | read-eeprom OUT.bin
 //   options: --device 18F452|18F4520  --driver SETTING  --trace FILE
+//            --force (go on with a device no group is known to serve)
+//            --allow-protect (write a configuration that turns on protection)
+//
+// Exit status: 0 done, 1 failed, 2 bad command line, 3 refused by the device
+// check (another group's device, no target, or an unknown device without --force).
 
 #include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
+#include "images/hex_loader.h"
 #include "images/images.h"
 
 namespace tamro {
 
-// Loads an Intel HEX file into the images as the panel's loader does (program
-// image reset to FFh, HaveData and LastAddress set). False when it failed.
-using HexLoadFunction = std::function<bool(const std::string& path, Images& images)>;
+// Loads an Intel HEX file into the images as the panel's loader does: all or
+// nothing, a failure with its line and reason.
+using HexLoadFunction = std::function<HexLoadOutcome(const std::string& path, Images& images)>;
+
+inline constexpr int kExitDeviceRefused = 3;
 
 // True for the subcommand names handled here.
 bool IsProgrammingCommand(const std::string& name);

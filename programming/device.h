@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/link.h"
 #include "programming/operation_view.h"
@@ -43,14 +45,48 @@ int OptionFromStoredDevice(const std::string& stored);
 // The text the DEVICE setting stores for an option: " 9" or " 10".
 std::string StoredDeviceText(int optionIndex);
 
+// The name of the device table's entry for an ID, if it has one.
+std::optional<std::string> DeviceTableName(std::uint16_t deviceId);
+
+// The device group whose sequences serve the device with this ID (see the
+// lists in device.cpp), if any.
+std::optional<DeviceGroup> GroupServing(std::uint16_t deviceId);
+
+// An ID read as 0000h or FFFFh: no target answered (lines floating or held).
+constexpr bool IsNoTargetId(std::uint16_t deviceId) {
+    return deviceId == 0x0000 || deviceId == 0xFFFF;
+}
+
+// What the device check makes of a target's ID for the selected group.
+enum class DeviceVerdict {
+    Served,      // the selected group's sequences serve the device
+    OtherGroup,  // a device of the other group: refused
+    NoTarget,    // ID 0000h or FFFFh: refused
+    Unknown,     // no group is known to serve it: asks before going on
+};
+DeviceVerdict CheckDevice(DeviceGroup selected, std::uint16_t deviceId);
+
+// "18F452 selected, the target reports 18F4520 (1087)"; an ID outside the
+// device table is "an unknown device (1234)".
+std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId);
+
+// The code and data protection bits (CP0..CP3, CPB, CPD, WRT0..WRT3, WRTB,
+// WRTC, WRTD, EBTR0..EBTR3, EBTRB) that `config` (bytes from 300000h) programs
+// to 0, within the group's implemented bits; empty when it protects nothing.
+std::vector<std::string> ProtectionBitsOn(DeviceGroup group,
+                                          const std::uint8_t* config /* 14 bytes */);
+
 struct DeviceIdReading {
     std::uint16_t deviceId = 0;
     std::string deviceName;
+    // False when an exchange of the read failed (the ID is then not the target's).
+    bool linkOk = true;
 };
 
 // Reads the target's device ID over ICSP and shows it in Text_Device and
-// NotesLabel. Link failures are reported by the link; the ID is then formed
-// from whatever the reply buffer held.
-DeviceIdReading ReadDeviceId(Link& link, OperationView& view);
+// NotesLabel; an ID of 0000h or FFFFh shows as "no target". Link failures are
+// reported by the link; the ID is then formed from whatever the reply buffer
+// held, unless `stopAtFailure`, which ends the read at the failed exchange.
+DeviceIdReading ReadDeviceId(Link& link, OperationView& view, bool stopAtFailure = false);
 
 }  // namespace tamro

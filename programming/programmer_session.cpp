@@ -49,7 +49,9 @@ ProgrammerSession::ProgrammerSession(DriverLibrary& driver, MessageBoxes& messag
       settings_(settings),
       link_(driver, messages),
       group_(GroupForOption(kOption452)),
-      operations_(link_, images_, group_, tickCountdown_, relay_, messages, guard_) {}
+      operations_(link_, images_, group_, tickCountdown_, relay_, messages, guard_) {
+    operations_.SetChipChangeCheck([this](ChipChange change) { return CheckChipChange(change); });
+}
 
 void ProgrammerSession::SetView(OperationView* view) {
     relay_.view = view;
@@ -81,8 +83,10 @@ bool ProgrammerSession::Start() {
         firmwareText_ = link_.ReplyText().substr(0, 8);
         const std::string stored =
             settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
-        SelectDeviceUnguarded(GroupOfOption(OptionFromStoredDevice(stored)));
+        // The supply goes on before the selection's ID read: the target must
+        // be powered to answer it, whatever state the programmer started in.
         SwitchSupply(true);
+        SelectDeviceUnguarded(GroupOfOption(OptionFromStoredDevice(stored)));
         SwitchLed(false);
     }
     return true;
@@ -124,7 +128,8 @@ void ProgrammerSession::SelectDeviceUnguarded(DeviceGroup group) {
     images_.haveData = 0;
     std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
     relay_.ProcessPendingEvents();
-    deviceId_ = tamro::ReadDeviceId(link_, relay_);
+    deviceId_ = ReadDeviceIdPowered(false);
+    WarnOfDeviceMismatch();
     const std::string stored = settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
     if (NumericValue(stored) != selectedOption_) {
         settings_.Write(kSettingsApplication, kSettingsSection, kDeviceKey,
@@ -136,8 +141,80 @@ void ProgrammerSession::SelectDeviceUnguarded(DeviceGroup group) {
 OperationResult ProgrammerSession::ReadDeviceId() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
-    deviceId_ = tamro::ReadDeviceId(link_, relay_);
+    deviceId_ = ReadDeviceIdPowered(false);
+    WarnOfDeviceMismatch();
     return OperationResult::Completed;
+}
+
+DeviceIdReading ProgrammerSession::ReadDeviceIdPowered(bool stopAtFailure) {
+    const bool poweredAlready = relay_.supplyOn;
+    if (!poweredAlready) {
+        const ExchangeResult on = link_.Exchange(Command::TargetSupply, 1);
+        if (on.packetDelivered()) relay_.SetVccCaption("VCC on");
+        if (!on.ok() && stopAtFailure) {
+            DeviceIdReading failed;
+            failed.linkOk = false;
+            return failed;
+        }
+    }
+    DeviceIdReading reading = tamro::ReadDeviceId(link_, relay_, stopAtFailure);
+    if (!poweredAlready && (reading.linkOk || !stopAtFailure)) {
+        const ExchangeResult off = link_.Exchange(Command::TargetSupply, 0);
+        if (off.packetDelivered()) relay_.SetVccCaption("VCC off");
+        if (!off.ok()) reading.linkOk = false;
+    }
+    return reading;
+}
+
+void ProgrammerSession::WarnOfDeviceMismatch() {
+    if (CheckDevice(group_.group, deviceId_.deviceId) != DeviceVerdict::OtherGroup) return;
+    relay_.SetNotesColour(kNotesRed);
+    relay_.SetNotesCaption(DeviceMismatchText(group_.group, deviceId_.deviceId));
+}
+
+bool ProgrammerSession::Confirm(Question question, const std::string& text) {
+    if (confirmation_) return confirmation_(question, text);
+    return messages_.AskYesNo(
+        question == Question::UnknownDevice ? "DEVICE CHECK" : "CODE PROTECTION", text);
+}
+
+OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
+    if (change != ChipChange::Erase) {
+        const std::vector<std::string> bits = ProtectionBitsOn(group_.group, images_.config.data());
+        if (!bits.empty()) {
+            std::string names;
+            for (const std::string& bit : bits) names += (names.empty() ? "" : ", ") + bit;
+            if (!Confirm(Question::TurnOnProtection,
+                         "This configuration turns on code or data protection (" + names +
+                             "). A protected chip reads back as zeros and can only be "
+                             "changed after an erase. Write it?")) {
+                return OperationResult::Declined;
+            }
+        }
+    }
+    deviceId_ = ReadDeviceIdPowered(true);
+    if (!deviceId_.linkOk) return OperationResult::LinkFailed;
+    switch (CheckDevice(group_.group, deviceId_.deviceId)) {
+        case DeviceVerdict::Served:
+            return OperationResult::Completed;
+        case DeviceVerdict::Unknown:
+            return Confirm(Question::UnknownDevice,
+                           DeviceMismatchText(group_.group, deviceId_.deviceId) +
+                               ", which the selected sequences are not known to serve. Go on?")
+                       ? OperationResult::Completed
+                       : OperationResult::DeviceRefused;
+        case DeviceVerdict::NoTarget:
+        case DeviceVerdict::OtherGroup: {
+            const std::string text = IsNoTargetId(deviceId_.deviceId)
+                                         ? std::string("No target found")
+                                         : DeviceMismatchText(group_.group, deviceId_.deviceId);
+            relay_.SetNotesColour(kNotesRed);
+            relay_.SetNotesCaption(text);
+            messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
+            return OperationResult::DeviceRefused;
+        }
+    }
+    return OperationResult::DeviceRefused;
 }
 
 // ---------------------------------------------------------------- test panel
@@ -191,9 +268,25 @@ ProgrammerSession::AnalogReading ProgrammerSession::ResetTarget() {
 
 // ---------------------------------------------------------------- target operations
 
-OperationResult ProgrammerSession::RunOperation(const std::function<OperationResult()>& operation) {
+OperationResult ProgrammerSession::RunOperation(const std::function<OperationResult()>& operation,
+                                                SafeEnd safeEnd) {
     if (guard_.Busy()) return OperationResult::Refused;
-    return StoppedOr(operation());
+    const OperationResult result = operation();
+    if (result == OperationResult::LinkFailed && !guard_.StopRequested()) {
+        LeaveAfterFailure(safeEnd);
+    }
+    return StoppedOr(result);
+}
+
+void ProgrammerSession::LeaveAfterFailure(SafeEnd safeEnd) {
+    OperationGuard::Scope scope(guard_);
+    if (!link_.ExchangeQuietly(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts)).ok()) return;
+    if (!link_.ExchangeQuietly(Command::LineMode, Code(safeEnd.lineMode)).ok()) return;
+    const ExchangeResult supply = link_.ExchangeQuietly(Command::TargetSupply, 0);
+    if (supply.packetDelivered()) relay_.SetVccCaption("VCC off");
+    if (!supply.ok() || !safeEnd.ledOff) return;
+    const ExchangeResult led = link_.ExchangeQuietly(Command::Led, 0);
+    if (led.packetDelivered()) relay_.SetLedCaption("LED off");
 }
 
 OperationResult ProgrammerSession::StoppedOr(OperationResult result) {
@@ -203,28 +296,36 @@ OperationResult ProgrammerSession::StoppedOr(OperationResult result) {
     return OperationResult::Stopped;
 }
 
+// Each operation's leaving packets, as its normal end sends them.
+constexpr ProgrammerSession::SafeEnd kEraseEnd{protocol::LineMode::Mode2, false};
+constexpr ProgrammerSession::SafeEnd kWriteEnd{protocol::LineMode::Mode1, true};
+constexpr ProgrammerSession::SafeEnd kVerifyEnd{protocol::LineMode::Mode1, true};
+constexpr ProgrammerSession::SafeEnd kConfigurationEnd{protocol::LineMode::Mode1, false};
+constexpr ProgrammerSession::SafeEnd kReadEnd{protocol::LineMode::Mode2, true};
+
 OperationResult ProgrammerSession::Erase() {
-    return RunOperation([this] { return operations_.Erase(); });
+    return RunOperation([this] { return operations_.Erase(); }, kEraseEnd);
 }
 
 OperationResult ProgrammerSession::Write(std::int16_t lastAddress) {
-    return RunOperation([this, lastAddress] { return operations_.Write(lastAddress); });
+    return RunOperation([this, lastAddress] { return operations_.Write(lastAddress); }, kWriteEnd);
 }
 
 OperationResult ProgrammerSession::Verify() {
-    return RunOperation([this] { return operations_.Verify(); });
+    return RunOperation([this] { return operations_.Verify(); }, kVerifyEnd);
 }
 
 OperationResult ProgrammerSession::WriteConfiguration() {
-    return RunOperation([this] { return operations_.WriteConfiguration(); });
+    return RunOperation([this] { return operations_.WriteConfiguration(); }, kConfigurationEnd);
 }
 
 OperationResult ProgrammerSession::ReadProgram(std::int16_t lastAddress) {
-    return RunOperation([this, lastAddress] { return operations_.ReadProgram(lastAddress); });
+    return RunOperation([this, lastAddress] { return operations_.ReadProgram(lastAddress); },
+                        kReadEnd);
 }
 
 OperationResult ProgrammerSession::ReadEeprom() {
-    return RunOperation([this] { return operations_.ReadEeprom(); });
+    return RunOperation([this] { return operations_.ReadEeprom(); }, kReadEnd);
 }
 
 // ---------------------------------------------------------------- instruments

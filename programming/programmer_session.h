@@ -26,6 +26,14 @@
 
 namespace tamro {
 
+// Questions the session asks before it changes a chip in a way the user may
+// not mean; the panel asks in a box, the command-line tool answers from its
+// options.
+enum class Question {
+    UnknownDevice,     // the target's ID names no device the selected group serves
+    TurnOnProtection,  // the configuration turns on code or data protection
+};
+
 class ProgrammerSession {
   public:
     ProgrammerSession(DriverLibrary& driver, MessageBoxes& messages, SettingsStore& settings);
@@ -34,6 +42,9 @@ class ProgrammerSession {
 
     // Who shows the progress and outcome of the requests; none by default.
     void SetView(OperationView* view);
+    // Who answers the session's questions; by default a yes/no box.
+    using Confirmation = std::function<bool(Question question, const std::string& text)>;
+    void SetConfirmation(Confirmation confirmation) { confirmation_ = std::move(confirmation); }
 
     // Start-up: opens the programmer, identifies its firmware, selects the
     // stored device group (with its ID read), then switches the target supply
@@ -59,7 +70,9 @@ class ProgrammerSession {
     OperationResult LeaveTargetSafe();
 
     // Device selection: the group's values and default configuration, the
-    // device-ID read, and the DEVICE setting.
+    // device-ID read, and the DEVICE setting. The ID read powers the target
+    // for the read when the supply is off; a device of the other group shows
+    // as a warning in NotesLabel.
     OperationResult SelectDevice(DeviceGroup group);
     OperationResult ReadDeviceId();
 
@@ -76,6 +89,19 @@ class ProgrammerSession {
     AnalogReading ResetTarget();
 
     // The target operations; `lastAddress` is the last program word address.
+    // ERASE, WRITE and the configuration write first read the device ID and
+    // refuse a device of the other group or a missing target, and ask before
+    // going on with a device no group is known to serve; WRITE and the
+    // configuration write ask before turning on code or data protection.
+    // When an exchange fails, the operation stops there and the session then
+    // sends that operation's leaving packets quietly (see SafeEnd).
+    // How an operation leaves the target once an exchange of it has failed:
+    // Vpp 0 V, its line mode, supply off and, when it switched the LED on,
+    // LED off, sent without message boxes and stopping at the first that fails.
+    struct SafeEnd {
+        protocol::LineMode lineMode;
+        bool ledOff;
+    };
     OperationResult Erase();
     OperationResult Write(std::int16_t lastAddress);
     OperationResult Verify();
@@ -153,8 +179,19 @@ class ProgrammerSession {
     };
 
     // Runs a target operation; a stop request met on the way leaves the
-    // target safe and makes the outcome Stopped.
-    OperationResult RunOperation(const std::function<OperationResult()>& operation);
+    // target safe and makes the outcome Stopped; a link failure ends it with
+    // `safeEnd`.
+    OperationResult RunOperation(const std::function<OperationResult()>& operation,
+                                 SafeEnd safeEnd);
+    void LeaveAfterFailure(SafeEnd safeEnd);
+    // The device check and the protection question before a chip change.
+    OperationResult CheckChipChange(ChipChange change);
+    bool Confirm(Question question, const std::string& text);
+    // The device-ID read with the target powered for it when the supply is
+    // off (switched off again after).
+    DeviceIdReading ReadDeviceIdPowered(bool stopAtFailure);
+    // NotesLabel warns when the target is a device of the other group.
+    void WarnOfDeviceMismatch();
     // After a request has ended: a stop request met on its way leaves the
     // target safe and makes the outcome Stopped.
     OperationResult StoppedOr(OperationResult result);
@@ -177,6 +214,7 @@ class ProgrammerSession {
     OperationGuard guard_;
     ViewRelay relay_;
     TargetOperations operations_;
+    Confirmation confirmation_;
 };
 
 }  // namespace tamro

@@ -108,6 +108,13 @@ bool TargetOperations::SwitchSupply(bool on, const char* errorText) {
     return result.ok() || Fail(errorText);
 }
 
+OperationResult TargetOperations::CheckChipChange(ChipChange change, const char* errorText) {
+    if (!chipChangeCheck_) return OperationResult::Completed;
+    const OperationResult outcome = chipChangeCheck_(change);
+    if (outcome == OperationResult::LinkFailed) Fail(errorText);
+    return outcome;
+}
+
 bool TargetOperations::EnterProgramming() {
     return Send(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts)) &&
            Send(Command::LineMode, Code(protocol::LineMode::Mode1)) &&
@@ -120,6 +127,10 @@ OperationResult TargetOperations::Erase() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "Erase Error";
+    if (const OperationResult check = CheckChipChange(ChipChange::Erase, kError);
+        check != OperationResult::Completed) {
+        return check;
+    }
     if (!SwitchSupply(true, kError) || !EraseChip() || !SwitchSupply(false, kError)) {
         return OperationResult::LinkFailed;
     }
@@ -158,6 +169,10 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
         return OperationResult::NoData;
     }
     constexpr const char* kError = "Write Error";
+    if (const OperationResult check = CheckChipChange(ChipChange::Write, kError);
+        check != OperationResult::Completed) {
+        return check;
+    }
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
@@ -235,6 +250,11 @@ bool TargetOperations::WriteProgramFlash() {
 OperationResult TargetOperations::Verify() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
+    // Without a loaded file there is nothing to compare the target with.
+    if (images_.haveData == 0) {
+        messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "I have no data");
+        return OperationResult::NoData;
+    }
     constexpr const char* kError = "Verify Error";
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
@@ -303,6 +323,11 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
 OperationResult TargetOperations::WriteConfiguration() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
+    if (const OperationResult check =
+            CheckChipChange(ChipChange::Configuration, "Config Write Error");
+        check != OperationResult::Completed) {
+        return check;
+    }
     return WriteConfigurationWords() ? OperationResult::Completed : OperationResult::LinkFailed;
 }
 

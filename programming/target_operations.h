@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/platform.h"
@@ -29,7 +30,14 @@ enum class OperationResult {
     LinkFailed,      // an exchange failed; the operation stopped there
     VerifyMismatch,  // the target differs from ProgramImage
     Stopped,         // a stop request ended the operation at its next exchange
+    DeviceRefused,   // the device check found another group's device, no target, or
+                     // a device no group is known to serve that the user did not accept
+    Declined,        // the user declined to write a configuration that turns on protection
 };
+
+// What an operation is about to change on the chip; ERASE, WRITE and the
+// configuration write check the target first (see SetChipChangeCheck).
+enum class ChipChange { Erase, Write, Configuration };
 
 enum class VerifyOutcome { Passed, Mismatch, LinkFailed };
 
@@ -69,6 +77,12 @@ class TargetOperations {
     // The word that differed in the last verify that found a mismatch.
     int MismatchWord() const { return mismatchWord_; }
 
+    // Runs before anything is sent that changes the chip; an outcome other
+    // than Completed ends the operation with it (LinkFailed with the
+    // operation's error text). None by default.
+    using ChipChangeCheck = std::function<OperationResult(ChipChange)>;
+    void SetChipChangeCheck(ChipChangeCheck check) { chipChangeCheck_ = std::move(check); }
+
   private:
     bool Send(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
               std::uint8_t d3 = 0);
@@ -83,6 +97,8 @@ class TargetOperations {
     bool SwitchSupply(bool on, const char* errorText);
     bool EnterProgramming();
     void Notes(Rgb colour, const std::string& caption);
+    // The chip-change check; its error text when the link failed in it.
+    OperationResult CheckChipChange(ChipChange change, const char* errorText);
 
     Link& link_;
     Images& images_;
@@ -92,6 +108,7 @@ class TargetOperations {
     MessageBoxes& messages_;
     OperationGuard& guard_;
     int mismatchWord_ = -1;
+    ChipChangeCheck chipChangeCheck_;
 };
 
 }  // namespace tamro

@@ -217,7 +217,8 @@ TEST_F(AssembledHexTest, CommandLineToolPrintsTheLoad) {
     std::ifstream error(out);
     std::string message;
     std::getline(error, message);
-    EXPECT_EQ(message, "Can't Open or Read the FILE");
+    EXPECT_EQ(message, "Can't Open or Read the FILE: " + folder.Path().string() +
+                           "/absent.hex: cannot open the file");
 }
 
 }  // namespace

@@ -134,10 +134,9 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.form->images().eeprom[255], std::uint8_t{0xFF});
     }
 
-    void theOtherGroupsWriteFailsVerification() {
+    void theOtherGroupsWriteIsRefusedAndTheChipKept() {
         // An 18F4520 holding a program, written again with the 18F452 group's
-        // sequences: the 18F452 erase key does not erase it, and programming
-        // only clears bits, so a word that needs a bit set cannot be written.
+        // sequences selected: the device check refuses before anything is sent.
         Panel panel("18F4520");
         QVERIFY(panel.form->Form_Load());
         panel.dialogs.openAnswer = hexFile_.toStdString();
@@ -150,9 +149,15 @@ class EndToEndTest : public QObject {
         panel.form->images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
         panel.form->WriteButton->click();
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
-        QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR"));
-        QCOMPARE(panel.Notes(), QString("Write Error: Verify Error"));
-        QCOMPARE(panel.form->CurrentAddrText->text(), QString("80"));
+        const std::string refusal = "18F452 selected, the target reports 18F4520 (1087)";
+        QCOMPARE(panel.messages.shown[0].text, refusal);
+        QCOMPARE(panel.Notes(), QString::fromStdString(refusal));
+
+        // The chip still holds the first program.
+        panel.form->PICsel[10]->click();
+        panel.form->F_OpenButton->click();
+        panel.form->VerifyButton->click();
+        QCOMPARE(panel.Notes(), QString("Verify Complete"));
     }
 
   private:

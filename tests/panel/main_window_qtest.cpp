@@ -77,9 +77,9 @@ class MainWindowTest : public QObject {
     void startUpSendsIdentifyIdReadSupplyAndLed() {
         Bench bench;
         QVERIFY(bench.form->Form_Load());
-        std::vector<std::string> expected = {"3F 00 00 00 00 00 00 00"};
+        // The supply goes on before the ID read: the target must be powered to answer.
+        std::vector<std::string> expected = {"3F 00 00 00 00 00 00 00", "3A 01 00 00 00 00 00 00"};
         expected.insert(expected.end(), kIdSequence.begin(), kIdSequence.end());
-        expected.push_back("3A 01 00 00 00 00 00 00");
         expected.push_back("3B 00 00 00 00 00 00 00");
         QCOMPARE(PacketTexts(bench.driver.packets), expected);
         QCOMPARE(bench.form->firmwareText(), std::string("EMUL1830"));
@@ -164,14 +164,17 @@ class MainWindowTest : public QObject {
         QTest::addColumn<QString>("notes");
         QTest::newRow("452 rev 7") << 0x0427 << "18F452  (427)"
                                    << "Device=18F452 (427)";
+        // A device of the other group is a warning.
         QTest::newRow("4520") << 0x1085 << "18F4520  (1085)"
-                              << "Device=18F4520 (1085)";
+                              << "18F452 selected, the target reports 18F4520 (1085)";
         QTest::newRow("low byte below 10h") << 0x1005 << "18F452  (1005)"
                                             << "Device=18F452 (105)";
         QTest::newRow("bit 15") << 0x9085 << "18F4520  (9085)"
-                                << "Device=18F4520 (9085)";
-        QTest::newRow("no target") << 0 << "18F452  (0)"
-                                   << "Device=18F452 (00)";
+                                << "18F452 selected, the target reports 18F4520 (9085)";
+        QTest::newRow("no target, 0000h") << 0 << "no target  (0)"
+                                          << "Device=no target";
+        QTest::newRow("no target, FFFFh") << 0xFFFF << "no target  (FFFF)"
+                                          << "Device=no target";
     }
     void deviceIdTexts() {
         QFETCH(int, id);
@@ -191,7 +194,7 @@ class MainWindowTest : public QObject {
         bench.Start();
         bench.driver.failReads = {bench.driver.reads + 5};
         bench.form->Command_ID->click();
-        QCOMPARE(bench.form->Text_Device->text(), QString("18F452  (0)"));
+        QCOMPARE(bench.form->Text_Device->text(), QString("no target  (0)"));
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.driver.packets.size(), kIdSequence.size());
     }
@@ -486,8 +489,99 @@ class MainWindowTest : public QObject {
         bench.dialogs.openAnswer = folder.filePath("missing.hex").toStdString();
         bench.form->F_OpenButton->click();
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
-        QCOMPARE(bench.messages.shown[0].text, std::string("Can't Open or Read the FILE"));
+        QCOMPARE(bench.messages.shown[0].text,
+                 std::string("Can't Open or Read the FILE\nmissing.hex: cannot open the file"));
         QCOMPARE(bench.form->LastAddrText->text(), QString("82"));
+        QCOMPARE(bench.form->FilenameTextbox->text(), path);
+    }
+
+    void failedLoadKeepsThePreviousFileLoaded_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QByteArray random(2000, 0);
+        for (int i = 0; i < random.size(); ++i) random[i] = static_cast<char>(i * 151 + 7);
+        QTest::newRow("random bytes") << random << "line 1";
+        QTest::newRow("empty file") << QByteArray() << "end-of-file";
+        QTest::newRow("text file") << QByteArray("A note,\nnot a program.\n") << "line 1";
+        QTest::newRow("bad checksum")
+            << QByteArray(":0400000012EF00F0FF\n:00000001FF\n") << "line 1: checksum";
+        QTest::newRow("no end record") << QByteArray(":0400000012EF00F00B\n") << "end-of-file";
+    }
+    void failedLoadKeepsThePreviousFileLoaded() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        Bench bench;
+        bench.Start();
+        QTemporaryDir folder;
+        auto write = [&](const char* name, const QByteArray& bytes) {
+            QFile file(folder.filePath(name));
+            file.open(QIODevice::WriteOnly);
+            file.write(bytes);
+            return folder.filePath(name);
+        };
+        const QString good = write("good.hex",
+                                   ":0400000012EF00F00B\n:020000040030CA\n"
+                                   ":020008000FC027\n:00000001FF\n");
+        bench.dialogs.openAnswer = good.toStdString();
+        bench.form->F_OpenButton->click();
+        QVERIFY(bench.messages.shown.empty());
+        QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("F"));
+        const Images loaded = bench.form->images();
+
+        bench.dialogs.openAnswer = write("input.hex", content).toStdString();
+        bench.form->F_OpenButton->click();
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        const QString text = QString::fromStdString(bench.messages.shown[0].text);
+        QVERIFY2(text.contains("input.hex: ") && text.contains(reason), qPrintable(text));
+        QVERIFY(bench.form->images() == loaded);
+        QCOMPARE(bench.form->FilenameTextbox->text(), good);
+        QCOMPARE(bench.form->toolFiles().HexFileName, good.toStdString());
+        QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("F"));
+
+        // A file without configuration records: the group's defaults, not the last file's.
+        bench.dialogs.openAnswer =
+            write("plain.hex", ":0400000012EF00F00B\n:00000001FF\n").toStdString();
+        bench.form->F_OpenButton->click();
+        QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+        QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("FF"));
+        QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString("FA"));
+    }
+
+    void configurationBoxesTakeHexDigitsAndBadOnesBlockWrite() {
+        Bench bench;
+        bench.Start();
+        bench.form->images().haveData = 1;
+        QLineEdit* box = bench.form->ConfigAddrText[3];
+        box->clear();
+        QTest::keyClicks(box, "g5x");
+        QCOMPARE(box->text(), QString("5"));
+        for (const QString& bad : {QString(), QString("G1")}) {
+            box->setText(bad);
+            bench.messages.shown.clear();
+            bench.form->WriteButton->click();
+            QVERIFY(bench.driver.packets.empty());
+            QCOMPARE(bench.messages.shown.size(), std::size_t{1});
+            QCOMPARE(bench.messages.shown[0].title, std::string("WRITE ERROR"));
+            QVERIFY(bench.messages.shown[0].text.find("300003h") != std::string::npos);
+        }
+    }
+
+    void protectionIsWrittenOnlyAfterTheUserAgrees() {
+        Bench bench;
+        bench.Start();
+        bench.form->images().haveData = 1;
+        bench.form->LastAddrText->setText("3");
+        bench.form->ConfigAddrText[8]->setText("FE");  // CP0
+        bench.messages.answer = false;
+        bench.form->WriteButton->click();
+        QCOMPARE(bench.messages.asked.size(), std::size_t{1});
+        QCOMPARE(bench.messages.asked[0].title, std::string("CODE PROTECTION"));
+        QVERIFY(bench.messages.asked[0].text.find("CP0") != std::string::npos);
+        QVERIFY(bench.driver.packets.empty());
+        bench.messages.answer = true;
+        bench.form->WriteButton->click();
+        QCOMPARE(bench.messages.asked.size(), std::size_t{2});
+        QVERIFY(!bench.driver.packets.empty());
     }
 
     void writeRefusesWithoutDataOrWhileTheCountdownRuns() {
@@ -510,14 +604,17 @@ class MainWindowTest : public QObject {
     void eraseButtonSendsItsGroupSequence() {
         Bench bench;
         bench.Start();
+        // The device check's ID read comes first.
         bench.form->ERASEButton->click();
-        QCOMPARE(bench.driver.packets.size(), std::size_t{12});
+        QCOMPARE(bench.driver.packets.size(), kIdSequence.size() + 12);
         QCOMPARE(bench.form->NotesLabel->text(), QString("Chip Erase Complete"));
         QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        bench.deviceId = 0x1087;
         bench.form->PICsel[10]->click();
         bench.driver.packets.clear();
+        // The supply is off now: the ID read is powered (two packets more).
         bench.form->ERASEButton->click();
-        QCOMPARE(bench.driver.packets.size(), std::size_t{14});
+        QCOMPARE(bench.driver.packets.size(), 2 + kIdSequence.size() + 14);
     }
 
     void bufferButtonShowsTheProgramBuffer() {

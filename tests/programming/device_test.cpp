@@ -52,5 +52,55 @@ TEST(GroupForOption, GroupValues) {
     EXPECT_EQ(g452.defaultConfig, defaults);
 }
 
+TEST(DeviceCheck, VerdictsAndTextsForTheSelectedGroup) {
+    struct Case {
+        DeviceGroup selected;
+        std::uint16_t id;
+        DeviceVerdict verdict;
+        const char* text;
+    };
+    using enum DeviceVerdict;
+    constexpr DeviceGroup k452 = DeviceGroup::Pic18F452, k4520 = DeviceGroup::Pic18F4520;
+    const Case cases[] = {
+        {k452, 0x0427, Served, "18F452 selected, the target reports 18F452 (427)"},
+        {k452, 0x0867, Served, "18F452 selected, the target reports 18F458 (867)"},
+        {k452, 0x1087, OtherGroup, "18F452 selected, the target reports 18F4520 (1087)"},
+        {k4520, 0x0427, OtherGroup, "18F4520 selected, the target reports 18F452 (427)"},
+        {k4520, 0x1205, Served, "18F4520 selected, the target reports 18F4550 (1205)"},
+        // In the table, but with a write buffer the 4520 group's blocks do not fit.
+        {k4520, 0x0C05, Unknown, "18F4520 selected, the target reports 18F4620 (C05)"},
+        {k452, 0x2125, Unknown, "18F452 selected, the target reports 18F2321 (2125)"},
+        {k452, 0x3456, Unknown, "18F452 selected, the target reports an unknown device (3456)"},
+        {k452, 0x0000, NoTarget, nullptr},
+        {k4520, 0xFFFF, NoTarget, nullptr},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CheckDevice(c.selected, c.id), c.verdict) << std::hex << c.id;
+        if (c.text) {
+            EXPECT_EQ(DeviceMismatchText(c.selected, c.id), c.text);
+        }
+    }
+}
+
+TEST(DeviceCheck, ProtectionBitsProgrammedToZeroAreNamed) {
+    for (const DeviceGroup group : {DeviceGroup::Pic18F452, DeviceGroup::Pic18F4520}) {
+        std::array<std::uint8_t, 14> config = GroupForOption(OptionOfGroup(group)).defaultConfig;
+        EXPECT_TRUE(ProtectionBitsOn(group, config.data()).empty());
+        // Unimplemented bits at 0 protect nothing.
+        config[8] = 0x0F;
+        config[9] = 0xC0;
+        config[11] = 0xE0;
+        config[13] = 0x40;
+        EXPECT_TRUE(ProtectionBitsOn(group, config.data()).empty());
+        config[8] = 0xFE;   // CP0
+        config[9] = 0x7F;   // CPD
+        config[11] = 0xBF;  // WRTB
+        config[12] = 0xF7;  // EBTR3
+        config[13] = 0x00;  // EBTRB
+        EXPECT_EQ(ProtectionBitsOn(group, config.data()),
+                  (std::vector<std::string>{"CP0", "CPD", "WRTB", "EBTR3", "EBTRB"}));
+    }
+}
+
 }  // namespace
 }  // namespace tamro

@@ -154,18 +154,25 @@ TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {
     for (int a = 0; a < 256; ++a) EXPECT_EQ(images.eeprom[a], 0xFF) << a;
 }
 
-TEST_P(EndToEndTest, TheOtherDeviceGroupFailsVerification) {
-    // A first image written properly, so that an erase that does not take
-    // leaves it behind.
+TEST_P(EndToEndTest, TheOtherDeviceGroupIsRefusedAndTheChipKept) {
     ASSERT_EQ(Write(), OperationResult::Completed);
     const std::string other =
         testing::AssembleWithGpasm(Source(GetParam(), 0x21), GetParam().processor,
                                    std::string("e2e_b_") + GetParam().processor);
     ASSERT_FALSE(other.empty());
     ASSERT_TRUE(testing::LoadHexForTest(other, images));
-    UseGroup(GetParam().option == kOption452 ? kOption4520 : kOption452);
-    EXPECT_EQ(Write(), OperationResult::VerifyMismatch);
-    EXPECT_EQ(messages.shown.size(), 1u);
+    const bool is452 = GetParam().option == kOption452;
+    UseGroup(is452 ? kOption4520 : kOption452);
+    EXPECT_EQ(Write(), OperationResult::DeviceRefused);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(
+        messages.shown[0].text.starts_with(is452 ? "18F4520 selected, the target reports 18F452 ("
+                                                 : "18F452 selected, the target reports 18F4520 ("))
+        << messages.shown[0].text;
+    // The first program is still on the chip.
+    UseGroup(GetParam().option);
+    ASSERT_TRUE(testing::LoadHexForTest(hexFile, images));
+    EXPECT_EQ(session.Verify(), OperationResult::Completed);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDevices, EndToEndTest, ::testing::Values(k452, k4520),

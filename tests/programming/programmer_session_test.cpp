@@ -110,7 +110,8 @@ TEST_F(SessionTest, StopEndsTheOperationAtTheNextExchangeAndLeavesTheTargetSafeQ
         driver.packets.clear();
         std::optional<std::size_t> sentAtStop;
         view.onPump = [&] {
-            if (sentAtStop) return;
+            // Not inside the device check that comes before a WRITE.
+            if (sentAtStop || view.Last().text.starts_with("Device=")) return;
             sentAtStop = driver.packets.size();
             session.RequestStop();
         };
@@ -146,6 +147,126 @@ TEST_F(SessionTest, TheWayToTheSafeStateShowsNoBoxWhenTheLinkFails) {
     EXPECT_EQ(view.vcc, "VCC off");
 }
 
+TEST_F(SessionTest, AFailedExchangeEndsWithTheOperationsOwnLeavingPacketsQuietly) {
+    struct Case {
+        Request request;
+        Texts leaving;
+        int failing = 12;  // past the device check, inside the sequence
+    };
+    const std::vector<Case> cases = {
+        {AllRequests()[0],
+         {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00"}},
+        {AllRequests()[1],
+         {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"}},
+        {AllRequests()[2],
+         {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"},
+         6},
+        {AllRequests()[3],
+         {"32 00 00 00 00 00 00 00", "31 01 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00"}},
+        {AllRequests()[4],
+         {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"}},
+        {AllRequests()[5],
+         {"32 00 00 00 00 00 00 00", "31 02 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
+          "3B 00 00 00 00 00 00 00"}},
+    };
+    for (const Case& c : cases) {
+        for (bool leavingFails : {false, true}) {
+            SCOPED_TRACE(std::string(c.request.name) + (leavingFails ? ", leaving fails" : ""));
+            driver.packets.clear();
+            messages.shown.clear();
+            driver.failReads = {driver.reads + c.failing};
+            if (leavingFails) driver.failWrites = {driver.writes + c.failing + 1};
+            EXPECT_EQ(c.request.run(session), OperationResult::LinkFailed);
+            EXPECT_EQ(messages.shown.size(), 1u);
+            EXPECT_EQ(view.Last().colour, kNotesRed);
+            const Texts sent = Sent();
+            // The failed write of the first leaving packet (never sent) ends the way out.
+            const Texts expected = leavingFails ? Texts{} : c.leaving;
+            const std::size_t failing = static_cast<std::size_t>(c.failing);
+            ASSERT_GE(sent.size(), failing + expected.size());
+            EXPECT_EQ(sent.size(), failing + expected.size());
+            EXPECT_EQ(Texts(sent.end() - static_cast<std::ptrdiff_t>(expected.size()), sent.end()),
+                      expected);
+            EXPECT_EQ(session.SupplyOn(),
+                      leavingFails && c.request.name != std::string("WriteConfiguration"));
+            driver.failReads.clear();
+            driver.failWrites.clear();
+        }
+    }
+}
+
+TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
+    struct Case {
+        emu::Device chip;
+        bool attached;
+        std::optional<bool> answer;  // the answer to "unknown device", if asked
+        OperationResult result;
+        std::string box;
+    };
+    const std::vector<Case> cases = {
+        {emu::Device::Pic18F452, true, {}, OperationResult::Completed, ""},
+        {emu::Device::Pic18F4520,
+         true,
+         {},
+         OperationResult::DeviceRefused,
+         "18F452 selected, the target reports 18F4520 (1087)"},
+        {emu::Device::Pic18F452, false, {}, OperationResult::DeviceRefused, "No target found"},
+    };
+    for (const Case& c : cases) {
+        for (const auto& erase : {true, false}) {
+            SCOPED_TRACE(c.box + (erase ? " ERASE" : " WRITE"));
+            emu::Options options;
+            options.device = c.chip;
+            options.revision = 7;
+            options.targetAttached = c.attached;
+            auto programmer = std::make_shared<emu::Programmer>(options);
+            driver.responder = [programmer](const Packet& p) { return programmer->Exchange(p); };
+            if (session.SupplyOn()) session.ToggleSupply();
+            driver.packets.clear();
+            messages.shown.clear();
+            EXPECT_EQ(erase ? session.Erase() : session.Write(0x1F), c.result);
+            const Texts sent = Sent();
+            // The target is powered for the ID read, and switched off again.
+            ASSERT_GE(sent.size(), 9u);
+            EXPECT_EQ(sent[0], "3A 01 00 00 00 00 00 00");
+            EXPECT_EQ(sent[5], "22 09 02 00 00 00 00 00");
+            EXPECT_EQ(sent[8], "3A 00 00 00 00 00 00 00");
+            if (c.result == OperationResult::DeviceRefused) {
+                EXPECT_EQ(sent.size(), 9u);  // nothing of the operation itself
+                ASSERT_EQ(messages.shown.size(), 1u);
+                EXPECT_EQ(messages.shown[0].title, "DEVICE ERROR");
+                EXPECT_EQ(messages.shown[0].text, c.box);
+                EXPECT_EQ(view.Last().text, c.box);
+            }
+        }
+    }
+    // A device no group is known to serve: the answer decides.
+    for (const bool yes : {false, true}) {
+        emu::Options options;
+        options.revision = 7;
+        auto programmer = std::make_shared<emu::Programmer>(options);
+        driver.responder = [programmer](const Packet& p) {
+            auto reply = programmer->Exchange(p);
+            if (p[0] == 34 && p[2] == 2) reply = {0x45, 0x21};  // 2145h: an 18F4221
+            return reply;
+        };
+        session.UseDeviceGroup(DeviceGroup::Pic18F452);
+        std::vector<Question> asked;
+        session.SetConfirmation([&](Question question, const std::string&) {
+            asked.push_back(question);
+            return yes;
+        });
+        driver.packets.clear();
+        EXPECT_EQ(session.Erase(),
+                  yes ? OperationResult::Completed : OperationResult::DeviceRefused);
+        EXPECT_EQ(asked, std::vector<Question>{Question::UnknownDevice});
+        EXPECT_EQ(Sent().size(), yes ? 9u + 12u : 9u);
+    }
+}
+
 TEST_F(SessionTest, TestPanelTogglesFollowTheCaptions) {
     EXPECT_FALSE(session.SupplyOn());
     session.ToggleSupply();
@@ -172,9 +293,10 @@ TEST_F(SessionTest, StartOpensIdentifiesSelectsTheStoredGroupAndSwitchesSupplyOn
     EXPECT_EQ(session.deviceIdReading().deviceName, "18F4520");
     const Texts sent = Sent();
     ASSERT_EQ(sent.size(), 10u);
-    EXPECT_EQ(sent.front(), "3F 00 00 00 00 00 00 00");
-    EXPECT_EQ(Texts(sent.end() - 2, sent.end()),
-              (Texts{"3A 01 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}));
+    // The supply goes on before the selection's ID read, which needs the target powered.
+    EXPECT_EQ(Texts(sent.begin(), sent.begin() + 2),
+              (Texts{"3F 00 00 00 00 00 00 00", "3A 01 00 00 00 00 00 00"}));
+    EXPECT_EQ(sent.back(), "3B 00 00 00 00 00 00 00");
     EXPECT_TRUE(session.SupplyOn());
 
     session.Shutdown();

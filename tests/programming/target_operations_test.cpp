@@ -145,14 +145,19 @@ TEST_F(OperationsTest, WriteRefusesWhileCountingDownOrWithoutData) {
     EXPECT_TRUE(driver.packets.empty());
     EXPECT_TRUE(messages.shown.empty());
 
+    // WRITE and VERIFY without a loaded file: nothing to write or compare.
     tickCountdown = 0;
     images.haveData = 0;
     EXPECT_EQ(operations.Write(HexValue16("3FFF")), OperationResult::NoData);
+    EXPECT_EQ(operations.Verify(), OperationResult::NoData);
     EXPECT_TRUE(driver.packets.empty());
-    ASSERT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].title, "WRITE ERROR");
-    EXPECT_EQ(messages.shown[0].text, "I have no data");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(messages.shown[1].title, "VERIFY ERROR");
+    for (const auto& shown : messages.shown) {
+        EXPECT_EQ(shown.text, "I have no data");
+        EXPECT_EQ(shown.icon, MessageIcon::Critical);
+    }
 }
 
 TEST_F(OperationsTest, WholeWriteRunsEraseWriteVerifyConfigurationInOrder) {
@@ -178,6 +183,7 @@ TEST_F(OperationsTest, WholeWriteRunsEraseWriteVerifyConfigurationInOrder) {
 }
 
 TEST_F(OperationsTest, VerifyReadsGroupsOfFourAndIncludesTheLastWord) {
+    images.haveData = 1;
     for (int i = 0; i < 64; ++i) images.program[i] = static_cast<std::uint8_t>(i * 7);
     MirrorImage();
     images.lastAddress = 11;
@@ -199,6 +205,7 @@ TEST_F(OperationsTest, VerifyReadsGroupsOfFourAndIncludesTheLastWord) {
 }
 
 TEST_F(OperationsTest, VerifyMismatchInWordFiveReportsTheGroupStart) {
+    images.haveData = 1;
     MirrorImage();
     (*flash)[11] = 0x5A;  // high byte of word 5
     images.lastAddress = 0x3FFF;
