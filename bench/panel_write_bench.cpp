@@ -91,14 +91,16 @@ void BM_FullWriteThroughPanel(benchmark::State& state) {
     }
     form.show();
     QApplication::processEvents();
-    FillProgram(form.images());
+    FillProgram(form.session().images());
 
+    auto* write = form.findChild<QPushButton*>("WriteButton");
+    const auto* notes = form.findChild<QLabel*>("NotesLabel");
     std::uint64_t exchanges = 0;
     for (auto _ : state) {
         const std::uint64_t before = form.session().Exchanges();
-        form.WriteButton->click();
+        write->click();
         exchanges += form.session().Exchanges() - before;
-        if (messages.shown != 0 || form.NotesLabel->text() != "Write Complete") {
+        if (messages.shown != 0 || notes->text() != "Write Complete") {
             state.SkipWithError("the WRITE did not complete");
             break;
         }

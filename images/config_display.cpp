@@ -60,3 +60,15 @@ std::optional<std::string> ConfigBoxProblem(int index, std::string_view text) {
 }
 
 }  // namespace tamro
+
+namespace tamro {
+
+std::optional<ConfigBoxFault> FirstConfigBoxFault(
+    const std::array<std::string, kConfigBoxes>& texts) {
+    for (int i = 0; i < kConfigBoxes; ++i) {
+        if (auto problem = ConfigBoxProblem(i, texts[i])) return ConfigBoxFault{i, *problem};
+    }
+    return std::nullopt;
+}
+
+}  // namespace tamro

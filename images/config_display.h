@@ -64,3 +64,17 @@ std::optional<std::string> LastAddrText_Change(std::string_view text, std::int16
 int LastWordForLoops(std::int16_t lastAddress);
 
 }  // namespace tamro
+
+namespace tamro {
+
+struct ConfigBoxFault {
+    int index = 0;        // the first box that is not good
+    std::string message;  // what is wrong with it (see ConfigBoxProblem)
+};
+
+// The first of the configuration boxes 0 to 13 whose text a write cannot
+// take; nothing when all are good.
+std::optional<ConfigBoxFault> FirstConfigBoxFault(
+    const std::array<std::string, kConfigBoxes>& texts);
+
+}  // namespace tamro

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 namespace tamro {
 namespace {
 
@@ -79,6 +82,34 @@ TEST(ConfigDisplayTest, LastAddressLimit) {
     EXPECT_EQ(LastWordForLoops(0x4000), 0x3FFF);
     EXPECT_EQ(LastWordForLoops(0x3FFF), 0x3FFF);
     EXPECT_EQ(LastWordForLoops(0x84), 0x84);
+}
+
+}  // namespace
+}  // namespace tamro
+
+namespace tamro {
+namespace {
+
+TEST(ConfigDisplayTest, FirstBoxAWriteCannotTakeIsNamed) {
+    struct Case {
+        std::map<int, std::string> changed;  // the other boxes hold "FF"
+        std::optional<int> fault;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt},  {{{0, "0"}, {13, "a5"}}, std::nullopt},
+        {{{3, ""}}, 3},      {{{9, "G1"}, {2, ""}}, 2},
+        {{{13, "123"}}, 13},
+    };
+    for (const Case& c : cases) {
+        std::array<std::string, kConfigBoxes> texts;
+        texts.fill("FF");
+        for (const auto& [index, text] : c.changed) texts[index] = text;
+        const auto fault = FirstConfigBoxFault(texts);
+        ASSERT_EQ(fault.has_value(), c.fault.has_value());
+        if (!fault) continue;
+        EXPECT_EQ(fault->index, *c.fault);
+        EXPECT_EQ(fault->message, *ConfigBoxProblem(*c.fault, texts[*c.fault]));
+    }
 }
 
 }  // namespace

@@ -18,6 +18,9 @@
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
+using tamro::testing::Control;
+using tamro::testing::NotesColour;
+using tamro::testing::ResetLampColour;
 
 namespace {
 
@@ -49,7 +52,7 @@ struct Panel : testing::PanelFakes {
         form = std::make_unique<TAMRO18_form>(Platform(*driver));
         store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F4520" ? " 10" : " 9");
     }
-    QString Notes() const { return form->NotesLabel->text(); }
+    QString Notes() const { return Control<QLabel>(*form, "NotesLabel")->text(); }
 };
 
 }  // namespace
@@ -84,54 +87,54 @@ class EndToEndTest : public QObject {
         QFETCH(QString, device);
         Panel panel(qPrintable(device));
         QVERIFY(panel.form->Form_Load());
-        QCOMPARE(panel.form->Text_Device->text().section(' ', 0, 0), device);
+        QCOMPARE(Control<QLineEdit>(*panel.form, "Text_Device")->text().section(' ', 0, 0), device);
 
         panel.dialogs.openAnswer = hexFile_.toStdString();
-        panel.form->F_OpenButton->click();
-        QCOMPARE(panel.form->images().haveData, std::int16_t{1});
-        QCOMPARE(panel.form->LastAddrText->text(), QString("4000"));
-        const auto loaded = panel.form->images().program;
+        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        QCOMPARE(panel.form->session().images().haveData, std::int16_t{1});
+        QCOMPARE(Control<QLineEdit>(*panel.form, "LastAddrText")->text(), QString("4000"));
+        const auto loaded = panel.form->session().images().program;
 
-        panel.form->WriteButton->click();
+        Control<QPushButton>(*panel.form, "WriteButton")->click();
         QVERIFY(panel.messages.shown.empty());
         QCOMPARE(panel.Notes(), QString("Write Complete"));
-        QCOMPARE(panel.form->notesColour(), kNotesViolet);
-        QCOMPARE(panel.form->Command_VCC->text(), QString("VCC off"));
-        QCOMPARE(panel.form->Command_LED->text(), QString("LED off"));
+        QCOMPARE(NotesColour(*panel.form), kNotesViolet);
+        QCOMPARE(Control<QPushButton>(*panel.form, "Command_VCC")->text(), QString("VCC off"));
+        QCOMPARE(Control<QPushButton>(*panel.form, "Command_LED")->text(), QString("LED off"));
 
-        panel.form->VerifyButton->click();
+        Control<QPushButton>(*panel.form, "VerifyButton")->click();
         QCOMPARE(panel.Notes(), QString("Verify Complete"));
 
         // Read back into a cleared buffer: the target holds the program.
-        panel.form->images().program.fill(0);
-        panel.form->LastAddrText->setText("3FFF");
+        panel.form->session().images().program.fill(0);
+        Control<QLineEdit>(*panel.form, "LastAddrText")->setText("3FFF");
         panel.form->menuAction("READ")->trigger();
         QCOMPARE(panel.Notes(), QString("Read Complete"));
-        QVERIFY(panel.form->images().program == loaded);
-        QCOMPARE(panel.form->images().haveData, std::int16_t{0});
+        QVERIFY(panel.form->session().images().program == loaded);
+        QCOMPARE(panel.form->session().images().haveData, std::int16_t{0});
 
         // Saved and loaded again, the image is byte-identical.
         const std::string saved = folder_.filePath(device + "-saved.hex").toStdString();
         panel.dialogs.saveAnswer = saved;
         panel.form->menuAction("SaveHex")->trigger();
-        panel.form->images().program.fill(0);
+        panel.form->session().images().program.fill(0);
         panel.form->toolFiles().HexFileName = saved;
-        panel.form->HEX_LOAD();
-        QVERIFY(panel.form->images().program == loaded);
+        panel.form->HexLoad();
+        QVERIFY(panel.form->session().images().program == loaded);
 
         // A changed word in the buffer is found where it lies.
-        panel.form->images().program[2 * 0x85 + 1] ^= 0x01;
-        panel.form->VerifyButton->click();
+        panel.form->session().images().program[2 * 0x85 + 1] ^= 0x01;
+        Control<QPushButton>(*panel.form, "VerifyButton")->click();
         QCOMPARE(panel.Notes(), QString("Verify Error"));
-        QCOMPARE(panel.form->CurrentAddrText->text(), QString("84"));
+        QCOMPARE(Control<QLineEdit>(*panel.form, "CurrentAddrText")->text(), QString("84"));
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR"));
 
         // The data EEPROM of the erased chip reads blank.
         panel.form->menuAction("READ_EEPROM")->trigger();
         QCOMPARE(panel.Notes(), QString("EE Read Complete"));
-        QCOMPARE(panel.form->images().eeprom[0], std::uint8_t{0xFF});
-        QCOMPARE(panel.form->images().eeprom[255], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->session().images().eeprom[0], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->session().images().eeprom[255], std::uint8_t{0xFF});
     }
 
     void theOtherGroupsWriteIsRefusedAndTheChipKept() {
@@ -140,23 +143,23 @@ class EndToEndTest : public QObject {
         Panel panel("18F4520");
         QVERIFY(panel.form->Form_Load());
         panel.dialogs.openAnswer = hexFile_.toStdString();
-        panel.form->F_OpenButton->click();
-        panel.form->WriteButton->click();
+        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        Control<QPushButton>(*panel.form, "WriteButton")->click();
         QCOMPARE(panel.Notes(), QString("Write Complete"));
 
-        panel.form->PICsel[9]->click();
-        panel.form->F_OpenButton->click();
-        panel.form->images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
-        panel.form->WriteButton->click();
+        Control<QRadioButton>(*panel.form, "PICsel_9")->click();
+        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        panel.form->session().images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
+        Control<QPushButton>(*panel.form, "WriteButton")->click();
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         const std::string refusal = "18F452 selected, the target reports 18F4520 (1087)";
         QCOMPARE(panel.messages.shown[0].text, refusal);
         QCOMPARE(panel.Notes(), QString::fromStdString(refusal));
 
         // The chip still holds the first program.
-        panel.form->PICsel[10]->click();
-        panel.form->F_OpenButton->click();
-        panel.form->VerifyButton->click();
+        Control<QRadioButton>(*panel.form, "PICsel_10")->click();
+        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        Control<QPushButton>(*panel.form, "VerifyButton")->click();
         QCOMPARE(panel.Notes(), QString("Verify Complete"));
     }
 

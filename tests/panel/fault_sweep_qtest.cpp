@@ -35,6 +35,9 @@
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
+using tamro::testing::Control;
+using tamro::testing::NotesColour;
+using tamro::testing::ResetLampColour;
 
 namespace {
 
@@ -132,8 +135,8 @@ QString WriteSmallProgram(const QTemporaryDir& folder) {
 
 void LoadSmallProgram(WatchedForm& form, const QString& path) {
     form.toolFiles().HexFileName = path.toStdString();
-    form.HEX_LOAD();
-    form.LastAddrText->setText("F");
+    form.HexLoad();
+    Control<QLineEdit>(form, "LastAddrText")->setText("F");
 }
 
 // Something a read would visibly overwrite.
@@ -217,7 +220,8 @@ bool OnlyDocumentedBoxes(const PanelOperation& operation,
 
 // The operations' own texts after a failure are "... Error" in red.
 bool ShowsRedError(const WatchedForm& form) {
-    return form.NotesLabel->text().endsWith(" Error") && form.notesColour() == kNotesRed;
+    return Control<QLabel>(form, "NotesLabel")->text().endsWith(" Error") &&
+           NotesColour(form) == kNotesRed;
 }
 
 bool CaptionsAfterFirstBoxReportSuccess(const Panel& panel) {
@@ -346,7 +350,7 @@ class FaultSweepTest : public QObject {
         auto started = [](Panel& panel) { QVERIFY(panel.form->Form_Load()); };
         auto startedAs4520 = [](Panel& panel) {
             QVERIFY(panel.form->Form_Load());
-            panel.form->PICsel[10]->click();
+            Control<QRadioButton>(*panel.form, "PICsel_10")->click();
         };
         auto withProgram = [program](auto start) {
             return [program, start](Panel& panel) {
@@ -358,33 +362,34 @@ class FaultSweepTest : public QObject {
             return [program, start](Panel& panel) {
                 start(panel);
                 LoadSmallProgram(*panel.form, program);
-                panel.form->WriteButton->click();
-                QCOMPARE(panel.form->NotesLabel->text(), QString("Write Complete"));
+                Control<QPushButton>(*panel.form, "WriteButton")->click();
+                QCOMPARE(Control<QLabel>(*panel.form, "NotesLabel")->text(),
+                         QString("Write Complete"));
             };
         };
         auto readPrepared = [](Panel& panel) {
             QVERIFY(panel.form->Form_Load());
-            FillImagesWithAPattern(panel.form->images());
-            panel.form->LastAddrText->setText("F");
+            FillImagesWithAPattern(panel.form->session().images());
+            Control<QLineEdit>(*panel.form, "LastAddrText")->setText("F");
         };
-        auto click = [](auto button) {
-            return [button](Panel& panel) { (panel.form.get()->*button)->click(); };
+        auto click = [](const char* button) {
+            return [button](Panel& panel) { Control<QPushButton>(*panel.form, button)->click(); };
         };
         std::vector<PanelOperation> operations = {
             {"start-up", Kind::GoesOn, [](Panel&) {},
              [](Panel& panel) { QVERIFY(panel.form->Form_Load()); }},
             {"select 18F4520", Kind::GoesOn, started,
-             [](Panel& panel) { panel.form->PICsel[10]->click(); }},
+             [](Panel& panel) { Control<QRadioButton>(*panel.form, "PICsel_10")->click(); }},
             {"select 18F452", Kind::GoesOn, startedAs4520,
-             [](Panel& panel) { panel.form->PICsel[9]->click(); }},
-            {"ID", Kind::GoesOn, started, click(&TAMRO18_form::Command_ID)},
-            {"VCC", Kind::GoesOn, started, click(&TAMRO18_form::Command_VCC)},
-            {"LED", Kind::GoesOn, started, click(&TAMRO18_form::Command_LED)},
-            {"RESET", Kind::GoesOn, started, click(&TAMRO18_form::Command_RESET)},
+             [](Panel& panel) { Control<QRadioButton>(*panel.form, "PICsel_9")->click(); }},
+            {"ID", Kind::GoesOn, started, click("Command_ID")},
+            {"VCC", Kind::GoesOn, started, click("Command_VCC")},
+            {"LED", Kind::GoesOn, started, click("Command_LED")},
+            {"RESET", Kind::GoesOn, started, click("Command_RESET")},
             {"ERASE 18F452",
              Kind::Programming,
              started,
-             click(&TAMRO18_form::ERASEButton),
+             click("ERASEButton"),
              emu::Device::Pic18F452,
              {},
              true,
@@ -392,23 +397,21 @@ class FaultSweepTest : public QObject {
             {"ERASE 18F4520",
              Kind::Programming,
              startedAs4520,
-             click(&TAMRO18_form::ERASEButton),
+             click("ERASEButton"),
              emu::Device::Pic18F4520,
              {},
              true,
              3},
-            {"WRITE 18F452", Kind::Programming, withProgram(started),
-             click(&TAMRO18_form::WriteButton)},
-            {"WRITE 18F4520", Kind::Programming, withProgram(startedAs4520),
-             click(&TAMRO18_form::WriteButton), emu::Device::Pic18F4520},
-            {"VERIFY 18F452", Kind::Programming, written(started),
-             click(&TAMRO18_form::VerifyButton)},
-            {"VERIFY 18F4520", Kind::Programming, written(startedAs4520),
-             click(&TAMRO18_form::VerifyButton), emu::Device::Pic18F4520},
+            {"WRITE 18F452", Kind::Programming, withProgram(started), click("WriteButton")},
+            {"WRITE 18F4520", Kind::Programming, withProgram(startedAs4520), click("WriteButton"),
+             emu::Device::Pic18F4520},
+            {"VERIFY 18F452", Kind::Programming, written(started), click("VerifyButton")},
+            {"VERIFY 18F4520", Kind::Programming, written(startedAs4520), click("VerifyButton"),
+             emu::Device::Pic18F4520},
             {"WRITE, wrong group: refused by the device check",
              Kind::Programming,
              withProgram(startedAs4520),
-             click(&TAMRO18_form::WriteButton),
+             click("WriteButton"),
              emu::Device::Pic18F452,
              {"18F4520 selected, the target reports 18F452 (427)"},
              false},
@@ -416,9 +419,9 @@ class FaultSweepTest : public QObject {
              Kind::Programming,
              [written, started](Panel& panel) {
                  written(started)(panel);
-                 panel.form->images().program[2 * 6 + 1] ^= 0x40;
+                 panel.form->session().images().program[2 * 6 + 1] ^= 0x40;
              },
-             click(&TAMRO18_form::VerifyButton),
+             click("VerifyButton"),
              emu::Device::Pic18F452,
              {"Verify Data ERROR"},
              false},
@@ -430,7 +433,10 @@ class FaultSweepTest : public QObject {
         for (int level = 0; level < 3; ++level) {
             operations.push_back(
                 {"Vset " + std::to_string(level), Kind::GoesOn, started, [level](Panel& panel) {
-                     panel.form->Command_Vset[static_cast<std::size_t>(level)]->click();
+                     Control<QPushButton>(
+                         *panel.form,
+                         QString("Command_Vset_%1").arg(static_cast<std::size_t>(level)))
+                         ->click();
                  }});
         }
         return operations;
@@ -446,11 +452,12 @@ class FaultSweepTest : public QObject {
         QCOMPARE(bench.programmer->VppLevel(), 0);
         QVERIFY(!bench.programmer->SupplyOn());
         QVERIFY(!CaptionsAfterFirstBoxReportSuccess(panel));
-        QVERIFY(panel.form->ProgressBar->isHidden());
-        QVERIFY(!panel.form->targetOperationRunning());
-        QVERIFY(panel.form->WriteButton->isEnabled());
+        QVERIFY(Control<QProgressBar>(*panel.form, "ProgressBar")->isHidden());
+        QVERIFY(!panel.form->session().Busy());
+        QVERIFY(Control<QPushButton>(*panel.form, "WriteButton")->isEnabled());
         QVERIFY(panel.form->menuAction("READ")->isEnabled());
-        if (operation.kind == Kind::Read) QVERIFY(ImageSnapshot(panel.form->images()) == before);
+        if (operation.kind == Kind::Read)
+            QVERIFY(ImageSnapshot(panel.form->session().images()) == before);
     }
 
   private slots:
@@ -460,7 +467,7 @@ class FaultSweepTest : public QObject {
         QVERIFY(!programPath_.isEmpty());
         EmulatedPanel bench;
         QVERIFY(bench.panel.form->Form_Load());
-        deviceText_ = bench.panel.form->Text_Device->text();
+        deviceText_ = Control<QLineEdit>(*bench.panel.form, "Text_Device")->text();
         QVERIFY(deviceText_.startsWith("18F452"));
     }
 
@@ -488,9 +495,10 @@ class FaultSweepTest : public QObject {
             QVERIFY(OnlyDocumentedBoxes(operation, bench.panel.messages.shown));
             QCOMPARE(bench.panel.messages.shown.size(), operation.documentedBoxes.size());
             if (operation.kind != Kind::GoesOn) {
-                QCOMPARE(bench.panel.form->NotesLabel->text().endsWith("Complete"),
-                         operation.completes);
-                QCOMPARE(bench.panel.form->notesColour() == kNotesRed, !operation.completes);
+                QCOMPARE(
+                    Control<QLabel>(*bench.panel.form, "NotesLabel")->text().endsWith("Complete"),
+                    operation.completes);
+                QCOMPARE(NotesColour(*bench.panel.form) == kNotesRed, !operation.completes);
             }
         }
         QVERIFY(exchanges > 0);
@@ -507,7 +515,7 @@ class FaultSweepTest : public QObject {
                 const int writesBefore = bench.driver.writes;
                 (failWrite ? bench.driver.failWrites : bench.driver.failReads)
                     .insert((failWrite ? bench.driver.writes : bench.driver.reads) + k);
-                const ImageSnapshot before(panel.form->images());
+                const ImageSnapshot before(panel.form->session().images());
                 {
                     Watchdog watchdog(label, 10);
                     operation.run(panel);
@@ -530,9 +538,9 @@ class FaultSweepTest : public QObject {
                 if (QTest::currentTestFailed()) return;
 
                 // The panel goes on: the next exchange sequence works.
-                panel.form->Command_ID->click();
+                Control<QPushButton>(*panel.form, "Command_ID")->click();
                 QVERIFY2(panel.messages.shown.size() == boxes, label.c_str());
-                QCOMPARE(panel.form->USBMSG->text(), QString("Read OK!:"));
+                QCOMPARE(Control<QLineEdit>(*panel.form, "USBMSG")->text(), QString("Read OK!:"));
             }
         }
         qInfo("%s (%s): %d exchanges, %zu failure points x 2 (write, read)", operation.name.c_str(),
@@ -623,7 +631,7 @@ class FaultSweepTest : public QObject {
         Panel panel(driver);
         QVERIFY(panel.form->Form_Load());
         QVERIFY(panel.messages.shown.empty());
-        QCOMPARE(panel.form->Text_Device->text(), deviceText_);
+        QCOMPARE(Control<QLineEdit>(*panel.form, "Text_Device")->text(), deviceText_);
 
         struct Case {
             const char* name;
@@ -634,15 +642,15 @@ class FaultSweepTest : public QObject {
         WatchedForm& form = *panel.form;
         const QString program = programPath_;
         const std::vector<Case> cases = {
-            {"WRITE", [&] { LoadSmallProgram(form, program); }, [&] { form.WriteButton->click(); },
-             false},
+            {"WRITE", [&] { LoadSmallProgram(form, program); },
+             [&] { Control<QPushButton>(form, "WriteButton")->click(); }, false},
             {"READ",
              [&] {
-                 FillImagesWithAPattern(form.images());
-                 form.LastAddrText->setText("F");
+                 FillImagesWithAPattern(form.session().images());
+                 Control<QLineEdit>(form, "LastAddrText")->setText("F");
              },
              [&] { form.menuAction("READ")->trigger(); }, true},
-            {"READ_EEPROM", [&] { FillImagesWithAPattern(form.images()); },
+            {"READ_EEPROM", [&] { FillImagesWithAPattern(form.session().images()); },
              [&] { form.menuAction("READ_EEPROM")->trigger(); }, true},
         };
         for (const Case& operation : cases) {
@@ -653,7 +661,8 @@ class FaultSweepTest : public QObject {
             operation.run();
             const int exchanges = driver.writes - before;
             QVERIFY(panel.messages.shown.empty());
-            QVERIFY2(form.NotesLabel->text().endsWith("Complete"), operation.name);
+            QVERIFY2(Control<QLabel>(form, "NotesLabel")->text().endsWith("Complete"),
+                     operation.name);
 
             const std::vector<int> killPoints = {1, 2, exchanges / 3, exchanges / 2, exchanges - 1};
             for (int m : killPoints) {
@@ -661,7 +670,7 @@ class FaultSweepTest : public QObject {
                                           ", daemon killed after write " + std::to_string(m) +
                                           " of " + std::to_string(exchanges);
                 operation.prepare();
-                const ImageSnapshot images(form.images());
+                const ImageSnapshot images(form.session().images());
                 panel.messages.shown.clear();
                 panel.captionsAtFirstBox.reset();
                 before = driver.writes;
@@ -687,19 +696,21 @@ class FaultSweepTest : public QObject {
                 // it only the first leaving packet is tried, which fails too.
                 const int sent = driver.writes - before;
                 QVERIFY2(sent >= m && sent <= m + 2, label.c_str());
-                if (operation.read) QVERIFY2(ImageSnapshot(form.images()) == images, label.c_str());
-                QVERIFY(!form.targetOperationRunning());
+                if (operation.read)
+                    QVERIFY2(ImageSnapshot(form.session().images()) == images, label.c_str());
+                QVERIFY(!form.session().Busy());
 
                 // With the programmer back, the panel goes on where it was.
                 QVERIFY2(daemon.Restart(), "the emulator daemon did not start again");
-                form.Command_ID->click();
+                Control<QPushButton>(form, "Command_ID")->click();
                 QVERIFY2(panel.messages.shown.size() == 1, label.c_str());
-                QCOMPARE(form.Text_Device->text(), deviceText_);
+                QCOMPARE(Control<QLineEdit>(form, "Text_Device")->text(), deviceText_);
             }
             operation.prepare();
             operation.run();
             QCOMPARE(panel.messages.shown.size(), std::size_t{1});
-            QVERIFY2(form.NotesLabel->text().endsWith("Complete"), operation.name);
+            QVERIFY2(Control<QLabel>(form, "NotesLabel")->text().endsWith("Complete"),
+                     operation.name);
             qInfo("%s %s: %d exchanges, daemon killed at %zu points", transport.c_str(),
                   operation.name, exchanges, killPoints.size());
             Count(transport, static_cast<int>(killPoints.size()),
@@ -730,15 +741,15 @@ class FaultSweepTest : public QObject {
         WatchedForm& form = *panel.form;
         QVERIFY(form.Form_Load());
         LoadSmallProgram(form, programPath_);
-        const auto program = form.images().program;
-        form.WriteButton->click();
-        QCOMPARE(form.NotesLabel->text(), QString("Write Complete"));
+        const auto program = form.session().images().program;
+        Control<QPushButton>(form, "WriteButton")->click();
+        QCOMPARE(Control<QLabel>(form, "NotesLabel")->text(), QString("Write Complete"));
 
         for (const char* action : {"READ", "READ_EEPROM"}) {
             const std::string label = std::string(tcp ? "tcp " : "pty ") + action;
-            FillImagesWithAPattern(form.images());
-            form.LastAddrText->setText("F");
-            const ImageSnapshot before(form.images());
+            FillImagesWithAPattern(form.session().images());
+            Control<QLineEdit>(form, "LastAddrText")->setText("F");
+            const ImageSnapshot before(form.session().images());
             driver.interruptAtWrite = driver.writes + 9;
             QElapsedTimer clock;
             clock.start();
@@ -751,7 +762,7 @@ class FaultSweepTest : public QObject {
             QVERIFY2(panel.messages.shown.size() == 1, label.c_str());
             QCOMPARE(panel.messages.shown[0].text, std::string("USB Read Error"));
             QVERIFY2(ShowsRedError(form), label.c_str());
-            QVERIFY2(ImageSnapshot(form.images()) == before, label.c_str());
+            QVERIFY2(ImageSnapshot(form.session().images()) == before, label.c_str());
 
             // The user dismisses the box; meanwhile the programmer answers again.
             daemon.Signal(SIGCONT);
@@ -759,12 +770,14 @@ class FaultSweepTest : public QObject {
             panel.messages.shown.clear();
             form.menuAction(action)->trigger();
             QVERIFY2(panel.messages.shown.empty(), label.c_str());
-            QVERIFY2(form.NotesLabel->text().endsWith("Complete"), label.c_str());
+            QVERIFY2(Control<QLabel>(form, "NotesLabel")->text().endsWith("Complete"),
+                     label.c_str());
         }
         // The second READ read the program back word for word.
-        FillImagesWithAPattern(form.images());
+        FillImagesWithAPattern(form.session().images());
         form.menuAction("READ")->trigger();
-        QVERIFY(std::equal(program.begin(), program.begin() + 32, form.images().program.begin()));
+        QVERIFY(std::equal(program.begin(), program.begin() + 32,
+                           form.session().images().program.begin()));
         Count(tcp ? "tcp" : "pty", 1, 1);
         Count(tcp ? "tcp" : "pty", 1, 1);
         unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");

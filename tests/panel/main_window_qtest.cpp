@@ -23,7 +23,10 @@
 #include "views/ui/buffer_viewers.h"
 
 using namespace tamro;
+using tamro::testing::Control;
+using tamro::testing::NotesColour;
 using tamro::testing::PacketTexts;
+using tamro::testing::ResetLampColour;
 
 namespace {
 
@@ -82,29 +85,32 @@ class MainWindowTest : public QObject {
         expected.insert(expected.end(), kIdSequence.begin(), kIdSequence.end());
         expected.push_back("3B 00 00 00 00 00 00 00");
         QCOMPARE(PacketTexts(bench.driver.packets), expected);
-        QCOMPARE(bench.form->firmwareText(), std::string("EMUL1830"));
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC on"));
-        QCOMPARE(bench.form->Command_LED->text(), QString("LED off"));
-        QCOMPARE(bench.form->USBMSG->text(), QString("Read OK!:"));
-        QCOMPARE(bench.form->Text_Device->text(), QString("18F452  (427)"));
-        QCOMPARE(bench.form->NotesLabel->text(), QString("Device=18F452 (427)"));
-        QCOMPARE(bench.form->notesColour(), kNotesWhite);
-        QCOMPARE(bench.form->StartAddrText->text(), QString("0"));
-        QCOMPARE(bench.form->LastAddrText->text(), QString("3FFF"));
+        QCOMPARE(bench.form->session().firmwareText(), std::string("EMUL1830"));
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC on"));
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_LED")->text(), QString("LED off"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "USBMSG")->text(), QString("Read OK!:"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Device")->text(), QString("18F452  (427)"));
+        QCOMPARE(Control<QLabel>(*bench.form, "NotesLabel")->text(),
+                 QString("Device=18F452 (427)"));
+        QCOMPARE(NotesColour(*bench.form), kNotesWhite);
+        QCOMPARE(Control<QLineEdit>(*bench.form, "StartAddrText")->text(), QString("0"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->text(), QString("3FFF"));
         QCOMPARE(bench.form->windowTitle(), QString("PIC18 Tamro Control Panel"));
-        QVERIFY(bench.form->Label7->text().startsWith("TopDIR = "));
-        QVERIFY(bench.form->Label9->text().startsWith("Current DIR = "));
-        QVERIFY(bench.form->Label_ZEKname->text().contains("EMULATED"));
+        QVERIFY(Control<QLabel>(*bench.form, "Label7")->text().startsWith("TopDIR = "));
+        QVERIFY(Control<QLabel>(*bench.form, "Label9")->text().startsWith("Current DIR = "));
+        QVERIFY(Control<ClickableLabel>(*bench.form, "Label_ZEKname")->text().contains("EMULATED"));
         // First start: option 9 stored, tool defaults stored and used.
         QCOMPARE(bench.Device(), std::string(" 9"));
-        QCOMPARE(bench.form->selectedOption(), kOption452);
-        QVERIFY(bench.form->PICsel[9]->isChecked());
+        QCOMPARE(bench.form->session().selectedOption(), kOption452);
+        QVERIFY(Control<QRadioButton>(*bench.form, "PICsel_9")->isChecked());
         QCOMPARE(bench.form->toolSettings(), InstalledToolSettings(QtProcessRunner::FindProgram));
-        QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString("FA"));
-        QCOMPARE(bench.form->Text_Configbit[0]->text(), QString("1111 1010 1111 1111"));
-        QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("1111 1110 1111 0110"));
-        QCOMPARE(bench.form->images().haveData, std::int16_t{0});
-        QCOMPARE(bench.form->images().lastAddress, std::int16_t{0x3FFF});
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_1")->text(), QString("FA"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Configbit_0")->text(),
+                 QString("1111 1010 1111 1111"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Configbit_1")->text(),
+                 QString("1111 1110 1111 0110"));
+        QCOMPARE(bench.form->session().images().haveData, std::int16_t{0});
+        QCOMPARE(bench.form->session().images().lastAddress, std::int16_t{0x3FFF});
         QVERIFY(bench.messages.shown.empty());
     }
 
@@ -128,9 +134,10 @@ class MainWindowTest : public QObject {
         bench.store.Write("TAMRO18", "DATA", "DEVICE", stored.toStdString());
         bench.store.writes.clear();
         QVERIFY(bench.form->Form_Load());
-        QCOMPARE(bench.form->selectedOption(), option);
-        QCOMPARE(bench.form->deviceGroup().group, GroupOfOption(option));
-        QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString(option == 10 ? "F2" : "FA"));
+        QCOMPARE(bench.form->session().selectedOption(), option);
+        QCOMPARE(bench.form->session().groupValues().group, GroupOfOption(option));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_1")->text(),
+                 QString(option == 10 ? "F2" : "FA"));
         const bool deviceWritten = std::count(bench.store.writes.begin(), bench.store.writes.end(),
                                               "DEVICE=" + StoredDeviceText(option)) == 1;
         QCOMPARE(deviceWritten, rewritten);
@@ -140,7 +147,7 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.driver.openResult = -2;
         QVERIFY(!bench.form->Form_Load());
-        QCOMPARE(bench.form->USBMSG->text(),
+        QCOMPARE(Control<QLineEdit>(*bench.form, "USBMSG")->text(),
                  QString::fromUtf8("Driver Open:NG(ドライバオープンエラー)"));
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.messages.shown[0].title, std::string("USB ERROR"));
@@ -153,7 +160,7 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.driver.failReads = {1};
         QVERIFY(bench.form->Form_Load());
-        QCOMPARE(bench.form->firmwareText(), std::string());
+        QCOMPARE(bench.form->session().firmwareText(), std::string());
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.driver.packets.size(), std::size_t{10});
     }
@@ -183,18 +190,18 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bench.deviceId = static_cast<std::uint16_t>(id);
-        bench.form->Command_ID->click();
+        Control<QPushButton>(*bench.form, "Command_ID")->click();
         QCOMPARE(PacketTexts(bench.driver.packets), kIdSequence);
-        QCOMPARE(bench.form->Text_Device->text(), device);
-        QCOMPARE(bench.form->NotesLabel->text(), notes);
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Device")->text(), device);
+        QCOMPARE(Control<QLabel>(*bench.form, "NotesLabel")->text(), notes);
     }
 
     void failedIdReadFormsTheIdFromZeros() {
         Bench bench;
         bench.Start();
         bench.driver.failReads = {bench.driver.reads + 5};
-        bench.form->Command_ID->click();
-        QCOMPARE(bench.form->Text_Device->text(), QString("no target  (0)"));
+        Control<QPushButton>(*bench.form, "Command_ID")->click();
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Device")->text(), QString("no target  (0)"));
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.driver.packets.size(), kIdSequence.size());
     }
@@ -202,19 +209,19 @@ class MainWindowTest : public QObject {
     void selectingTheOtherGroupStoresItAndClearsTheImageFlag() {
         Bench bench;
         bench.Start();
-        bench.form->images().haveData = 1;
-        bench.form->FilenameTextbox->setText("x.hex");
+        bench.form->session().images().haveData = 1;
+        Control<QLineEdit>(*bench.form, "FilenameTextbox")->setText("x.hex");
         bench.store.writes.clear();
-        bench.form->PICsel[10]->click();
-        QCOMPARE(bench.form->selectedOption(), 10);
+        Control<QRadioButton>(*bench.form, "PICsel_10")->click();
+        QCOMPARE(bench.form->session().selectedOption(), 10);
         QCOMPARE(bench.Device(), std::string(" 10"));
-        QCOMPARE(bench.form->images().haveData, std::int16_t{0});
-        QCOMPARE(bench.form->FilenameTextbox->text(), QString());
+        QCOMPARE(bench.form->session().images().haveData, std::int16_t{0});
+        QCOMPARE(Control<QLineEdit>(*bench.form, "FilenameTextbox")->text(), QString());
         QCOMPARE(PacketTexts(bench.driver.packets), kIdSequence);
         // The selected option again is no click: nothing sent, nothing stored.
         bench.driver.packets.clear();
         bench.store.writes.clear();
-        bench.form->PICsel[10]->click();
+        Control<QRadioButton>(*bench.form, "PICsel_10")->click();
         QVERIFY(bench.driver.packets.empty());
         QVERIFY(bench.store.writes.empty());
     }
@@ -222,21 +229,21 @@ class MainWindowTest : public QObject {
     void supplyAndLedToggle() {
         Bench bench;
         bench.Start();
-        bench.form->Command_VCC->click();
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
-        bench.form->Command_VCC->click();
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC on"));
-        bench.form->Command_LED->click();
-        QCOMPARE(bench.form->Command_LED->text(), QString("LED on"));
-        bench.form->Command_LED->click();
-        QCOMPARE(bench.form->Command_LED->text(), QString("LED off"));
+        Control<QPushButton>(*bench.form, "Command_VCC")->click();
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC off"));
+        Control<QPushButton>(*bench.form, "Command_VCC")->click();
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC on"));
+        Control<QPushButton>(*bench.form, "Command_LED")->click();
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_LED")->text(), QString("LED on"));
+        Control<QPushButton>(*bench.form, "Command_LED")->click();
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_LED")->text(), QString("LED off"));
         QCOMPARE(PacketTexts(bench.driver.packets),
                  (std::vector<std::string>{"3A 00 00 00 00 00 00 00", "3A 01 00 00 00 00 00 00",
                                            "3B 01 00 00 00 00 00 00", "3B 00 00 00 00 00 00 00"}));
         // Any caption other than "VCC off" switches the supply off.
-        bench.form->Command_VCC->setText("something");
+        Control<QPushButton>(*bench.form, "Command_VCC")->setText("something");
         bench.driver.packets.clear();
-        bench.form->Command_VCC->click();
+        Control<QPushButton>(*bench.form, "Command_VCC")->click();
         QCOMPARE(PacketTexts(bench.driver.packets),
                  (std::vector<std::string>{"3A 00 00 00 00 00 00 00"}));
     }
@@ -245,33 +252,35 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bench.driver.failWrites = {bench.driver.writes + 1};
-        bench.form->Command_VCC->click();
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
-        QCOMPARE(bench.form->USBMSG->text(), QString("Write NG!:"));
+        Control<QPushButton>(*bench.form, "Command_VCC")->click();
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC off"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "USBMSG")->text(), QString("Write NG!:"));
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
     }
 
     void usbMessageDuringAProgrammingOperation() {
         Bench bench;
         bench.Start();
-        bench.form->images().haveData = 1;
-        bench.form->LastAddrText->setText("1F");
+        bench.form->session().images().haveData = 1;
+        Control<QLineEdit>(*bench.form, "LastAddrText")->setText("1F");
         std::vector<QString> shownAtProgress;
-        bench.pump.onPump = [&] { shownAtProgress.push_back(bench.form->USBMSG->text()); };
-        bench.form->USBMSG->clear();
-        bench.form->WriteButton->click();
+        bench.pump.onPump = [&] {
+            shownAtProgress.push_back(Control<QLineEdit>(*bench.form, "USBMSG")->text());
+        };
+        Control<QLineEdit>(*bench.form, "USBMSG")->clear();
+        Control<QPushButton>(*bench.form, "WriteButton")->click();
         QVERIFY(!shownAtProgress.empty());
         for (const QString& text : shownAtProgress) QCOMPARE(text, QString("Read OK!:"));
-        QCOMPARE(bench.form->USBMSG->text(), QString("Read OK!:"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "USBMSG")->text(), QString("Read OK!:"));
 
         // A failure after many good exchanges is what the box keeps.
         bench.messages.shown.clear();
-        bench.form->USBMSG->clear();
+        Control<QLineEdit>(*bench.form, "USBMSG")->clear();
         bench.driver.failReads = {bench.driver.reads + 30};
-        bench.form->WriteButton->click();
-        QCOMPARE(bench.form->USBMSG->text(), QString("Read NG!:"));
+        Control<QPushButton>(*bench.form, "WriteButton")->click();
+        QCOMPARE(Control<QLineEdit>(*bench.form, "USBMSG")->text(), QString("Read NG!:"));
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
-        QCOMPARE(bench.form->NotesLabel->text(), QString("Write Error"));
+        QCOMPARE(Control<QLabel>(*bench.form, "NotesLabel")->text(), QString("Write Error"));
     }
 
     void vppLevelAndAnalogRounding_data() {
@@ -289,28 +298,28 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bench.analog = static_cast<std::uint16_t>(count);
-        bench.form->Command_Vset[2]->click();
+        Control<QPushButton>(*bench.form, "Command_Vset_2")->click();
         QCOMPARE(PacketTexts(bench.driver.packets),
                  (std::vector<std::string>{"32 02 00 00 00 00 00 00", "39 00 00 00 00 00 00 00"}));
-        QCOMPARE(bench.form->Text_AD->text(), shown);
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_AD")->text(), shown);
     }
 
     void resetPulseAndLampOverFiveTicks() {
         Bench bench;
         bench.Start();
         bench.analog = 250;
-        bench.form->Command_RESET->click();
+        Control<QPushButton>(*bench.form, "Command_RESET")->click();
         QCOMPARE(PacketTexts(bench.driver.packets),
                  (std::vector<std::string>{"32 00 00 00 00 00 00 00", "32 01 00 00 00 00 00 00",
                                            "39 00 00 00 00 00 00 00"}));
-        QCOMPARE(bench.form->Text_AD->text(), QString("5"));
-        QCOMPARE(bench.form->resetLampColour(), kLampReset);
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_AD")->text(), QString("5"));
+        QCOMPARE(ResetLampColour(*bench.form), kLampReset);
         for (int tick = 1; tick <= 4; ++tick) {
             bench.form->Timer1_Timer();
-            QCOMPARE(bench.form->resetLampColour(), kLampReset);
+            QCOMPARE(ResetLampColour(*bench.form), kLampReset);
         }
         bench.form->Timer1_Timer();
-        QCOMPARE(bench.form->resetLampColour(), kLampIdle);
+        QCOMPARE(ResetLampColour(*bench.form), kLampIdle);
     }
 
     void tickCountsDownAndShowsTheCountdown() {
@@ -318,10 +327,10 @@ class MainWindowTest : public QObject {
         bench.Start();
         bench.form->SetTickCountdown(2);
         bench.form->Timer1_Timer();
-        QCOMPARE(bench.form->Text2->text(), QString("2"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text2")->text(), QString("2"));
         bench.form->Timer1_Timer();
         bench.form->Timer1_Timer();
-        QCOMPARE(bench.form->Text2->text(), QString("0"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text2")->text(), QString("0"));
         QCOMPARE(bench.form->TickCountdown(), std::int16_t{0});
     }
 
@@ -333,21 +342,28 @@ class MainWindowTest : public QObject {
         const int normal = ClientHeightPx(kNormalHeightTwips);
         const int expanded = ClientHeightPx(kExpandedHeightTwips);
         QCOMPARE(bench.form->height(), normal);
-        QCOMPARE(bench.form->kageTag(), QString());
-        bench.form->kage_Click();
+        auto click = [&](const char* name) {
+            QTest::mouseClick(Control<ClickableLabel>(*bench.form, name), Qt::LeftButton);
+        };
+        // The first click after start-up only sets the switch.
+        click("kage");
         QCOMPARE(bench.form->height(), normal);
-        QCOMPARE(bench.form->kageTag(), QString("0"));
-        bench.form->kage_Click();
+        click("kage");
         QCOMPARE(bench.form->height(), expanded);
-        QCOMPARE(bench.form->kageTag(), QString("1"));
-        bench.form->Label_ZEKname_Click();
+        click("kage");
         QCOMPARE(bench.form->height(), normal);
-        bench.form->kage_Click();
+        click("kage");
+        QCOMPARE(bench.form->height(), expanded);
+        click("Label_ZEKname");
+        QCOMPARE(bench.form->height(), normal);
+        click("kage");
         QCOMPARE(bench.form->height(), expanded);
         // The test panel lies below what the normal height shows.
-        QVERIFY(bench.form->Command_VCC->mapTo(bench.form.get(), QPoint(0, 0)).y() > normal);
-        QVERIFY(bench.form->Label7->mapTo(bench.form.get(), QPoint(0, 0)).y() +
-                    bench.form->Label7->height() <=
+        QVERIFY(Control<QPushButton>(*bench.form, "Command_VCC")
+                    ->mapTo(bench.form.get(), QPoint(0, 0))
+                    .y() > normal);
+        QVERIFY(Control<QLabel>(*bench.form, "Label7")->mapTo(bench.form.get(), QPoint(0, 0)).y() +
+                    Control<QLabel>(*bench.form, "Label7")->height() <=
                 expanded);
     }
 
@@ -355,51 +371,53 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bool clicked = false;
-        bool secondRan = true;
         bench.pump.onPump = [&] {
             if (clicked) return;
             clicked = true;
-            bench.form->Command_VCC->click();  // queued input during the selection
-            secondRan = bench.form->RunTargetOperation([&] { bench.form->Command_ID_Click(); });
+            // Queued input during the selection.
+            Control<QPushButton>(*bench.form, "Command_VCC")->click();
+            Control<QPushButton>(*bench.form, "Command_ID")->click();
+            bench.form->menuAction("READ")->trigger();
         };
-        bench.form->PICsel[10]->click();
-        std::vector<std::string> expected = kIdSequence;
-        QCOMPARE(PacketTexts(bench.driver.packets), expected);
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC on"));
-        QVERIFY(!secondRan);
+        Control<QRadioButton>(*bench.form, "PICsel_10")->click();
+        QCOMPARE(PacketTexts(bench.driver.packets), kIdSequence);
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC on"));
         QCOMPARE(bench.messages.beeps, 1);
-        QVERIFY(!bench.form->targetOperationRunning());
-        QVERIFY(bench.form->Command_VCC->isEnabled());
+        QVERIFY(!bench.form->session().Busy());
+        QVERIFY(Control<QPushButton>(*bench.form, "Command_VCC")->isEnabled());
+        QVERIFY(Control<QRadioButton>(*bench.form, "PICsel_10")->isChecked());
     }
 
     void configurationBoxesFollowTheImage() {
         Bench bench;
         bench.Start();
-        bench.form->images().config[2] = 0x1F;
-        bench.form->images().config[3] = 0x0E;
-        bench.form->DSPCONFIG();
-        QCOMPARE(bench.form->ConfigAddrText[3]->text(), QString("E"));
-        QCOMPARE(bench.form->ConfigAddrText[2]->text(), QString("1F"));
-        QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("0000 1110 0001 1111"));
-        bench.form->ConfigAddrText[0]->setText("05");
-        QCOMPARE(bench.form->images().config[0], std::uint8_t{5});
-        QCOMPARE(bench.form->Text_Configbit[0]->text(), QString("1111 1010 0000 0101"));
+        bench.form->session().images().config[2] = 0x1F;
+        bench.form->session().images().config[3] = 0x0E;
+        bench.form->ShowConfiguration();
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_3")->text(), QString("E"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_2")->text(), QString("1F"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Configbit_1")->text(),
+                 QString("0000 1110 0001 1111"));
+        Control<QLineEdit>(*bench.form, "ConfigAddrText_0")->setText("05");
+        QCOMPARE(bench.form->session().images().config[0], std::uint8_t{5});
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Configbit_0")->text(),
+                 QString("1111 1010 0000 0101"));
         // A box holds two digits at most, so the image keeps byte values.
-        bench.form->ConfigAddrText[12]->setText("1FF");
-        QCOMPARE(bench.form->images().config[12], std::uint8_t{0x1F});
-        bench.form->ConfigAddrText[13]->setText("zz");
-        QCOMPARE(bench.form->images().config[13], std::uint8_t{0});
+        Control<QLineEdit>(*bench.form, "ConfigAddrText_12")->setText("1FF");
+        QCOMPARE(bench.form->session().images().config[12], std::uint8_t{0x1F});
+        Control<QLineEdit>(*bench.form, "ConfigAddrText_13")->setText("zz");
+        QCOMPARE(bench.form->session().images().config[13], std::uint8_t{0});
     }
 
     void lastAddressFieldIsLimitedToTheProgramSize() {
         Bench bench;
         bench.Start();
-        bench.form->LastAddrText->setText("5000");
-        QCOMPARE(bench.form->LastAddrText->text(), QString("4000"));
-        bench.form->LastAddrText->setText("3FFF");
-        QCOMPARE(bench.form->LastAddrText->text(), QString("3FFF"));
-        bench.form->LastAddrText->setText("8000");
-        QCOMPARE(bench.form->LastAddrText->text(), QString("8000"));
+        Control<QLineEdit>(*bench.form, "LastAddrText")->setText("5000");
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->text(), QString("4000"));
+        Control<QLineEdit>(*bench.form, "LastAddrText")->setText("3FFF");
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->text(), QString("3FFF"));
+        Control<QLineEdit>(*bench.form, "LastAddrText")->setText("8000");
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->text(), QString("8000"));
     }
 
     void controlsCarryTheirCaptionsAndTips() {
@@ -408,13 +426,17 @@ class MainWindowTest : public QObject {
         QVERIFY(write);
         QCOMPARE(write->text(), QString("WRITE"));
         QCOMPARE(write->toolTip(), QString("Write program to PIC"));
-        QCOMPARE(bench.form->F_OpenButton->toolTip(), QString("Open your ASM,HEX file"));
-        QCOMPARE(bench.form->Command_RESET->toolTip(), QString("Reset PIC"));
-        QCOMPARE(bench.form->PICsel[10]->text(), QString("18F4520"));
-        QCOMPARE(bench.form->LastAddrText->toolTip(), QString("Program last Address"));
-        QCOMPARE(bench.form->ConfigAddrText[7]->toolTip(), QString("Config data"));
-        QCOMPARE(bench.form->Label8->text(), QString("Configration bit"));
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        QCOMPARE(Control<QPushButton>(*bench.form, "F_OpenButton")->toolTip(),
+                 QString("Open your ASM,HEX file"));
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_RESET")->toolTip(),
+                 QString("Reset PIC"));
+        QCOMPARE(Control<QRadioButton>(*bench.form, "PICsel_10")->text(), QString("18F4520"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->toolTip(),
+                 QString("Program last Address"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_7")->toolTip(),
+                 QString("Config data"));
+        QCOMPARE(Control<QLabel>(*bench.form, "Label8")->text(), QString("Configration bit"));
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC off"));
         QAction* convertor = bench.form->menuAction("Convertor");
         QVERIFY(convertor);
         QCOMPARE(convertor->text(), QString("Convertor"));
@@ -436,13 +458,14 @@ class MainWindowTest : public QObject {
         // The default folder has no help file: the installed or source copy is shown.
         QVERIFY(bench.messages.shown.empty());
         // The documentation of this tree, unless the settings name another page.
-        QVERIFY(bench.form->Label12->text().startsWith("file:///"));
-        QVERIFY(bench.form->Label12->text().endsWith("/README.md"));
+        QVERIFY(Control<ClickableLabel>(*bench.form, "Label12")->text().startsWith("file:///"));
+        QVERIFY(Control<ClickableLabel>(*bench.form, "Label12")->text().endsWith("/README.md"));
         bench.store.Write("TAMRO18", "DATA", "HOMEPAGE", "https://example.org/panel");
         bench.form->menuAction("HomePage_OPEN")->trigger();
-        bench.form->Label12->clicked();
-        QCOMPARE(bench.launcher.openedUrls,
-                 (std::vector<std::string>{"https://example.org/panel", "https://example.org/panel"}));
+        Control<ClickableLabel>(*bench.form, "Label12")->clicked();
+        QCOMPARE(
+            bench.launcher.openedUrls,
+            (std::vector<std::string>{"https://example.org/panel", "https://example.org/panel"}));
         bench.launcher.calculatorResult = false;
         bench.form->menuAction("CALC")->trigger();
         QCOMPARE(bench.launcher.calculatorStarts, 1);
@@ -470,29 +493,30 @@ class MainWindowTest : public QObject {
             ":00000001FF\n");
         file.close();
         bench.dialogs.openAnswer = path.toStdString();
-        bench.form->F_OpenButton->click();
-        QCOMPARE(bench.form->FilenameTextbox->text(), path);
-        QCOMPARE(bench.form->images().haveData, std::int16_t{1});
-        QCOMPARE(bench.form->images().program[0x100], std::uint8_t{0x34});
-        QCOMPARE(bench.form->images().program[0x103], std::uint8_t{0xEF});
-        QCOMPARE(bench.form->images().program[0x104], std::uint8_t{0xFF});
-        QCOMPARE(bench.form->StartAddrText->text(),
+        Control<QPushButton>(*bench.form, "F_OpenButton")->click();
+        QCOMPARE(Control<QLineEdit>(*bench.form, "FilenameTextbox")->text(), path);
+        QCOMPARE(bench.form->session().images().haveData, std::int16_t{1});
+        QCOMPARE(bench.form->session().images().program[0x100], std::uint8_t{0x34});
+        QCOMPARE(bench.form->session().images().program[0x103], std::uint8_t{0xEF});
+        QCOMPARE(bench.form->session().images().program[0x104], std::uint8_t{0xFF});
+        QCOMPARE(Control<QLineEdit>(*bench.form, "StartAddrText")->text(),
                  QString("0"));  // the address record comes first
-        QCOMPARE(bench.form->LastAddrText->text(), QString("82"));
-        QCOMPARE(bench.form->CurrentAddrText->text(), QString("82"));
-        QCOMPARE(bench.form->ConfigAddrText[3]->text(), QString("E"));
-        QCOMPARE(bench.form->Text_Configbit[1]->text(), QString("0000 1110 0001 1111"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->text(), QString("82"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "CurrentAddrText")->text(), QString("82"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_3")->text(), QString("E"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "Text_Configbit_1")->text(),
+                 QString("0000 1110 0001 1111"));
         QVERIFY(bench.messages.shown.empty());
         QVERIFY(bench.driver.packets.empty());
 
         // A file that does not load reports the file error and keeps the fields.
         bench.dialogs.openAnswer = folder.filePath("missing.hex").toStdString();
-        bench.form->F_OpenButton->click();
+        Control<QPushButton>(*bench.form, "F_OpenButton")->click();
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.messages.shown[0].text,
                  std::string("Can't Open or Read the FILE\nmissing.hex: cannot open the file"));
-        QCOMPARE(bench.form->LastAddrText->text(), QString("82"));
-        QCOMPARE(bench.form->FilenameTextbox->text(), path);
+        QCOMPARE(Control<QLineEdit>(*bench.form, "LastAddrText")->text(), QString("82"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "FilenameTextbox")->text(), path);
     }
 
     void failedLoadKeepsThePreviousFileLoaded_data() {
@@ -523,42 +547,42 @@ class MainWindowTest : public QObject {
                                    ":0400000012EF00F00B\n:020000040030CA\n"
                                    ":020008000FC027\n:00000001FF\n");
         bench.dialogs.openAnswer = good.toStdString();
-        bench.form->F_OpenButton->click();
+        Control<QPushButton>(*bench.form, "F_OpenButton")->click();
         QVERIFY(bench.messages.shown.empty());
-        QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("F"));
-        const Images loaded = bench.form->images();
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_8")->text(), QString("F"));
+        const Images loaded = bench.form->session().images();
 
         bench.dialogs.openAnswer = write("input.hex", content).toStdString();
-        bench.form->F_OpenButton->click();
+        Control<QPushButton>(*bench.form, "F_OpenButton")->click();
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         const QString text = QString::fromStdString(bench.messages.shown[0].text);
         QVERIFY2(text.contains("input.hex: ") && text.contains(reason), qPrintable(text));
-        QVERIFY(bench.form->images() == loaded);
-        QCOMPARE(bench.form->FilenameTextbox->text(), good);
+        QVERIFY(bench.form->session().images() == loaded);
+        QCOMPARE(Control<QLineEdit>(*bench.form, "FilenameTextbox")->text(), good);
         QCOMPARE(bench.form->toolFiles().HexFileName, good.toStdString());
-        QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("F"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_8")->text(), QString("F"));
 
         // A file without configuration records: the group's defaults, not the last file's.
         bench.dialogs.openAnswer =
             write("plain.hex", ":0400000012EF00F00B\n:00000001FF\n").toStdString();
-        bench.form->F_OpenButton->click();
+        Control<QPushButton>(*bench.form, "F_OpenButton")->click();
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
-        QCOMPARE(bench.form->ConfigAddrText[8]->text(), QString("FF"));
-        QCOMPARE(bench.form->ConfigAddrText[1]->text(), QString("FA"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_8")->text(), QString("FF"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "ConfigAddrText_1")->text(), QString("FA"));
     }
 
     void configurationBoxesTakeHexDigitsAndBadOnesBlockWrite() {
         Bench bench;
         bench.Start();
-        bench.form->images().haveData = 1;
-        QLineEdit* box = bench.form->ConfigAddrText[3];
+        bench.form->session().images().haveData = 1;
+        QLineEdit* box = Control<QLineEdit>(*bench.form, "ConfigAddrText_3");
         box->clear();
         QTest::keyClicks(box, "g5x");
         QCOMPARE(box->text(), QString("5"));
         for (const QString& bad : {QString(), QString("G1")}) {
             box->setText(bad);
             bench.messages.shown.clear();
-            bench.form->WriteButton->click();
+            Control<QPushButton>(*bench.form, "WriteButton")->click();
             QVERIFY(bench.driver.packets.empty());
             QCOMPARE(bench.messages.shown.size(), std::size_t{1});
             QCOMPARE(bench.messages.shown[0].title, std::string("WRITE ERROR"));
@@ -569,17 +593,17 @@ class MainWindowTest : public QObject {
     void protectionIsWrittenOnlyAfterTheUserAgrees() {
         Bench bench;
         bench.Start();
-        bench.form->images().haveData = 1;
-        bench.form->LastAddrText->setText("3");
-        bench.form->ConfigAddrText[8]->setText("FE");  // CP0
+        bench.form->session().images().haveData = 1;
+        Control<QLineEdit>(*bench.form, "LastAddrText")->setText("3");
+        Control<QLineEdit>(*bench.form, "ConfigAddrText_8")->setText("FE");  // CP0
         bench.messages.answer = false;
-        bench.form->WriteButton->click();
+        Control<QPushButton>(*bench.form, "WriteButton")->click();
         QCOMPARE(bench.messages.asked.size(), std::size_t{1});
         QCOMPARE(bench.messages.asked[0].title, std::string("CODE PROTECTION"));
         QVERIFY(bench.messages.asked[0].text.find("CP0") != std::string::npos);
         QVERIFY(bench.driver.packets.empty());
         bench.messages.answer = true;
-        bench.form->WriteButton->click();
+        Control<QPushButton>(*bench.form, "WriteButton")->click();
         QCOMPARE(bench.messages.asked.size(), std::size_t{2});
         QVERIFY(!bench.driver.packets.empty());
     }
@@ -588,13 +612,13 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bench.form->SetTickCountdown(5);
-        bench.form->images().haveData = 1;
-        bench.form->WriteButton->click();
+        bench.form->session().images().haveData = 1;
+        Control<QPushButton>(*bench.form, "WriteButton")->click();
         QVERIFY(bench.driver.packets.empty());
         QVERIFY(bench.messages.shown.empty());
         bench.form->SetTickCountdown(0);
-        bench.form->images().haveData = 0;
-        bench.form->WriteButton->click();
+        bench.form->session().images().haveData = 0;
+        Control<QPushButton>(*bench.form, "WriteButton")->click();
         QVERIFY(bench.driver.packets.empty());
         QCOMPARE(bench.messages.shown.size(), std::size_t{1});
         QCOMPARE(bench.messages.shown[0].text, std::string("I have no data"));
@@ -605,15 +629,16 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         // The device check's ID read comes first.
-        bench.form->ERASEButton->click();
+        Control<QPushButton>(*bench.form, "ERASEButton")->click();
         QCOMPARE(bench.driver.packets.size(), kIdSequence.size() + 12);
-        QCOMPARE(bench.form->NotesLabel->text(), QString("Chip Erase Complete"));
-        QCOMPARE(bench.form->Command_VCC->text(), QString("VCC off"));
+        QCOMPARE(Control<QLabel>(*bench.form, "NotesLabel")->text(),
+                 QString("Chip Erase Complete"));
+        QCOMPARE(Control<QPushButton>(*bench.form, "Command_VCC")->text(), QString("VCC off"));
         bench.deviceId = 0x1087;
-        bench.form->PICsel[10]->click();
+        Control<QRadioButton>(*bench.form, "PICsel_10")->click();
         bench.driver.packets.clear();
         // The supply is off now: the ID read is powered (two packets more).
-        bench.form->ERASEButton->click();
+        Control<QPushButton>(*bench.form, "ERASEButton")->click();
         QCOMPARE(bench.driver.packets.size(), 2 + kIdSequence.size() + 14);
     }
 
@@ -621,41 +646,42 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bench.form->SetTickCountdown(7);
-        bench.form->BUFVIEWButton->click();
-        QVERIFY(bench.form->viewers().ProgramViewVisible());
+        Control<QPushButton>(*bench.form, "BUFVIEWButton")->click();
+        QVERIFY(bench.form->findChild<DATAVIEW*>()->isVisible());
         QCOMPARE(bench.form->TickCountdown(), std::int16_t{0});
-        QCOMPARE(bench.form->NotesLabel->text(), QString("Show Read BUFFER"));
-        QCOMPARE(bench.form->notesColour(), kNotesViolet);
+        QCOMPARE(Control<QLabel>(*bench.form, "NotesLabel")->text(), QString("Show Read BUFFER"));
+        QCOMPARE(NotesColour(*bench.form), kNotesViolet);
     }
 
     void readReplacesTheImageAndOpensTheViewer() {
         Bench bench;
         bench.Start();
-        bench.form->images().haveData = 1;
-        bench.form->LastAddrText->setText("7");
+        bench.form->session().images().haveData = 1;
+        Control<QLineEdit>(*bench.form, "LastAddrText")->setText("7");
         bench.form->menuAction("READ")->trigger();
-        QCOMPARE(bench.form->NotesLabel->text(), QString("Read Complete"));
-        QCOMPARE(bench.form->images().haveData, std::int16_t{0});
-        QVERIFY(bench.form->viewers().ProgramViewVisible());
-        QCOMPARE(bench.form->StartAddrText->text(), QString("0"));
-        QCOMPARE(bench.form->CurrentAddrText->text(), QString("7"));
-        QVERIFY(!bench.form->ProgressBar->isVisible());
+        QCOMPARE(Control<QLabel>(*bench.form, "NotesLabel")->text(), QString("Read Complete"));
+        QCOMPARE(bench.form->session().images().haveData, std::int16_t{0});
+        QVERIFY(bench.form->findChild<DATAVIEW*>()->isVisible());
+        QCOMPARE(Control<QLineEdit>(*bench.form, "StartAddrText")->text(), QString("0"));
+        QCOMPARE(Control<QLineEdit>(*bench.form, "CurrentAddrText")->text(), QString("7"));
+        QVERIFY(!Control<QProgressBar>(*bench.form, "ProgressBar")->isVisible());
     }
 
     void saveHexWritesTheProgramBufferForTheLoader() {
         Bench bench;
         bench.Start();
         QTemporaryDir folder;
-        for (int i = 0; i < 64; ++i) bench.form->images().program[i] = static_cast<std::uint8_t>(i);
+        for (int i = 0; i < 64; ++i)
+            bench.form->session().images().program[i] = static_cast<std::uint8_t>(i);
         const std::string path = folder.filePath("saved.hex").toStdString();
         bench.dialogs.saveAnswer = path;
         bench.form->menuAction("SaveHex")->trigger();
         QVERIFY(bench.messages.shown.empty());
-        const auto saved = bench.form->images().program;
-        bench.form->images().program.fill(0);
+        const auto saved = bench.form->session().images().program;
+        bench.form->session().images().program.fill(0);
         bench.form->toolFiles().HexFileName = path;
-        bench.form->HEX_LOAD();
-        QVERIFY(bench.form->images().program == saved);
+        bench.form->HexLoad();
+        QVERIFY(bench.form->session().images().program == saved);
         // A folder that cannot be written reports the error.
         bench.dialogs.saveAnswer = path + "/inside-a-file.hex";
         bench.form->menuAction("SaveHex")->trigger();
@@ -667,7 +693,7 @@ class MainWindowTest : public QObject {
         Bench bench;
         bench.Start();
         bench.pump.onPump = [&] { bench.form->menuAction("VM_MANU")->trigger(); };
-        bench.form->PICsel[10]->click();
+        Control<QRadioButton>(*bench.form, "PICsel_10")->click();
         bench.pump.onPump = nullptr;
         const int refusals = bench.messages.beeps;
         QVERIFY(refusals >= 1);
@@ -692,13 +718,13 @@ class MainWindowTest : public QObject {
     void exitAsksBeforeUnsavedEditorTextGoes() {
         Bench bench;
         bench.Start();
-        bench.form->New_EditorButton->click();
+        Control<QPushButton>(*bench.form, "New_EditorButton")->click();
         auto* editor = bench.form->findChild<EditorWindow*>();
         QVERIFY(editor != nullptr && editor->isVisible());
         QTest::keyClicks(editor->EditorText(), QStringLiteral("\torg 0"));
 
         bench.messages.saveAnswer = SaveChoice::Cancel;
-        bench.form->EXTButton->click();
+        Control<QPushButton>(*bench.form, "EXTButton")->click();
         QCOMPARE(bench.messages.saveQuestions.size(), std::size_t{1});
         QCOMPARE(bench.driver.closes, 0);  // the panel goes on
         QVERIFY(editor->isVisible());

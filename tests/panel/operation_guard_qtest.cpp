@@ -19,6 +19,9 @@
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
+using tamro::testing::Control;
+using tamro::testing::NotesColour;
+using tamro::testing::ResetLampColour;
 
 namespace {
 
@@ -99,7 +102,7 @@ class OperationGuardTest : public QObject {
         QVERIFY(panel.form->Form_Load());
         panel.dialogs.openAnswer = panel.first.toStdString();
         panel.Click("F_OpenButton");
-        const auto loaded = panel.form->images().program;
+        const auto loaded = panel.form->session().images().program;
         panel.Trigger("LAview");
         // A meter that opened anyway would wait for a user: close it.
         QTimer closer;
@@ -118,13 +121,13 @@ class OperationGuardTest : public QObject {
             panel.Click("F_OpenButton");
             panel.Click("HexSet_Button");
             panel.form->toolFiles().HexFileName = panel.second.toStdString();
-            panel.form->HEX_LOAD();
+            panel.form->HexLoad();
             Find<QLineEdit>(panel.form.get(), "LastAddrText")->setText("3");
         });
 
         QCOMPARE(panel.Notes(), QString("Write Complete"));
         QVERIFY(panel.messages.shown.empty());
-        QVERIFY(panel.form->images().program == loaded);
+        QVERIFY(panel.form->session().images().program == loaded);
         QVERIFY(panel.messages.beeps >= 5);
         for (const std::string& packet : panel.SentSince(before)) {
             for (const char* instrument : {"36", "37", "39", "3C", "3D"}) {

@@ -1,0 +1,25 @@
+#pragma once
+// What the main window and the windows it opens need from the platform.
+
+#include "common/platform.h"
+#include "link/driver_library.h"
+#include "tools/desktop_launch.h"
+#include "tools/file_dialogs.h"
+#include "tools/process_runner.h"
+
+namespace tamro {
+
+struct PanelPlatform {
+    DriverLibrary& driver;
+    MessageBoxes& messages;
+    SettingsStore& settings;
+    EventPump& events;
+    DesktopLauncher& launcher;
+    FileDialogs& dialogs;
+    ProcessRunner& processes;
+    // Shown where the user sees it, so an emulated programmer is never taken
+    // for hardware.
+    bool emulatedProgrammer = false;
+};
+
+}  // namespace tamro
