@@ -35,8 +35,13 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     : QMainWindow(parent),
       platform_(platform),
       session_(platform.driver, platform.messages, platform.settings),
-      pacing_(SystemClock()),
-      hexLoad_(session_) {
+      hexLoad_(session_),
+      requests_(session_, platform.messages, SystemClock(),
+                {[this](bool enabled) {
+                     for (QWidget* widget : controls_.TargetControls()) widget->setEnabled(enabled);
+                 },
+                 [this](const std::string& text) { controls_.USBMSG->setText(Q(text)); },
+                 [this] { platform_.events.ProcessPendingEvents(); }, [this] { close(); }}) {
     setObjectName("TAMRO18_form");
     setWindowTitle("PIC18 Tamro Control Panel");
     session_.SetView(this);
@@ -52,7 +57,7 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     timer_->setInterval(100);
     WireControls();
     WireMenus();
-    session_.SetUsbMessageSink([this](const std::string& text) { ShowUsbMessage(text); });
+    session_.SetUsbMessageSink([this](const std::string& text) { requests_.UsbMessage(text); });
     SetOuterHeight(kNormalHeightTwips);
 }
 
@@ -66,28 +71,21 @@ void TAMRO18_form::WireControls() {
         connect(button, &QPushButton::clicked, this, std::move(handler));
     };
     auto targetRequest = [&](QPushButton* button, std::function<void()> request) {
-        onClick(button, [this, request] { RunTargetOperation(request); });
+        onClick(button, [this, request] { requests_.Run(request); });
     };
     auto programming = [&](QPushButton* button, std::function<OperationResult()> operation) {
-        onClick(button, [this, operation] { RunProgrammingOperation(operation); });
+        onClick(button, [this, operation] { requests_.RunProgramming(operation); });
     };
-    // What changes the image or the files an operation works on waits for its end.
-    auto unlessBusy = [this](void (ToolRuns::*run)()) {
-        return [this, run] {
-            if (!RefuseWhileBusy()) (toolRuns_.get()->*run)();
-        };
-    };
-
     for (const auto& [index, option] : c.PICsel) {
         connect(option, &QRadioButton::clicked, this, [this, index] {
             // An option button reports a click only when it becomes the selected one.
             if (index == session_.selectedOption()) return;
-            if (RefuseWhileBusy()) {
+            if (requests_.RefuseWhileBusy()) {
                 const int selected = session_.selectedOption();
                 controls_.PICsel.at(selected ? selected : kOption452)->setChecked(true);
                 return;
             }
-            RunTargetOperation([this, index] { session_.SelectDevice(GroupOfOption(index)); });
+            requests_.Run([this, index] { session_.SelectDevice(GroupOfOption(index)); });
         });
     }
     connect(c.LastAddrText, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -105,13 +103,12 @@ void TAMRO18_form::WireControls() {
                 });
     }
     connect(c.kage, &ClickableLabel::clicked, this, [this] {
-        const bool expand = kageTag_ == "0";
-        SetOuterHeight(expand ? kExpandedHeightTwips : kNormalHeightTwips);
-        kageTag_ = expand ? "1" : "0";
+        SetOuterHeight(kageExpandsNext_ ? kExpandedHeightTwips : kNormalHeightTwips);
+        kageExpandsNext_ = !kageExpandsNext_;
     });
     connect(c.Label_ZEKname, &ClickableLabel::clicked, this, [this] {
         SetOuterHeight(kNormalHeightTwips);
-        kageTag_ = "0";
+        kageExpandsNext_ = true;
     });
     connect(c.Label12, &ClickableLabel::clicked, this, [this] { windows_->OpenHomePage(); });
 
@@ -138,10 +135,10 @@ void TAMRO18_form::WireControls() {
         ShowBufferView();
         SetNotes(kNotesViolet, "Show Read BUFFER");
     });
-    onClick(c.F_OpenButton, unlessBusy(&ToolRuns::FileOpen));
-    onClick(c.ASSMButton, unlessBusy(&ToolRuns::AssemblerRun));
-    onClick(c.C_Button, unlessBusy(&ToolRuns::CRun));
-    onClick(c.HexSet_Button, unlessBusy(&ToolRuns::HexSet));
+    onClick(c.F_OpenButton, UnlessBusy(&ToolRuns::FileOpen));
+    onClick(c.ASSMButton, UnlessBusy(&ToolRuns::AssemblerRun));
+    onClick(c.C_Button, UnlessBusy(&ToolRuns::CRun));
+    onClick(c.HexSet_Button, UnlessBusy(&ToolRuns::HexSet));
     onClick(c.EditorButton, [this] { toolRuns_->OpenEditor(); });
     onClick(c.New_EditorButton, [this] { toolRuns_->NewFile(); });
 
@@ -149,31 +146,18 @@ void TAMRO18_form::WireControls() {
 }
 
 void TAMRO18_form::WireMenus() {
-    for (const auto& [name, action] : controls_.actions) {
-        connect(action, &QAction::triggered, this, [this, name] {
-            auto it = menuHandlers_.find(name);
-            if (it != menuHandlers_.end() && it->second) it->second();
-        });
-    }
-    auto unlessBusy = [this](void (ToolRuns::*run)()) {
-        return [this, run] {
-            if (!RefuseWhileBusy()) (toolRuns_.get()->*run)();
-        };
-    };
-    auto lastAddress = [this] { return HexValue16(controls_.LastAddrText->text().toStdString()); };
     PanelWindows& windows = *windows_;
-    SetMenuHandler("FILEOPENMENU", unlessBusy(&ToolRuns::FileOpen));
-    SetMenuHandler("READ", [this, lastAddress] {
-        RunProgrammingOperation(
-            [this, lastAddress] { return session_.ReadProgram(lastAddress()); });
+    SetMenuHandler("FILEOPENMENU", UnlessBusy(&ToolRuns::FileOpen));
+    SetMenuHandler("READ", [this] {
+        requests_.RunProgramming([this] { return session_.ReadProgram(LastAddress()); });
     });
     SetMenuHandler("Buffer_view", [this] { ShowBufferView(); });
     SetMenuHandler("READ_EEPROM",
-                   [this] { RunProgrammingOperation([this] { return session_.ReadEeprom(); }); });
+                   [this] { requests_.RunProgramming([this] { return session_.ReadEeprom(); }); });
     SetMenuHandler("SaveHex", [this] { SaveHex(); });
     SetMenuHandler("Editor", [this] { toolRuns_->OpenEditor(); });
-    SetMenuHandler("Assembler", unlessBusy(&ToolRuns::AssemblerRun));
-    SetMenuHandler("Ccmp", unlessBusy(&ToolRuns::CRun));
+    SetMenuHandler("Assembler", UnlessBusy(&ToolRuns::AssemblerRun));
+    SetMenuHandler("Ccmp", UnlessBusy(&ToolRuns::CRun));
     SetMenuHandler("NEW_EDITOR", [this] { toolRuns_->NewFile(); });
     SetMenuHandler("LAview", [&windows] { windows.OpenLogicView(); });
     SetMenuHandler("VM_MANU", [&windows] { windows.OpenVoltMeter(); });
@@ -193,8 +177,16 @@ QAction* TAMRO18_form::menuAction(const QString& name) const {
 }
 
 void TAMRO18_form::SetMenuHandler(const QString& name, std::function<void()> handler) {
-    menuHandlers_[name] = std::move(handler);
-    if (QAction* action = menuAction(name)) action->setEnabled(true);
+    QAction* action = controls_.actions.at(name);
+    connect(action, &QAction::triggered, this, std::move(handler));
+    action->setEnabled(true);
+}
+
+std::function<void()> TAMRO18_form::UnlessBusy(void (ToolRuns::*run)()) {
+    // What changes the image or the files an operation works on waits for its end.
+    return [this, run] {
+        if (!requests_.RefuseWhileBusy()) (toolRuns_.get()->*run)();
+    };
 }
 
 void TAMRO18_form::SetOuterHeight(int heightTwips) {
@@ -214,9 +206,8 @@ bool TAMRO18_form::Form_Load() {
     timer_->start();
 
     // Identification, the stored device selection, supply on and LED off.
-    SetTargetControlsEnabled(false);
-    const bool started = session_.Start();
-    SetTargetControlsEnabled(true);
+    bool started = false;
+    requests_.Run([this, &started] { started = session_.Start(); });
     if (!started) {
         timer_->stop();
         platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
@@ -235,13 +226,8 @@ void TAMRO18_form::Shutdown() {
 }
 
 void TAMRO18_form::closeEvent(QCloseEvent* event) {
-    if (session_.Busy()) {
-        // Closing under a running operation would cut the target off mid-sequence.
+    if (!requests_.MayClose()) {
         event->ignore();
-        if (platform_.messages.AskYesNo("EXIT", "An operation is running. Stop it and exit?")) {
-            closeWhenStopped_ = true;
-            session_.RequestStop();
-        }
         return;
     }
     if (!windows_->editor().ConfirmDiscard()) {
@@ -255,32 +241,6 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool TAMRO18_form::RefuseWhileBusy() {
-    if (!session_.Busy()) return false;
-    platform_.messages.Beep();
-    return true;
-}
-
-void TAMRO18_form::RunTargetOperation(const std::function<void()>& operation) {
-    // Requests let pending events run between their packets; one started from
-    // such a pass is refused by the session, and the window beeps.
-    if (RefuseWhileBusy()) return;
-    SetTargetControlsEnabled(false);
-    operation();
-    SetTargetControlsEnabled(true);
-    CloseIfStopped();
-}
-
-void TAMRO18_form::RunProgrammingOperation(const std::function<OperationResult()>& operation) {
-    if (RefuseWhileBusy()) return;
-    SetTargetControlsEnabled(false);
-    pacing_.BeginOperation();
-    operation();
-    if (auto message = pacing_.EndOperation()) controls_.USBMSG->setText(Q(*message));
-    SetTargetControlsEnabled(true);
-    CloseIfStopped();
-}
-
 void TAMRO18_form::Write() {
     // A configuration box that does not hold one or two hexadecimal digits
     // would be written as 00.
@@ -291,23 +251,11 @@ void TAMRO18_form::Write() {
             return;
         }
     }
-    RunProgrammingOperation([this] {
-        return session_.Write(HexValue16(controls_.LastAddrText->text().toStdString()));
-    });
+    requests_.RunProgramming([this] { return session_.Write(LastAddress()); });
 }
 
-void TAMRO18_form::CloseIfStopped() {
-    if (!closeWhenStopped_) return;
-    closeWhenStopped_ = false;
-    close();
-}
-
-void TAMRO18_form::ShowUsbMessage(const std::string& text) {
-    if (auto shown = pacing_.Message(text)) controls_.USBMSG->setText(Q(*shown));
-}
-
-void TAMRO18_form::SetTargetControlsEnabled(bool enabled) {
-    for (QWidget* widget : controls_.TargetControls()) widget->setEnabled(enabled);
+std::int16_t TAMRO18_form::LastAddress() const {
+    return HexValue16(controls_.LastAddrText->text().toStdString());
 }
 
 void TAMRO18_form::ShowAnalogValue(const ProgrammerSession::AnalogReading& reading) {
@@ -334,7 +282,7 @@ void TAMRO18_form::ShowConfiguration() {
 }
 
 void TAMRO18_form::HexLoad() {
-    if (RefuseWhileBusy()) return;
+    if (requests_.RefuseWhileBusy()) return;
     const HexFileLoadResult result = hexLoad_.Load(
         toolFiles_.HexFileName, controls_.FilenameTextbox->text().toStdString(), session_.images());
     const HexLoadOutcome& outcome = result.outcome;
@@ -403,8 +351,7 @@ void TAMRO18_form::SetProgress(int done, int total) {
 }
 
 void TAMRO18_form::ProcessPendingEvents() {
-    if (auto message = pacing_.TakePending()) controls_.USBMSG->setText(Q(*message));
-    if (pacing_.EventsDue()) platform_.events.ProcessPendingEvents();
+    requests_.ProgressUpdate();
 }
 
 void TAMRO18_form::SetStartAddress(const std::string& text) {

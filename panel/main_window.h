@@ -6,7 +6,6 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -14,8 +13,8 @@
 #include "panel/panel_platform.h"
 #include "panel/panel_windows.h"
 #include "programming/hex_file_load.h"
-#include "programming/operation_pacing.h"
 #include "programming/operation_view.h"
+#include "programming/panel_requests.h"
 #include "programming/programmer_session.h"
 #include "tools/tool_runs.h"
 #include "tools/tool_settings.h"
@@ -84,42 +83,29 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void WireControls();
     void WireMenus();
     void SetMenuHandler(const QString& name, std::function<void()> handler);
+    std::function<void()> UnlessBusy(void (ToolRuns::*run)());
     void SetOuterHeight(int heightTwips);
-    // Runs a request of the session with the target controls disabled
-    // meanwhile, or refuses it (with a beep) while another one runs.
-    void RunTargetOperation(const std::function<void()>& operation);
-    // The same for the long programming operations, whose USB messages and
-    // event processing follow their progress.
-    void RunProgrammingOperation(const std::function<OperationResult()>& operation);
-    // False (with a beep) while a request of the session runs: nothing may
-    // change what it works on.
-    bool RefuseWhileBusy();
-    void SetTargetControlsEnabled(bool enabled);
-    void CloseIfStopped();
-    void ShowUsbMessage(const std::string& text);
     void ShowAnalogValue(const ProgrammerSession::AnalogReading& reading);
     void SetResetLamp(bool lit);
     void ShowBufferView();
     void SaveHex();
     void Write();
+    // LastAddrText as a word address.
+    std::int16_t LastAddress() const;
 
     PanelPlatform platform_;
     ProgrammerSession session_;
     ToolSettings toolSettings_;
     ToolFiles toolFiles_;
     MainWindowControls controls_;
-    OperationPacing pacing_;
     HexFileLoad hexLoad_;
+    PanelRequests requests_;
     std::unique_ptr<ToolRuns> toolRuns_;
     std::unique_ptr<PanelWindows> windows_;
     QTimer* timer_ = nullptr;
-    std::map<QString, std::function<void()>> menuHandlers_;
     std::int16_t resetLampCount_ = 0;
-    // The height switch's state: empty until the first click on kage.
-    QString kageTag_;
-    // The user chose to stop the running operation and exit: the window closes
-    // once the operation has ended.
-    bool closeWhenStopped_ = false;
+    // The first click on kage after start-up keeps the normal height.
+    bool kageExpandsNext_ = false;
 };
 
 }  // namespace tamro

@@ -20,7 +20,6 @@
 using namespace tamro;
 using tamro::testing::Control;
 using tamro::testing::NotesColour;
-using tamro::testing::ResetLampColour;
 
 namespace {
 

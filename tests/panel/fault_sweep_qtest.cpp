@@ -37,7 +37,6 @@
 using namespace tamro;
 using tamro::testing::Control;
 using tamro::testing::NotesColour;
-using tamro::testing::ResetLampColour;
 
 namespace {
 

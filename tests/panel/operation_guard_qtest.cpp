@@ -19,9 +19,6 @@
 #include "tests/testing/fakes.h"
 
 using namespace tamro;
-using tamro::testing::Control;
-using tamro::testing::NotesColour;
-using tamro::testing::ResetLampColour;
 
 namespace {
 
