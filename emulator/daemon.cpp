@@ -19,6 +19,7 @@
 #include <cstring>
 #include <deque>
 
+#include "common/arguments.h"
 #include "emulator/device_facts.h"
 #include "emulator/state_file.h"
 #include "emulator/timing.h"
@@ -267,14 +268,8 @@ int Daemon::RunTcp() {
     return status;
 }
 
-bool TakeValue(int argc, char** argv, int& i, std::string& value, std::string& error) {
-    if (i + 1 >= argc) {
-        error = std::string(argv[i]) + " needs a value";
-        return false;
-    }
-    value = argv[++i];
-    return true;
-}
+// The silicon revision sits in the device ID's low five bits.
+constexpr long kMaxRevision = 31;
 
 // "3" or "3,7,12" into `numbers`; false on anything else.
 bool ParsePacketNumbers(const std::string& text, std::set<std::uint64_t>& numbers) {
@@ -308,109 +303,123 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
     const bool stateFromEnvironment = std::getenv("TAMRO18_EMULATOR_STATE") != nullptr;
     bool stateGiven = false;
     bool modeGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        std::string value;
-        if (argument == "--help" || argument == "-h") {
-            help = true;
-            return false;
-        } else if (argument == "--pty") {
-            options.pty = true;
-            modeGiven = true;
-        } else if (argument == "--tcp") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            const std::size_t colon = value.rfind(':');
-            if (colon != std::string::npos) {
-                options.tcpHost = value.substr(0, colon);
-                if (options.tcpHost.size() >= 2 && options.tcpHost.front() == '[') {
-                    options.tcpHost = options.tcpHost.substr(1, options.tcpHost.size() - 2);
-                }
-                value = value.substr(colon + 1);
-            }
-            options.tcpPort = value;
-            if (options.tcpPort.empty() || options.tcpHost.empty()) {
-                error = "--tcp needs [HOST:]PORT";
-                return false;
-            }
-            options.pty = false;
-            modeGiven = true;
-        } else if (argument == "--device") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            const auto device = DeviceFromName(value);
-            if (!device) {
-                error = "unknown device " + value + " (18F452 or 18F4520)";
-                return false;
-            }
-            options.emulator.device = *device;
-        } else if (argument == "--revision") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            char* end = nullptr;
-            const long revision = std::strtol(value.c_str(), &end, 10);
-            if (end == value.c_str() || *end || revision < 0 || revision > 31) {
-                error = "--revision needs 0 to 31";
-                return false;
-            }
-            options.emulator.revision = static_cast<int>(revision);
-        } else if (argument == "--state") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            options.emulator.stateFile = value == "none" ? "" : value;
-            stateGiven = true;
-        } else if (argument == "--delay-replies") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            if (!ParsePacketNumbers(value, options.delayedReplies)) {
-                error = "--delay-replies needs packet numbers from 1 on, such as 3 or 3,7";
-                return false;
-            }
-        } else if (argument == "--delay-ms") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            char* end = nullptr;
-            const long delay = std::strtol(value.c_str(), &end, 10);
-            if (end == value.c_str() || *end || delay < 0 || delay > 600000) {
-                error = "--delay-ms needs 0 to 600000";
-                return false;
-            }
-            options.replyDelay = std::chrono::milliseconds(delay);
-        } else if (argument == "--no-target") {
-            options.emulator.targetAttached = false;
-        } else if (argument == "--icsp-khz") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            char* end = nullptr;
-            const long khz = std::strtol(value.c_str(), &end, 10);
-            if (end == value.c_str() || *end || khz < 1 || khz > 100000) {
-                error = "--icsp-khz needs 1 to 100000";
-                return false;
-            }
-            options.emulator.timing.icspKhz = static_cast<int>(khz);
-            options.emulator.timing.realTime = true;
-        } else if (argument == "--link-latency-ms") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            char* end = nullptr;
-            const double ms = std::strtod(value.c_str(), &end);
-            if (end == value.c_str() || *end || !(ms >= 0) || ms > 60000) {
-                error = "--link-latency-ms needs 0 to 60000";
-                return false;
-            }
-            options.emulator.timing.linkLatency =
-                std::chrono::microseconds(static_cast<long long>(ms * 1000));
-            options.emulator.timing.realTime = true;
-        } else if (argument == "--latency-ms" || argument == "--signal-hz") {
-            if (!TakeValue(argc, argv, i, value, error)) return false;
-            char* end = nullptr;
-            const double number = std::strtod(value.c_str(), &end);
-            if (end == value.c_str() || *end || !(number >= 0) || number > 1e7) {
-                error = argument + " needs a number";
-                return false;
-            }
-            if (argument == "--latency-ms") {
-                options.emulator.latency =
-                    std::chrono::microseconds(static_cast<long long>(number * 1000));
-            } else {
-                options.emulator.signal.frequencyHz = number;
-            }
-        } else {
-            error = "unknown argument " + argument;
+    // A number from `minimum` to `maximum`, or the option's reason line.
+    auto number = [](const std::string& text, double minimum, double maximum,
+                     const std::string& reason) {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end || !(value >= minimum) || value > maximum) {
+            throw ArgumentError{reason};
+        }
+        return value;
+    };
+    auto whole = [](const std::string& text, long minimum, long maximum,
+                    const std::string& reason) {
+        const std::optional<long> value = WholeNumberArgument(text, minimum, maximum);
+        if (!value) throw ArgumentError{reason};
+        return *value;
+    };
+    struct HelpAsked {};
+    const auto showHelp = [] { throw HelpAsked{}; };
+    const ArgumentRules rules{
+        {{"--help", showHelp, {}},
+         {"-h", showHelp, {}},
+         {"--pty",
+          [&] {
+              options.pty = true;
+              modeGiven = true;
+          },
+          {}},
+         {"--tcp",
+          {},
+          [&](std::string value) {
+              const std::size_t colon = value.rfind(':');
+              if (colon != std::string::npos) {
+                  options.tcpHost = value.substr(0, colon);
+                  if (options.tcpHost.size() >= 2 && options.tcpHost.front() == '[') {
+                      options.tcpHost = options.tcpHost.substr(1, options.tcpHost.size() - 2);
+                  }
+                  value = value.substr(colon + 1);
+              }
+              options.tcpPort = value;
+              if (options.tcpPort.empty() || options.tcpHost.empty()) {
+                  throw ArgumentError{"--tcp needs [HOST:]PORT"};
+              }
+              options.pty = false;
+              modeGiven = true;
+          }},
+         {"--device",
+          {},
+          [&](const std::string& value) {
+              const auto device = DeviceFromName(value);
+              if (!device) throw ArgumentError{"unknown device " + value + " (18F452 or 18F4520)"};
+              options.emulator.device = *device;
+          }},
+         {"--revision",
+          {},
+          [&](const std::string& value) {
+              options.emulator.revision =
+                  static_cast<int>(whole(value, 0, kMaxRevision, "--revision needs 0 to 31"));
+          }},
+         {"--state",
+          {},
+          [&](const std::string& value) {
+              options.emulator.stateFile = value == "none" ? "" : value;
+              stateGiven = true;
+          }},
+         {"--delay-replies",
+          {},
+          [&](const std::string& value) {
+              if (!ParsePacketNumbers(value, options.delayedReplies)) {
+                  throw ArgumentError{
+                      "--delay-replies needs packet numbers from 1 on, such as 3 or 3,7"};
+              }
+          }},
+         {"--delay-ms",
+          {},
+          [&](const std::string& value) {
+              options.replyDelay = std::chrono::milliseconds(
+                  whole(value, 0, 600000, "--delay-ms needs 0 to 600000"));
+          }},
+         {"--no-target", [&] { options.emulator.targetAttached = false; }, {}},
+         {"--icsp-khz",
+          {},
+          [&](const std::string& value) {
+              options.emulator.timing.icspKhz =
+                  static_cast<int>(whole(value, 1, 100000, "--icsp-khz needs 1 to 100000"));
+              options.emulator.timing.realTime = true;
+          }},
+         {"--link-latency-ms",
+          {},
+          [&](const std::string& value) {
+              const double ms = number(value, 0, 60000, "--link-latency-ms needs 0 to 60000");
+              options.emulator.timing.linkLatency =
+                  std::chrono::microseconds(static_cast<long long>(ms * 1000));
+              options.emulator.timing.realTime = true;
+          }},
+         {"--latency-ms",
+          {},
+          [&](const std::string& value) {
+              const double ms = number(value, 0, 1e7, "--latency-ms needs a number");
+              options.emulator.latency =
+                  std::chrono::microseconds(static_cast<long long>(ms * 1000));
+          }},
+         {"--signal-hz",
+          {},
+          [&](const std::string& value) {
+              options.emulator.signal.frequencyHz =
+                  number(value, 0, 1e7, "--signal-hz needs a number");
+          }}},
+        {}};
+    const std::vector<std::string> words(argv + std::min(argc, 1), argv + argc);
+    try {
+        if (auto refused = ParseArguments(words, rules)) {
+            error = *refused;
             return false;
         }
+    } catch (const HelpAsked&) {
+        help = true;
+        return false;
     }
     if (!modeGiven) {
         error = "give --pty or --tcp [HOST:]PORT";

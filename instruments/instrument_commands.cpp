@@ -1,9 +1,9 @@
 #include "instruments/instrument_commands.h"
 
-#include <charconv>
 #include <chrono>
 #include <map>
 
+#include "common/arguments.h"
 #include "instruments/capture_export.h"
 #include "instruments/frequency_auto_gate.h"
 #include "instruments/volt_meter_extras.h"
@@ -28,19 +28,13 @@ const std::map<std::string, Instrument> kInstruments{{"volts", Instrument::Volts
                                                      {"count", Instrument::Count},
                                                      {"capture", Instrument::Capture}};
 
-struct UsageError {
-    std::string reason;
-};
-
 int WholeNumber(const std::string& option, const std::string& text, int minimum, int maximum) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < minimum ||
-        value > maximum) {
-        throw UsageError{option + " takes a whole number from " + std::to_string(minimum) + " to " +
-                         std::to_string(maximum)};
+    const std::optional<long> value = WholeNumberArgument(text, minimum, maximum);
+    if (!value) {
+        throw ArgumentError{option + " takes a whole number from " + std::to_string(minimum) +
+                            " to " + std::to_string(maximum)};
     }
-    return value;
+    return static_cast<int>(*value);
 }
 
 template <typename Value>
@@ -50,46 +44,76 @@ Value Choice(const std::string& option, const std::string& text,
     if (found != choices.end()) return found->second;
     std::string names;
     for (const auto& [name, value] : choices) names += (names.empty() ? "" : "|") + name;
-    throw UsageError{option + " takes " + names};
+    throw ArgumentError{option + " takes " + names};
+}
+
+// The options of one instrument, with the two that every instrument takes.
+std::vector<ArgumentOption> OptionsOf(InstrumentCommand& command) {
+    auto value = [](std::string name, auto apply) {
+        return ArgumentOption{
+            name, {}, [name, apply](const std::string& text) { apply(name, text); }};
+    };
+    std::vector<ArgumentOption> options{
+        value("--repeat",
+              [&](const std::string& name, const std::string& text) {
+                  command.repeat = WholeNumber(name, text, 1, kMaxRepeat);
+              }),
+        value("--interval", [&](const std::string& name, const std::string& text) {
+            command.intervalMs = WholeNumber(name, text, 0, kMaxIntervalMs);
+        })};
+    switch (command.instrument) {
+        case Instrument::Volts:
+            options.push_back(
+                value("--channel", [&](const std::string& name, const std::string& text) {
+                    command.channelOption = Choice(name, text, kChannels);
+                }));
+            break;
+        case Instrument::Frequency:
+            options.push_back(
+                value("--gate", [&](const std::string& name, const std::string& text) {
+                    command.gate = Choice(name, text, kGates);
+                }));
+            break;
+        case Instrument::Capture:
+            options.push_back(
+                value("--sample-time", [&](const std::string& name, const std::string& text) {
+                    command.sampleTime =
+                        static_cast<std::uint8_t>(WholeNumber(name, text, 0, kSampleTimeLimit));
+                }));
+            options.push_back(
+                value("--edge", [&](const std::string& name, const std::string& text) {
+                    command.risingEdge = Choice(name, text, kEdges);
+                }));
+            options.push_back(value("--vcd", [&](const std::string&, const std::string& text) {
+                command.vcdPath = text;
+            }));
+            options.push_back(value("--csv", [&](const std::string&, const std::string& text) {
+                command.csvPath = text;
+            }));
+            break;
+        case Instrument::Count:
+            break;
+    }
+    return options;
 }
 
 InstrumentCommand Parse(const std::vector<std::string>& args) {
     InstrumentCommand command;
     command.instrument = Choice("command", args.at(0), kInstruments);
     bool actionGiven = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw UsageError{word + " needs a value"};
-            return args[++i];
-        };
-        const Instrument instrument = command.instrument;
-        if (word == "--repeat") {
-            command.repeat = WholeNumber(word, value(), 1, kMaxRepeat);
-        } else if (word == "--interval") {
-            command.intervalMs = WholeNumber(word, value(), 0, kMaxIntervalMs);
-        } else if (word == "--channel" && instrument == Instrument::Volts) {
-            command.channelOption = Choice(word, value(), kChannels);
-        } else if (word == "--gate" && instrument == Instrument::Frequency) {
-            command.gate = Choice(word, value(), kGates);
-        } else if (word == "--sample-time" && instrument == Instrument::Capture) {
-            command.sampleTime =
-                static_cast<std::uint8_t>(WholeNumber(word, value(), 0, kSampleTimeLimit));
-        } else if (word == "--edge" && instrument == Instrument::Capture) {
-            command.risingEdge = Choice(word, value(), kEdges);
-        } else if (word == "--vcd" && instrument == Instrument::Capture) {
-            command.vcdPath = value();
-        } else if (word == "--csv" && instrument == Instrument::Capture) {
-            command.csvPath = value();
-        } else if (instrument == Instrument::Count && !actionGiven && !word.starts_with("--")) {
+    const ArgumentRules rules{
+        OptionsOf(command), [&](const std::string& word) {
+            if (command.instrument != Instrument::Count || actionGiven || word.starts_with("--")) {
+                throw ArgumentError{"unknown argument " + word + " for " + args[0]};
+            }
             command.counterAction = Choice("count", word, kCounterActions);
             actionGiven = true;
-        } else {
-            throw UsageError{"unknown argument " + word + " for " + args[0]};
-        }
+        }};
+    if (auto error = ParseArguments(std::span(args).subspan(1), rules)) {
+        throw ArgumentError{*error};
     }
     if (command.instrument == Instrument::Count && !actionGiven) {
-        throw UsageError{"count needs reset, start, stop or read"};
+        throw ArgumentError{"count needs reset, start, stop or read"};
     }
     return command;
 }
@@ -110,7 +134,7 @@ ParsedInstrumentCommand ParseInstrumentCommand(const std::vector<std::string>& a
     if (args.empty()) return {std::nullopt, "no command"};
     try {
         return {Parse(args), {}};
-    } catch (const UsageError& error) {
+    } catch (const ArgumentError& error) {
         return {std::nullopt, error.reason};
     }
 }

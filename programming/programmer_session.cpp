@@ -65,6 +65,11 @@ std::int32_t ProgrammerSession::Open() {
     return link_.Open();
 }
 
+DeviceGroup ProgrammerSession::StoredDeviceGroup() {
+    return GroupOfOption(
+        OptionFromStoredDevice(settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey)));
+}
+
 void ProgrammerSession::UseDeviceGroup(DeviceGroup group) {
     selectedOption_ = OptionOfGroup(group);
     group_ = GroupForOption(selectedOption_);
@@ -81,12 +86,11 @@ bool ProgrammerSession::Start() {
         OperationGuard::Scope scope(guard_);
         link_.Exchange(Command::Identify);
         firmwareText_ = link_.ReplyText().substr(0, 8);
-        const std::string stored =
-            settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
+        const DeviceGroup stored = StoredDeviceGroup();
         // The supply goes on before the selection's ID read: the target must
         // be powered to answer it, whatever state the programmer started in.
         SwitchSupply(true);
-        SelectDeviceUnguarded(GroupOfOption(OptionFromStoredDevice(stored)));
+        SelectDeviceUnguarded(stored);
         SwitchLed(false);
     }
     return true;

@@ -54,6 +54,8 @@ class ProgrammerSession {
     // Opens the programmer without the start-up exchanges (the command-line
     // tool). 0 when open, else the driver's result.
     std::int32_t Open();
+    // The device group the DEVICE setting names (the 18F452 group when it names none).
+    DeviceGroup StoredDeviceGroup();
     // Takes a group's values and default configuration without the device-ID
     // read and without storing the selection.
     void UseDeviceGroup(DeviceGroup group);

@@ -8,10 +8,10 @@
 #include <random>
 #include <sstream>
 
+#include "app/cli/programming_commands.h"
 #include "images/hex_writer.h"
-#include "programming/cli_commands.h"
 
-namespace tamro {
+namespace tamro::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,9 +25,7 @@ CliRun RunCli(std::vector<std::string> args, const fs::path& state) {
     setenv("TAMRO18_EMULATOR_STATE", state.c_str(), 1);
     args.insert(args.end(), {"--driver", "emulator"});
     std::ostringstream out, err;
-    const int status = RunProgrammingCommand(
-        args, [](const std::string& path, Images& images) { return HEX_LOAD(path, images); }, out,
-        err);
+    const int status = RunProgrammingCommand(args, {}, out, err);
     setenv("TAMRO18_EMULATOR_STATE", "none", 1);
     return {status, err.str()};
 }
@@ -121,4 +119,4 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
 }
 
 }  // namespace
-}  // namespace tamro
+}  // namespace tamro::cli

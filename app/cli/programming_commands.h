@@ -10,19 +10,13 @@
 // Exit status: 0 done, 1 failed, 2 bad command line, 3 refused by the device
 // check (another group's device, no target, or an unknown device without --force).
 
-#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
-#include "images/hex_loader.h"
-#include "images/images.h"
+#include "app/cli/cli_session.h"
 
-namespace tamro {
-
-// Loads an Intel HEX file into the images as the panel's loader does: all or
-// nothing, a failure with its line and reason.
-using HexLoadFunction = std::function<HexLoadOutcome(const std::string& path, Images& images)>;
+namespace tamro::cli {
 
 inline constexpr int kExitDeviceRefused = 3;
 
@@ -31,10 +25,10 @@ bool IsProgrammingCommand(const std::string& name);
 
 // Runs one subcommand; `args` starts with its name. Progress and results go to
 // `out`, the one-line reason of a failure to `err`. Returns the exit status.
-int RunProgrammingCommand(const std::vector<std::string>& args, const HexLoadFunction& loadHex,
+int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnvironment& environment,
                           std::ostream& out, std::ostream& err);
 
 // The usage lines of the programming subcommands.
 std::string ProgrammingUsage();
 
-}  // namespace tamro
+}  // namespace tamro::cli

@@ -1,0 +1,89 @@
+#pragma once
+// What the command-line tool puts around a programming session: a terminal
+// instead of message boxes, the panel's stored settings read but never
+// written, an optional trace of every exchange, and the opening of the
+// programmer a driver setting names.
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "common/platform.h"
+#include "link/driver_library.h"
+#include "programming/programmer_session.h"
+
+namespace tamro::cli {
+
+// Where the tool's settings and programmer come from; app/ fills it from the
+// environment.
+struct CliEnvironment {
+    // The driver setting used when the command line names none.
+    std::string driverSetting;
+    // The folder that holds the panel's settings files ("" when there is none).
+    std::filesystem::path settingsFolder;
+};
+
+// A failed exchange becomes the reason line of the run; nothing asks.
+class TerminalMessages final : public MessageBoxes {
+  public:
+    void Show(MessageIcon, const std::string& title, const std::string& text) override;
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    void Beep() override {}
+    int shown = 0;
+    // "TITLE: TEXT" of the last box.
+    std::string last;
+};
+
+// The panel's settings as it stored them (in `folder`/APPLICATION/APPLICATION.conf,
+// the INI layout the panel writes), read only: the tool keeps no settings.
+class StoredPanelSettings final : public SettingsStore {
+  public:
+    explicit StoredPanelSettings(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    std::string Read(const std::string& application, const std::string& section,
+                     const std::string& key) override;
+    void Write(const std::string&, const std::string&, const std::string&,
+               const std::string&) override {}
+
+  private:
+    std::filesystem::path folder_;
+};
+
+// Writes one line per exchange: the packet, " -> ", then the reply or "failed".
+// It keeps the link stop-and-wait, so that each line pairs a packet with its reply.
+class TracingDriver final : public DriverLibrary {
+  public:
+    TracingDriver(DriverLibrary& inner, std::ostream& trace) : inner_(inner), trace_(trace) {}
+    std::int32_t Open() override { return inner_.Open(); }
+    void Close() override { inner_.Close(); }
+    std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override;
+    std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override;
+    OpenFailureCause LastOpenFailure() const override { return inner_.LastOpenFailure(); }
+
+  private:
+    DriverLibrary& inner_;
+    std::ostream& trace_;
+};
+
+// One programming session over the programmer a driver setting names.
+class CliSession {
+  public:
+    explicit CliSession(const CliEnvironment& environment)
+        : settings_(environment.settingsFolder) {}
+    // Makes the backend, opens the trace file when `tracePath` names one, and
+    // opens the programmer. False after the reason line went to `err`.
+    bool Open(const std::string& setting, const std::string& tracePath, std::ostream& err);
+    ProgrammerSession& session() { return *session_; }
+    const TerminalMessages& messages() const { return messages_; }
+
+  private:
+    TerminalMessages messages_;
+    StoredPanelSettings settings_;
+    std::unique_ptr<DriverLibrary> backend_;
+    std::ofstream traceFile_;
+    std::unique_ptr<TracingDriver> tracing_;
+    std::unique_ptr<ProgrammerSession> session_;
+};
+
+}  // namespace tamro::cli

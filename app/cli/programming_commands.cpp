@@ -1,0 +1,221 @@
+#include "app/cli/programming_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <span>
+
+#include "common/arguments.h"
+#include "common/number_text.h"
+#include "images/hex_writer.h"
+#include "programming/device.h"
+#include "programming/hex_file_load.h"
+#include "programming/programmer_session.h"
+
+namespace tamro::cli {
+namespace {
+
+struct CommandLine {
+    std::string command;
+    std::vector<std::string> positional;
+    std::optional<DeviceGroup> device;  // nothing: the panel's stored selection
+    std::optional<std::string> driver;
+    std::string trace;
+    std::string last = "3FFF";
+    bool force = false;
+    bool allowProtect = false;
+};
+
+std::optional<DeviceGroup> DeviceNamed(const std::string& device) {
+    if (device == "18F452") return DeviceGroup::Pic18F452;
+    if (device == "18F4520") return DeviceGroup::Pic18F4520;
+    return std::nullopt;
+}
+
+// The reason line when the command line is refused.
+std::optional<std::string> Parse(const std::vector<std::string>& args, CommandLine& line) {
+    line.command = args.empty() ? "" : args[0];
+    std::optional<std::string> deviceName;
+    ArgumentRules rules{{{"--device", {}, [&](const std::string& value) { deviceName = value; }},
+                         {"--driver", {}, [&](const std::string& value) { line.driver = value; }},
+                         {"--trace", {}, [&](const std::string& value) { line.trace = value; }},
+                         {"--force", [&] { line.force = true; }, {}},
+                         {"--allow-protect", [&] { line.allowProtect = true; }, {}}},
+                        [&](const std::string& word) {
+                            if (word.starts_with("--"))
+                                throw ArgumentError{"unknown option " + word};
+                            line.positional.push_back(word);
+                        }};
+    if (line.command == "read") {
+        rules.options.push_back(
+            {"--last", {}, [&](const std::string& value) { line.last = value; }});
+    }
+    const std::span<const std::string> words(args);
+    if (auto refused =
+            ParseArguments(words.subspan(std::min<std::size_t>(1, args.size())), rules)) {
+        return refused;
+    }
+    const std::size_t wanted = line.command == "id" || line.command == "erase" ? 0 : 1;
+    if (line.positional.size() != wanted) {
+        return wanted ? line.command + " needs one file name"
+                      : line.command + " takes no file name";
+    }
+    if (deviceName) {
+        line.device = DeviceNamed(*deviceName);
+        if (!line.device) return "unknown device " + *deviceName + " (18F452 or 18F4520)";
+    }
+    return std::nullopt;
+}
+
+// Shows each NotesLabel caption as a line and the progress of long operations.
+class TerminalView final : public OperationView {
+  public:
+    TerminalView(std::ostream& out, bool showProgress) : out_(out), showProgress_(showProgress) {}
+    void SetNotesColour(Rgb) override {}
+    void SetNotesCaption(const std::string& caption) override {
+        EndProgressLine();
+        if (!caption.empty()) out_ << caption << '\n';
+    }
+    void SetDeviceText(const std::string& text) override { deviceText = text; }
+    void SetCurrentAddress(const std::string& text) override { currentAddress = text; }
+    void SetVccCaption(const std::string&) override {}
+    void SetLedCaption(const std::string&) override {}
+    void SetProgress(int done, int total) override {
+        if (!showProgress_) return;
+        if (total == 0) return EndProgressLine();
+        if (done != total && done % 64 != 1) return;
+        std::fprintf(stderr, "\r  %s %d/%d", currentAddress.c_str(), done, total);
+        std::fflush(stderr);
+        progressShown_ = true;
+    }
+    void ProcessPendingEvents() override {}
+
+    std::string deviceText;
+    std::string currentAddress;
+
+  private:
+    void EndProgressLine() {
+        if (!progressShown_) return;
+        std::fputc('\n', stderr);
+        progressShown_ = false;
+    }
+    std::ostream& out_;
+    bool showProgress_;
+    bool progressShown_ = false;
+};
+
+}  // namespace
+
+bool IsProgrammingCommand(const std::string& name) {
+    return name == "id" || name == "erase" || name == "write" || name == "verify" ||
+           name == "read" || name == "read-eeprom";
+}
+
+std::string ProgrammingUsage() {
+    return "  id | erase | write FILE | verify FILE | read OUT.hex [--last X] | "
+           "read-eeprom OUT.bin\n"
+           "    [--device 18F452|18F4520] [--driver SETTING] [--trace FILE]\n"
+           "    [--force] (go on with a device no group is known to serve)\n"
+           "    [--allow-protect] (write a configuration that turns on protection)\n";
+}
+
+int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnvironment& environment,
+                          std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    if (auto refused = Parse(args, line)) {
+        err << *refused << '\n';
+        return 2;
+    }
+
+    CliSession opened(environment);
+    if (!opened.Open(line.driver.value_or(environment.driverSetting), line.trace, err)) return 1;
+    ProgrammerSession& session = opened.session();
+    const TerminalMessages& messages = opened.messages();
+    session.UseDeviceGroup(line.device.value_or(session.StoredDeviceGroup()));
+    Images& images = session.images();
+    TerminalView view(out, isatty(STDERR_FILENO) == 1);
+    session.SetView(&view);
+    // The tool asks nothing: its options answer the session's questions.
+    std::string declined;
+    session.SetConfirmation([&](Question question, const std::string& text) {
+        const bool yes = question == Question::UnknownDevice ? line.force : line.allowProtect;
+        if (!yes) declined = text;
+        return yes;
+    });
+    int failureStatus = 1;
+
+    std::string failure;
+    const std::string& command = line.command;
+    const std::string file = line.positional.empty() ? "" : line.positional[0];
+    auto outcome = [&](OperationResult result) {
+        if (result == OperationResult::LinkFailed) {
+            failure = "link failure: " + messages.last;
+        } else if (result == OperationResult::DeviceRefused) {
+            failureStatus = kExitDeviceRefused;
+            failure = "device check: " + (declined.empty() ? messages.last : declined) +
+                      (declined.empty() ? "" : " (--force goes on)");
+        } else if (result == OperationResult::Declined) {
+            failure = "not written: " + declined + " (--allow-protect writes it)";
+        } else if (result == OperationResult::VerifyMismatch) {
+            failure = "verify mismatch at word " +
+                      HexText(static_cast<std::uint32_t>(session.MismatchWord())) + "h";
+        } else if (result != OperationResult::Completed) {
+            failure = "operation refused";
+        }
+        return failure.empty();
+    };
+    auto load = [&] {
+        std::string hexFileName = file;
+        const HexFileLoadResult loaded = HexFileLoad(session).Load(hexFileName, "", images);
+        if (loaded.kind != HexFileLoadResult::Kind::Loaded) {
+            failure = "file error: " + file + ": " + loaded.outcome.errorText;
+        }
+        return loaded.kind == HexFileLoadResult::Kind::Loaded;
+    };
+
+    if (command == "id") {
+        session.ReadDeviceId();
+        if (messages.shown) {
+            failure = "link failure: " + messages.last;
+        } else {
+            out << view.deviceText << '\n';
+        }
+    } else if (command == "erase") {
+        outcome(session.Erase());
+    } else if (command == "write") {
+        if (load()) outcome(session.Write(images.lastAddress));
+    } else if (command == "verify") {
+        if (load()) outcome(session.Verify());
+    } else if (command == "read") {
+        if (outcome(session.ReadProgram(HexValue16(line.last)))) {
+            const int last = HexValue16(line.last);
+            const int lastWord = last < 0 ? 3 : std::min(last, kLastProgramWord);
+            std::string error;
+            if (!WriteIntelHexFile(file, images, {HexRegions::FlashOnly, lastWord, {}}, &error)) {
+                failure = "file error: " + error;
+            }
+        }
+    } else if (command == "read-eeprom") {
+        if (outcome(session.ReadEeprom())) {
+            std::ofstream binary(file, std::ios::binary | std::ios::trunc);
+            binary.write(reinterpret_cast<const char*>(images.eeprom.data()),
+                         std::min<int>(session.groupValues().eepromLast, 255) + 1);
+            if (!binary) failure = "file error: cannot write " + file;
+        }
+    } else {
+        failure = "unknown command " + command;
+    }
+    session.Shutdown();
+    out << session.Exchanges() << " exchanges\n";
+    if (!failure.empty()) {
+        err << failure << '\n';
+        return failureStatus;
+    }
+    return 0;
+}
+
+}  // namespace tamro::cli
