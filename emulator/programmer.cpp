@@ -205,7 +205,8 @@ Block Programmer::Exchange(const Block& packet) {
         case 55:
             reply = s.signal.CaptureBlock(d1);
             break;
-        case 56:  // programming wait: the emulated target finishes at once
+        case 56:  // programming wait of d1 ms: the target's self-timed writes move on
+            s.target.Elapse(std::chrono::milliseconds(d1));
             break;
         case 57: {
             double volts = 0;
