@@ -49,15 +49,15 @@ bool TargetOperations::ReadWholeChip(ChipContents& chip, std::vector<std::uint8_
     for (int group = 0; group < flashGroups; ++group) {
         if (group % 64 == 0)
             view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(4 * group)));
-        if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) {
-            return Fail(kBlankCheckError);
-        }
-        std::copy_n(link_.ReceiveBuffer().begin(), 8, program.begin() + 8 * group);
+        const auto store = [&program, group](const Packet& reply) {
+            std::copy_n(reply.begin(), 8, program.begin() + 8 * group);
+        };
+        if (!Read(icsp::kTableReadPostIncrement, 8, store)) return Fail(kBlankCheckError);
         view_.SetProgress(group + 1, total);
         view_.ProcessPendingEvents();
     }
     IdAndConfiguration rest;
-    if (!ReadIdAndConfiguration(rest) || !Instruction(kBcfEecon1Eepgd) ||
+    if (!ReadIdAndConfiguration(rest) || !Settle() || !Instruction(kBcfEecon1Eepgd) ||
         !Instruction(kBcfEecon1Cfgs)) {
         return Fail(kBlankCheckError);
     }
@@ -67,7 +67,7 @@ bool TargetOperations::ReadWholeChip(ChipContents& chip, std::vector<std::uint8_
         view_.SetProgress(flashGroups + a + 1, total);
         view_.ProcessPendingEvents();
     }
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2) || !Settle()) {
         return Fail(kBlankCheckError);
     }
     view_.SetProgress(0, 0);

@@ -321,23 +321,20 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
     const int lastWord = images_.lastAddress <= 0 ? 3 : CappedLastWord(images_.lastAddress);
     const int totalGroups = GroupsFor(lastWord);
     int w = 0;
-<<<<<<< HEAD
-    for (int group = 0; group < totalGroups; ++group) {
-=======
-    bool mismatch = false;
     // Each group's reply is compared when it arrives; with several packets in
-    // flight, the reads already sent past a difference are read and ignored.
-    const auto compare = [this, lastWord, &mismatch](int first, const Packet& reply) {
-        for (int j = 0, word = first; j < 4 && word <= lastWord && !mismatch; ++j, ++word) {
-            if (reply[2 * j + 1] != images_.program[2 * word + 1] ||
-                reply[2 * j] != images_.program[2 * word]) {
-                mismatch = true;
-                mismatchWord_ = word;
+    // flight that is after later reads have been sent.
+    const auto compare = [this, lastWord](int first, const Packet& reply) {
+        for (int j = 0, word = first; j < 4 && word <= lastWord; ++j, ++word) {
+            for (int half = 0; half < 2; ++half) {
+                const int byte = 2 * word + half;
+                if (reply[2 * j + half] != images_.program[byte]) {
+                    differences_.push_back({ChipRegion::Flash, static_cast<std::uint32_t>(byte),
+                                            images_.program[byte], reply[2 * j + half]});
+                }
             }
         }
     };
-    for (int group = 0; group < totalGroups && !mismatch; ++group) {
->>>>>>> main
+    for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
         const int first = w;
         if (!Read(icsp::kTableReadPostIncrement, 8,
@@ -345,44 +342,21 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
             Fail(kError);
             return VerifyOutcome::LinkFailed;
         }
-<<<<<<< HEAD
-        const auto& reply = link_.ReceiveBuffer();
-        for (int j = 0; j < 8 && w <= lastWord; ++j) {
-            const int byte = 2 * w + j % 2;
-            if (reply[j] != images_.program[byte]) {
-                differences_.push_back({ChipRegion::Flash, static_cast<std::uint32_t>(byte),
-                                        images_.program[byte], reply[j]});
-            }
-            if (j % 2 == 1) ++w;
-        }
+        w = std::min(first + 4, lastWord + 1);
         view_.SetProgress(group + 1, totalGroups);
         view_.ProcessPendingEvents();
+    }
+    if (!Settle()) {
+        Fail(kError);
+        return VerifyOutcome::LinkFailed;
     }
     if (!differences_.empty()) {
         // CurrentAddrText shows the group of four that holds the first differing word.
         const std::uint32_t firstWord = differences_.front().address / 2;
         view_.SetCurrentAddress(HexText(firstWord - firstWord % 4));
         const bool left =
-            LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1);
-        ReportDifferences(0);
-=======
-        w = std::min(first + 4, lastWord + 1);
-        if (!mismatch) {
-            view_.SetProgress(group + 1, totalGroups);
-            view_.ProcessPendingEvents();
-        }
-    }
-    if (!Settle()) {
-        Fail(kError);
-        return VerifyOutcome::LinkFailed;
-    }
-    if (mismatch) {
-        messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
-        const bool left =
             LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) && Settle();
-        tickCountdown_ = 0;
-        Fail(kError);
->>>>>>> main
+        ReportDifferences(0);
         return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
     }
     if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) || !Settle()) {
@@ -545,18 +519,10 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
                                     images_.eeprom[a], value});
         }
     }
-<<<<<<< HEAD
-    const bool left = LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1);
-    if (differences_.size() > firstNew) {
-        ReportDifferences(firstNew);
-=======
     const bool left =
         LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) && Settle();
-    if (mismatch) {
-        messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
-        tickCountdown_ = 0;
-        Fail(kError);
->>>>>>> main
+    if (differences_.size() > firstNew) {
+        ReportDifferences(firstNew);
         return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
     }
     if (!left) {
