@@ -39,6 +39,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "Buffer_view", "Buffer_view", {}},
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {"Function", "PROGRAMMER", "Programmer...", {}},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
     {"TOOL", "Ccmp", "C compiler", QKeySequence(Qt::Key_F7)},
