@@ -240,6 +240,10 @@ ProgrammerSwitch::Outcome TAMRO18_form::ChooseProgrammer(bool startUp) {
     }
     auto outcome = ProgrammerSwitch::Outcome::Cancelled;
     requests_.Run([&] { outcome = platform_.programmerSwitch->Choose(session_, startUp); });
+    if (outcome == ProgrammerSwitch::Outcome::Connected ||
+        outcome == ProgrammerSwitch::Outcome::NotFound) {
+        ShowProgrammerKind(controls_.Label_ZEKname, platform_.programmerSwitch->Emulated());
+    }
     return outcome;
 }
 

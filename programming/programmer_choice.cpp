@@ -48,6 +48,10 @@ ProgrammerSwitch::ProgrammerSwitch(SwitchableDriver& driver, SettingsStore& sett
       listDevices_(std::move(listDevices)),
       current_(std::move(current)) {}
 
+bool ProgrammerSwitch::Emulated() const {
+    return IsEmulatorSetting(current_);
+}
+
 ProgrammerSwitch::Outcome ProgrammerSwitch::Choose(ProgrammerSession& session, bool startUp) {
     if (session.Busy()) return Outcome::Refused;
     const auto chosen = chooser_.Choose(ProgrammerChoices(listDevices_()), current_);

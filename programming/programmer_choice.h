@@ -60,6 +60,8 @@ class ProgrammerSwitch {
     Outcome Choose(ProgrammerSession& session, bool startUp = false);
 
     const std::string& Current() const { return current_; }
+    // True when the current choice is the emulated programmer.
+    bool Emulated() const;
 
   private:
     SwitchableDriver& driver_;

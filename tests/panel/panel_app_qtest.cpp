@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
@@ -97,23 +98,39 @@ class PanelAppTest : public QObject {
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("boxes");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("cancelled") << QStringList{""} << 1 << 1 << "";
-        QTest::newRow("emulator") << QStringList{"emulator"} << 0 << 1 << "emulator";
+        QTest::addColumn<QString>("fromMenu");  // the menu's choice once the window runs
+        QTest::addColumn<QString>("programmerLabel");
+        QTest::newRow("cancelled") << QStringList{""} << 1 << 1 << ""
+                                   << ""
+                                   << "";
+        QTest::newRow("emulator") << QStringList{"emulator"} << 0 << 1 << "emulator"
+                                  << "emulator"
+                                  << "EMULATED programmer";
         QTest::newRow("another missing one, then the emulator")
-            << QStringList{"serial:/nonexistent/tty", "emulator"} << 0 << 2 << "emulator";
+            << QStringList{"serial:/nonexistent/tty", "emulator"} << 0 << 2 << "emulator"
+            << "emulator"
+            << "EMULATED programmer";
+        // A missing programmer chosen from the menu: the label stops saying "EMULATED".
+        QTest::newRow("the menu's choice is missing")
+            << QStringList{"emulator"} << 0 << 2 << "serial:/nonexistent/tty"
+            << "serial:/nonexistent/tty"
+            << "Tamro programmer";
     }
     void unitNotFoundOffersTheProgrammerDialog() {
         QFETCH(QStringList, answers);
         QFETCH(int, status);
         QFETCH(int, boxes);
         QFETCH(QString, stored);
+        QFETCH(QString, fromMenu);
+        QFETCH(QString, programmerLabel);
         testing::RecordingMessageBoxes messages;
         testing::MemorySettingsStore store;
         testing::CountingEventPump pump;
         ScriptedChooser chooser;
         for (const QString& answer : answers) chooser.answers.push_back(answer.toStdString());
-        chooser.answers.push_back("emulator");  // the menu entry's choice
+        chooser.answers.push_back(fromMenu.toStdString());
         std::string firmwareAfterMenu;
+        QString labelAfterMenu;
         // A timer of this test's own, so that it never fires after the test.
         QTimer menuClick;
         menuClick.setSingleShot(true);
@@ -124,6 +141,7 @@ class PanelAppTest : public QObject {
             form->session().images().haveData = 1;
             form->menuAction("PROGRAMMER")->trigger();
             firmwareAfterMenu = form->session().firmwareText();
+            labelAfterMenu = form->findChild<QLabel*>("Label_ZEKname")->text();
             QVERIFY(form->session().images().haveData == 1);
             form->close();
         });
@@ -134,7 +152,7 @@ class PanelAppTest : public QObject {
         QCOMPARE(chooser.offered.front().setting, std::string("emulator"));
         if (status == 0) {
             QCOMPARE(chooser.chosen, answers.size() + 1);
-            QCOMPARE(firmwareAfterMenu.size(), std::size_t{8});
+            QCOMPARE(labelAfterMenu, programmerLabel);
         }
     }
 };
