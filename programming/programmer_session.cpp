@@ -348,6 +348,10 @@ OperationResult ProgrammerSession::ReadEeprom() {
     return RunOperation([this] { return operations_.ReadEeprom(); }, kReadEnd);
 }
 
+OperationResult ProgrammerSession::BlankCheck() {
+    return RunOperation([this] { return operations_.BlankCheck(); }, kReadEnd);
+}
+
 // ---------------------------------------------------------------- instruments
 
 ProgrammerSession::InstrumentReply ProgrammerSession::InstrumentExchange(Command command,

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/platform.h"
 #include "images/images.h"
@@ -115,7 +116,11 @@ class ProgrammerSession {
     OperationResult WriteConfiguration();
     OperationResult ReadProgram(std::int16_t lastAddress);
     OperationResult ReadEeprom();
-    int MismatchWord() const { return operations_.MismatchWord(); }
+    OperationResult BlankCheck();
+    // The differences the last verify found (VERIFY or WRITE's), and what
+    // the last blank check found.
+    const std::vector<Difference>& Differences() const { return operations_.Differences(); }
+    const BlankCheckReport& BlankReport() const { return operations_.BlankReport(); }
 
     // The instruments' exchanges.
     struct InstrumentReply {
