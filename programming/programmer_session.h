@@ -62,6 +62,11 @@ class ProgrammerSession {
     void UseDeviceGroup(DeviceGroup group);
     // Closes the link; no packet is sent.
     void Shutdown();
+    // Start-up again on the link's (possibly replaced) driver: closes and opens
+    // the programmer, identifies its firmware, switches the supply on, reads
+    // the device ID for the selected group and switches the LED off. The images
+    // and the selection stay as they are. False when the programmer did not open.
+    bool Reconnect();
 
     // True while a request runs.
     bool Busy() const { return guard_.Busy(); }
