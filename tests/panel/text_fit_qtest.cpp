@@ -16,13 +16,13 @@
 #include <memory>
 
 #include "convertor/ui/data_conv.h"
+#include "instruments/meter_logic.h"
 #include "instruments/ui/event_counter.h"
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/logic_capture_view.h"
 #include "instruments/ui/volt_meter.h"
 #include "panel/main_window.h"
-#include "instruments/meter_logic.h"
 #include "programming/device.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/tools/toolrun_fakes.h"
