@@ -1,10 +1,14 @@
-// The control panel: opens the programmer named by TAMRO18_DRIVER (the emulated
-// programmer by default) and shows the main window.
+// The control panel: opens the programmer named by TAMRO18_DRIVER, else the one
+// chosen in the panel (the emulated programmer by default), and shows the main window.
 #include <QApplication>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
-#include "link/driver_table.h"
 #include "panel/panel_app.h"
+#include "panel/programmer_dialog.h"
 #include "panel/qt_platform.h"
+#include "programming/programmer_choice.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -12,5 +16,10 @@ int main(int argc, char** argv) {
     tamro::QtMessageBoxes messages;
     tamro::IniSettingsStore settings;
     tamro::QtEventPump events;
-    return tamro::RunPanel(tamro::DriverSettingFromEnvironment(), messages, settings, events);
+    // TAMRO18_DRIVER, when set, overrides the programmer chosen in the panel.
+    const char* driver = std::getenv("TAMRO18_DRIVER");
+    const std::string setting = tamro::StartingDriverSetting(
+        driver ? std::optional<std::string>(driver) : std::nullopt, settings);
+    tamro::QtProgrammerChooser chooser;
+    return tamro::RunPanel(setting, messages, settings, events, &chooser);
 }
