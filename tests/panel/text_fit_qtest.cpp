@@ -23,6 +23,7 @@
 #include "instruments/ui/logic_capture_view.h"
 #include "instruments/ui/volt_meter.h"
 #include "panel/main_window.h"
+#include "panel/programmer_dialog.h"
 #include "programming/device.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/tools/toolrun_fakes.h"
@@ -411,6 +412,11 @@ class TextFitTest : public QObject {
             {"editor",
              [](Windows& w) -> std::unique_ptr<QWidget> {
                  return std::make_unique<EditorWindow>(w.host, w.files, w.messages, w.dialogs);
+             },
+             {}},
+            {"programmer",
+             [](Windows&) -> std::unique_ptr<QWidget> {
+                 return std::make_unique<ProgrammerDialog>(ProgrammerChoices({}), "emulator");
              },
              {}},
             {"error view",
