@@ -13,6 +13,7 @@
 
 #include "common/number_text.h"
 #include "common/twips.h"
+#include "images/checksum.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
 #include "images/hex_writer.h"
@@ -100,6 +101,7 @@ void TAMRO18_form::WireControls() {
                     const ConfigBitUpdate update =
                         ConfigAddrText_Change(session_.images(), index, text.toStdString());
                     controls_.Text_Configbit[update.word]->setText(Q(update.bitString));
+                    ShowChecksum();
                 });
     }
     connect(c.kage, &ClickableLabel::clicked, this, [this] {
@@ -130,7 +132,12 @@ void TAMRO18_form::WireControls() {
 
     programming(c.ERASEButton, [this] { return session_.Erase(); });
     onClick(c.WriteButton, [this] { Write(); });
-    programming(c.VerifyButton, [this] { return session_.Verify(); });
+    onClick(c.VerifyButton, [this] {
+        if (requests_.RunProgramming([this] { return session_.Verify(); }) ==
+            OperationResult::VerifyMismatch) {
+            windows_->ShowDifferences();
+        }
+    });
     onClick(c.BUFVIEWButton, [this] {
         ShowBufferView();
         SetNotes(kNotesViolet, "Show Read BUFFER");
@@ -155,6 +162,13 @@ void TAMRO18_form::WireMenus() {
     SetMenuHandler("READ_EEPROM",
                    [this] { requests_.RunProgramming([this] { return session_.ReadEeprom(); }); });
     SetMenuHandler("SaveHex", [this] { SaveHex(); });
+    SetMenuHandler("BLANK_CHECK", [this] {
+        if (requests_.RunProgramming([this] { return session_.BlankCheck(); }) ==
+            OperationResult::NotBlank) {
+            platform_.messages.Show(MessageIcon::Exclamation, "BLANK CHECK",
+                                    BlankCheckText(session_.BlankReport()));
+        }
+    });
     SetMenuHandler("PROGRAMMER", [this] {
         if (ChooseProgrammer(false) == ProgrammerSwitch::Outcome::NotFound) {
             platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
@@ -231,6 +245,7 @@ bool TAMRO18_form::Form_Load() {
         LoadToolSettings(platform_.settings, InstalledToolSettings(QtProcessRunner::FindProgram));
     controls_.Label7->setText("TopDIR = " + topDir);
     controls_.Label9->setText("Current DIR = " + QDir::currentPath());
+    ShowChecksum();
     return true;
 }
 
@@ -278,7 +293,10 @@ void TAMRO18_form::Write() {
             return;
         }
     }
-    requests_.RunProgramming([this] { return session_.Write(LastAddress()); });
+    if (requests_.RunProgramming([this] { return session_.Write(LastAddress()); }) ==
+        OperationResult::VerifyMismatch) {
+        windows_->ShowDifferences();
+    }
 }
 
 std::int16_t TAMRO18_form::LastAddress() const {
@@ -306,6 +324,11 @@ void TAMRO18_form::SetResetLamp(bool lit) {
 void TAMRO18_form::ShowConfiguration() {
     const auto texts = DSPCONFIG(session_.images());
     for (int i = 0; i < kConfigBoxes; ++i) controls_.ConfigAddrText[i]->setText(Q(texts[i]));
+    ShowChecksum();
+}
+
+void TAMRO18_form::ShowChecksum() {
+    controls_.ShowChecksum(ImageChecksum(session_.images(), session_.groupValues().configMask));
 }
 
 void TAMRO18_form::HexLoad() {
@@ -335,7 +358,10 @@ void TAMRO18_form::ShowBufferView() {
 void TAMRO18_form::SaveHex() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
-    if (!WriteIntelHexFile(path, session_.images(), HexWriteOptions{}, nullptr)) {
+    // The whole chip as the images hold it: a file that clones the chip.
+    const HexWriteOptions options{HexRegions::WholeChip, kLastProgramWord,
+                                  session_.groupValues().configMask};
+    if (!WriteIntelHexFile(path, session_.images(), options, nullptr)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
         return;
     }

@@ -89,6 +89,8 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void SetResetLamp(bool lit);
     void ShowBufferView();
     void SaveHex();
+    // The checksum of the images next to the file name.
+    void ShowChecksum();
     // The programmer dialog; `startUp` runs the whole start-up on the chosen one.
     ProgrammerSwitch::Outcome ChooseProgrammer(bool startUp);
     void Write();

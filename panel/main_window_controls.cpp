@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 
 #include "common/twips.h"
+#include "images/checksum.h"
 #include "panel/clickable_label.h"
 #include "programming/device.h"
 #include "programming/operation_view.h"
@@ -39,6 +40,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "Buffer_view", "Buffer_view", {}},
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {"Function", "BLANK_CHECK", "Blank check", {}},
     {"Function", "PROGRAMMER", "Programmer...", {}},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
@@ -207,7 +209,10 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
     MainWindowControls c;
 
     make.Label("Label1", "Target File name", 120, 150, 1500, 255);
-    c.FilenameTextbox = make.TextBox("FilenameTextbox", "File name", 1650, 105, 7080, 315);
+    c.FilenameTextbox = make.TextBox("FilenameTextbox", "File name", 1650, 105, 5580, 315);
+    c.ChecksumLabel = make.Label("ChecksumLabel", "", 7290, 135, 1440, 255);
+    c.ChecksumLabel->setToolTip(
+        "Checksum: program memory bytes and configuration bytes under the device's masks");
 
     const int row2 = 555;
     c.F_OpenButton =
@@ -306,6 +311,10 @@ void MainWindowControls::ShowProgress(int done, int total) {
     ProgressBar->setRange(0, total);
     ProgressBar->setValue(done);
     ProgressBar->show();
+}
+
+void MainWindowControls::ShowChecksum(std::uint16_t checksum) {
+    ChecksumLabel->setText("Sum " + QString::fromStdString(ChecksumText(checksum)));
 }
 
 }  // namespace tamro

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -34,6 +35,8 @@ inline constexpr Rgb kLampReset{255, 255, 0};
 
 struct MainWindowControls {
     QLineEdit* FilenameTextbox = nullptr;
+    // The checksum of the images, next to the file name.
+    QLabel* ChecksumLabel = nullptr;
     QPushButton* F_OpenButton = nullptr;
     QPushButton* EditorButton = nullptr;
     QPushButton* New_EditorButton = nullptr;
@@ -83,6 +86,7 @@ struct MainWindowControls {
     void SetNotesColour(Rgb colour);
     void SetResetLamp(Rgb colour);
     void ShowProgress(int done, int total);
+    void ShowChecksum(std::uint16_t checksum);
 };
 
 struct ControlOptions {

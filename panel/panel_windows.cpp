@@ -5,6 +5,7 @@
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/volt_meter.h"
+#include "panel/difference_window.h"
 #include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
 #include "tools/ui/error_view.h"
@@ -96,6 +97,12 @@ void PanelWindows::OpenLogicView() {
         logicAnalyzer_->setAttribute(Qt::WA_DeleteOnClose);
     }
     ShowOnTop(logicAnalyzer_);
+}
+
+void PanelWindows::ShowDifferences() {
+    if (session_.Differences().empty()) return;
+    if (!differences_) differences_ = new DifferenceWindow(mainWindow_);
+    differences_->ShowDifferences(session_.Differences());
 }
 
 void PanelWindows::OpenCalculator() {

@@ -18,6 +18,7 @@ namespace tamro {
 
 class BufferViewers;
 class DataConv;
+class DifferenceWindow;
 class EditorWindow;
 class ErrorViewWindow;
 class HELP_FORM;
@@ -47,6 +48,8 @@ class PanelWindows {
     void ShowProgramBuffer();
     void RefreshProgramBuffer();
     void ShowEepromBuffer();
+    // The difference list of the last verify, shown when it found any.
+    void ShowDifferences();
 
     ErrorViewWindow& errorView() { return *errorView_; }
     EditorWindow& editor() { return *editor_; }
@@ -63,6 +66,7 @@ class PanelWindows {
     ErrorViewWindow* errorView_;
     EditorWindow* editor_;
     DataConv* dataConv_ = nullptr;
+    DifferenceWindow* differences_ = nullptr;
     HELP_FORM* help_ = nullptr;
     QPointer<Setup_Form> setup_;
     QPointer<LA> logicAnalyzer_;

@@ -22,14 +22,15 @@ void PanelRequests::Run(const std::function<void()>& request) {
     CloseIfStopped();
 }
 
-void PanelRequests::RunProgramming(const std::function<OperationResult()>& operation) {
-    if (RefuseWhileBusy()) return;
+OperationResult PanelRequests::RunProgramming(const std::function<OperationResult()>& operation) {
+    if (RefuseWhileBusy()) return OperationResult::Refused;
     window_.setTargetControlsEnabled(false);
     pacing_.BeginOperation();
-    operation();
+    const OperationResult result = operation();
     if (auto message = pacing_.EndOperation()) window_.showUsbMessage(*message);
     window_.setTargetControlsEnabled(true);
     CloseIfStopped();
+    return result;
 }
 
 void PanelRequests::UsbMessage(const std::string& text) {

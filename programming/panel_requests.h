@@ -31,7 +31,8 @@ class PanelRequests {
     // False (with a beep) while a request runs: nothing may change what it works on.
     bool RefuseWhileBusy();
     void Run(const std::function<void()>& request);
-    void RunProgramming(const std::function<OperationResult()>& operation);
+    // The operation's result; Refused when another request runs.
+    OperationResult RunProgramming(const std::function<OperationResult()>& operation);
 
     // The session's USB messages and progress updates.
     void UsbMessage(const std::string& text);

@@ -674,6 +674,9 @@ OperationResult TargetOperations::ReadEeprom() {
         return OperationResult::LinkFailed;
     }
     images_.eeprom = scratch;
+    // What was read is held now: Save HEX writes it.
+    const int last = std::min<int>({group_.eepromLast, kLastEepromAddress, kEepromBytes - 1});
+    std::fill_n(images_.eepromPresent.begin(), std::max(last, 0) + 1, true);
     view_.ShowEepromBuffer();
     tickCountdown_ = 0;
     return OperationResult::Completed;
