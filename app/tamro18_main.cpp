@@ -21,5 +21,8 @@ int main(int argc, char** argv) {
     const std::string setting = tamro::StartingDriverSetting(
         driver ? std::optional<std::string>(driver) : std::nullopt, settings);
     tamro::QtProgrammerChooser chooser;
-    return tamro::RunPanel(setting, messages, settings, events, &chooser);
+    // `tamro18 FILE` opens FILE as File open does (a file manager's Open With).
+    const QStringList arguments = application.arguments();
+    const std::string startFile = arguments.size() > 1 ? arguments.at(1).toStdString() : "";
+    return tamro::RunPanel(setting, messages, settings, events, &chooser, startFile);
 }

@@ -18,6 +18,7 @@
 #include "images/hex_loader.h"
 #include "images/hex_writer.h"
 #include "panel/clickable_label.h"
+#include "panel/file_follow.h"
 #include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
 #include "tools/ui/error_view.h"
@@ -46,13 +47,21 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     setObjectName("TAMRO18_form");
     setWindowTitle("PIC18 Tamro Control Panel");
     session_.SetView(this);
-    toolRuns_ = std::make_unique<ToolRuns>(
-        ToolRunContext{*this, toolFiles_, toolSettings_, platform_.messages, platform_.dialogs,
-                       platform_.processes, platform_.events, SystemClock()});
     windows_ =
         std::make_unique<PanelWindows>(this, session_, platform_, toolSettings_, toolFiles_, *this);
     controls_ = BuildMainWindowControls(
         *this, ControlOptions{platform_.emulatedProgrammer, Q(windows_->HomePage())});
+    files_ = new FileFollow(*this, platform_.settings,
+                            {[this](const std::string& path) { OpenFile(path); },
+                             [this](const std::string& path) {
+                                 toolFiles_.HexFileName = path;
+                                 HexLoad();
+                             },
+                             [this] { Write(); }, [this] { return requests_.RefuseWhileBusy(); },
+                             [this] { return session_.images().haveData != 0; }});
+    toolRuns_ = std::make_unique<ToolRuns>(
+        ToolRunContext{*this, toolFiles_, toolSettings_, platform_.messages, platform_.dialogs,
+                       platform_.processes, platform_.events, SystemClock(), &files_->recent()});
     timer_ = new QTimer(this);
     timer_->setObjectName("Timer1");
     timer_->setInterval(100);
@@ -133,6 +142,7 @@ void TAMRO18_form::WireControls() {
     programming(c.ERASEButton, [this] { return session_.Erase(); });
     onClick(c.WriteButton, [this] { Write(); });
     onClick(c.VerifyButton, [this] {
+        if (requests_.RefuseWhileBusy() || !files_->ReloadIfChanged()) return;
         if (requests_.RunProgramming([this] { return session_.Verify(); }) ==
             OperationResult::VerifyMismatch) {
             windows_->ShowDifferences();
@@ -283,15 +293,18 @@ void TAMRO18_form::closeEvent(QCloseEvent* event) {
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
+void TAMRO18_form::OpenFile(const std::string& path) {
+    if (!requests_.RefuseWhileBusy()) toolRuns_->OpenFile(path);
+}
+
 void TAMRO18_form::Write() {
+    if (requests_.RefuseWhileBusy() || !files_->ReloadIfChanged()) return;
     // A configuration box that does not hold one or two hexadecimal digits
     // would be written as 00.
-    if (!session_.Busy()) {
-        if (const auto fault = FirstConfigBoxFault(controls_.ConfigBoxTexts())) {
-            platform_.messages.Show(MessageIcon::Critical, "WRITE ERROR", fault->message);
-            controls_.ConfigAddrText[fault->index]->setFocus();
-            return;
-        }
+    if (const auto fault = FirstConfigBoxFault(controls_.ConfigBoxTexts())) {
+        platform_.messages.Show(MessageIcon::Critical, "WRITE ERROR", fault->message);
+        controls_.ConfigAddrText[fault->index]->setFocus();
+        return;
     }
     if (requests_.RunProgramming([this] { return session_.Write(LastAddress()); }) ==
         OperationResult::VerifyMismatch) {
@@ -343,6 +356,7 @@ void TAMRO18_form::HexLoad() {
         if (result.fileBoxText) controls_.FilenameTextbox->setText(Q(*result.fileBoxText));
         return;
     }
+    files_->Loaded(toolFiles_.HexFileName);
     controls_.CurrentAddrText->setText(Q(outcome.lastAddressText));
     controls_.LastAddrText->setText(Q(outcome.lastAddressText));
     controls_.StartAddrText->setText(Q(outcome.startAddressText));

@@ -23,6 +23,8 @@ class QTimer;
 
 namespace tamro {
 
+class FileFollow;
+
 class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHost {
     Q_OBJECT
 
@@ -42,6 +44,9 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     ProgrammerSession& session() { return session_; }
     const ToolSettings& toolSettings() const { return toolSettings_; }
     ToolFiles& toolFiles() { return toolFiles_; }
+
+    // File open of a file already chosen (the file named at start-up).
+    void OpenFile(const std::string& path);
 
     // Menu entries by their names ("READ", "Buffer_view", "LAview", ...).
     QAction* menuAction(const QString& name) const;
@@ -106,6 +111,7 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     PanelRequests requests_;
     std::unique_ptr<ToolRuns> toolRuns_;
     std::unique_ptr<PanelWindows> windows_;
+    FileFollow* files_ = nullptr;
     QTimer* timer_ = nullptr;
     std::int16_t resetLampCount_ = 0;
     // The first click on kage after start-up keeps the normal height.

@@ -36,7 +36,7 @@ struct MenuEntry {
 
 const MenuEntry kMenuEntries[] = {
     {"Function", "FILEOPENMENU", "File Open", QKeySequence(Qt::Key_F3)},
-    {"Function", "READ", "READ", {}},
+    {"Function", "READ", "READ", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)},
     {"Function", "Buffer_view", "Buffer_view", {}},
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
@@ -237,6 +237,11 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
     Place(c.RESET_LAMP, 6870, row3 + 90, 300, 300);
     c.SetResetLamp(kLampIdle);
     c.EXTButton = make.Button("EXTButton", "EXIT", "Exit", 7380, row3, 1350, 480);
+    // Shortcuts of the target operations, clear of the menus' function keys
+    // and of the text boxes' editing keys.
+    c.WriteButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    c.VerifyButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    c.ERASEButton->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
 
     c.Frame1 = new QGroupBox("PIC Select", client);
     c.Frame1->setObjectName("Frame1");

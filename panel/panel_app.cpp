@@ -17,7 +17,7 @@
 namespace tamro {
 
 int RunPanel(const std::string& driverSetting, MessageBoxes& messages, SettingsStore& settings,
-             EventPump& events, ProgrammerChooser* chooser) {
+             EventPump& events, ProgrammerChooser* chooser, const std::string& startFile) {
     const auto makeDriver = [](const std::string& setting) {
         std::string error;
         auto driver = MakeDriverOrUnavailable(setting, &error);
@@ -43,6 +43,7 @@ int RunPanel(const std::string& driverSetting, MessageBoxes& messages, SettingsS
     if (auto* qtMessages = dynamic_cast<QtMessageBoxes*>(&messages)) qtMessages->SetParent(&form);
     if (!form.Form_Load()) return 1;
     form.show();
+    if (!startFile.empty()) form.OpenFile(startFile);
     return QApplication::exec();
 }
 

@@ -137,7 +137,11 @@ std::optional<std::string> WrittenFiles::Find(const std::string& path) const {
 
 void ToolRuns::FileOpen() {
     const std::string name = context_.dialogs.OpenFileName(kFileOpenFilter);
-    if (name.empty()) return;
+    if (!name.empty()) OpenFile(name);
+}
+
+void ToolRuns::OpenFile(const std::string& name) {
+    if (context_.recent) context_.recent->Add(name);
     context_.host.SetFilenameText(name);
     if (EndsInAsm(name) || EndsInC(name)) {
         context_.files.SourceFileName = name;

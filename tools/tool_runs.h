@@ -15,6 +15,7 @@
 #include "common/platform.h"
 #include "tools/file_dialogs.h"
 #include "tools/process_runner.h"
+#include "tools/recent_files.h"
 #include "tools/tool_settings.h"
 
 namespace tamro {
@@ -66,6 +67,8 @@ struct ToolRunContext {
     ProcessRunner& runner;
     EventPump& pump;
     Clock& clock;
+    // Where File open keeps the files opened; none keeps no list.
+    RecentFiles* recent = nullptr;
 };
 
 // Extension tests of the runs: exactly "asm" or "ASM" at the end, or a last
@@ -106,7 +109,10 @@ class ToolRuns {
   public:
     explicit ToolRuns(const ToolRunContext& context) : context_(context) {}
 
-    void FileOpen();      // F_OpenButton, FILEOPENMENU
+    void FileOpen();  // F_OpenButton, FILEOPENMENU
+    // File open of a file already chosen (a recent file, a dropped file, the
+    // file named at start-up): a source is remembered, a HEX file loaded.
+    void OpenFile(const std::string& name);
     void AssemblerRun();  // ASSMButton, Assembler
     void CRun();          // C_Button, Ccmp
     void HexSet();        // HexSet_Button
