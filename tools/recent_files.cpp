@@ -31,11 +31,6 @@ void RecentFiles::Add(const std::string& path) {
     Store();
 }
 
-void RecentFiles::Remove(const std::string& path) {
-    std::erase(files_, path);
-    Store();
-}
-
 void RecentFiles::Store() {
     for (int i = 0; i < kMaxFiles; ++i) {
         const auto index = static_cast<std::size_t>(i);

@@ -17,7 +17,6 @@ class RecentFiles {
     const std::vector<std::string>& Files() const { return files_; }
     // Puts `path` first; a path already listed moves up, the oldest beyond six goes.
     void Add(const std::string& path);
-    void Remove(const std::string& path);
 
   private:
     void Store();

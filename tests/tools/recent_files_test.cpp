@@ -34,15 +34,5 @@ TEST(RecentFilesTest, ListsTheLastSixMostRecentFirstAndKeepsThemInTheSettings) {
     }
 }
 
-TEST(RecentFilesTest, RemovedFileLeavesTheListAndTheSettings) {
-    testing::MemorySettingsStore store;
-    RecentFiles recent(store);
-    for (const char* path : {"a.hex", "b.hex", "c.hex"}) recent.Add(path);
-    recent.Remove("b.hex");
-    EXPECT_EQ(recent.Files(), (Paths{"c.hex", "a.hex"}));
-    EXPECT_EQ(RecentFiles(store).Files(), (Paths{"c.hex", "a.hex"}));
-    EXPECT_EQ(store.Read("TAMRO18", "RECENT", "FILE3"), "");
-}
-
 }  // namespace
 }  // namespace tamro
