@@ -72,9 +72,10 @@ bool FileFollow::ReloadIfChanged() {
 }
 
 void FileFollow::Poll() {
-    if (!writeOnChange_->isChecked() || !host_.haveData() || !watch_.PollSettledChange()) return;
-    if (host_.refuseWhileBusy()) return;
-    if (ReloadIfChanged()) host_.write();
+    // A tool run loads the file it writes itself; a running request must end
+    // before the image changes.
+    if (!writeOnChange_->isChecked() || !host_.haveData() || host_.busy()) return;
+    if (watch_.PollSettledChange() && ReloadIfChanged()) host_.write();
 }
 
 void FileFollow::FillRecentMenu() {

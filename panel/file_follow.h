@@ -33,7 +33,9 @@ class FileFollow : public QObject {
         std::function<void(const std::string& path)> loadHex;  // HEX load of that file
         std::function<void()> write;                           // WRITE
         std::function<bool()> refuseWhileBusy;                 // true, with a beep, while busy
-        std::function<bool()> haveData;                        // a HEX file is loaded
+        // A request or a tool run is going on (asked quietly: the poll waits for its end).
+        std::function<bool()> busy;
+        std::function<bool()> haveData;  // a HEX file is loaded
     };
 
     FileFollow(QMainWindow& window, SettingsStore& settings, Window host);

@@ -51,14 +51,16 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
         std::make_unique<PanelWindows>(this, session_, platform_, toolSettings_, toolFiles_, *this);
     controls_ = BuildMainWindowControls(
         *this, ControlOptions{platform_.emulatedProgrammer, Q(windows_->HomePage())});
-    files_ = new FileFollow(*this, platform_.settings,
-                            {[this](const std::string& path) { OpenFile(path); },
-                             [this](const std::string& path) {
-                                 toolFiles_.HexFileName = path;
-                                 HexLoad();
-                             },
-                             [this] { Write(); }, [this] { return requests_.RefuseWhileBusy(); },
-                             [this] { return session_.images().haveData != 0; }});
+    files_ =
+        new FileFollow(*this, platform_.settings,
+                       {[this](const std::string& path) { OpenFile(path); },
+                        [this](const std::string& path) {
+                            toolFiles_.HexFileName = path;
+                            HexLoad();
+                        },
+                        [this] { Write(); }, [this] { return requests_.RefuseWhileBusy(); },
+                        [this] { return session_.Busy() || (toolRuns_ && toolRuns_->Running()); },
+                        [this] { return session_.images().haveData != 0; }});
     toolRuns_ = std::make_unique<ToolRuns>(
         ToolRunContext{*this, toolFiles_, toolSettings_, platform_.messages, platform_.dialogs,
                        platform_.processes, platform_.events, SystemClock(), &files_->recent()});
