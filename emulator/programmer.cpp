@@ -28,72 +28,7 @@ std::uint16_t AnalogCount(double volts) {
     return static_cast<std::uint16_t>(std::lround(std::min(count, 12750.0)));
 }
 
-const char* Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : nullptr;
-}
-
-bool ParseNumber(const char* name, double& out) {
-    const char* text = Variable(name);
-    if (!text) return false;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(value)) {
-        std::fprintf(stderr, "tamro18 emulator: ignoring %s=%s (not a number)\n", name, text);
-        return false;
-    }
-    out = value;
-    return true;
-}
-
 }  // namespace
-
-Options Options::FromEnvironment() {
-    Options options;
-    if (const char* device = Variable("TAMRO18_EMULATOR_DEVICE")) {
-        if (auto parsed = DeviceFromName(device)) {
-            options.device = *parsed;
-        } else {
-            std::fprintf(stderr,
-                         "tamro18 emulator: unknown TAMRO18_EMULATOR_DEVICE=%s, using 18F452\n",
-                         device);
-        }
-    }
-    double number = 0;
-    if (ParseNumber("TAMRO18_EMULATOR_REVISION", number) && number >= 0 && number < 32) {
-        options.revision = static_cast<int>(number);
-    }
-    const char* state = Variable("TAMRO18_EMULATOR_STATE");
-    if (state) {
-        options.stateFile = std::string_view(state) == "none" ? "" : state;
-    } else {
-        options.stateFile = DefaultStateFile(options.device);
-    }
-    if (const char* target = Variable("TAMRO18_EMULATOR_TARGET")) {
-        options.targetAttached = std::string_view(target) != "none";
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_LATENCY_MS", number) && number >= 0 && number < 60000) {
-        options.latency = std::chrono::microseconds(std::llround(number * 1000));
-    }
-    // Either of the timing model's settings switches it on.
-    if (ParseNumber("TAMRO18_EMULATOR_ICSP_KHZ", number) && number >= 1 && number <= 100000) {
-        options.timing.icspKhz = static_cast<int>(number);
-        options.timing.realTime = true;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_LINK_LATENCY_MS", number) && number >= 0 && number < 60000) {
-        options.timing.linkLatency = std::chrono::microseconds(std::llround(number * 1000));
-        options.timing.realTime = true;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_HZ", number) && number >= 0 && number <= 1e7) {
-        options.signal.frequencyHz = number;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_DUTY", number) && number > 0 && number < 1) {
-        options.signal.duty = number;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_VIN", number)) options.vinVolts = number;
-    if (ParseNumber("TAMRO18_EMULATOR_SAB", number)) options.sabVolts = number;
-    return options;
-}
 
 struct Programmer::State {
     explicit State(Options from)

@@ -12,10 +12,10 @@
 
 namespace tamro {
 
-int RunPanel(const std::string& driverSetting, MessageBoxes& messages, SettingsStore& settings,
-             EventPump& events) {
+int RunPanel(const std::string& driverSetting, const DriverOptions& driverOptions,
+             MessageBoxes& messages, SettingsStore& settings, EventPump& events) {
     std::string error;
-    auto driver = MakeDriverOrUnavailable(driverSetting, &error);
+    auto driver = MakeDriverOrUnavailable(driverSetting, driverOptions, &error);
     if (!error.empty()) std::cerr << "tamro18: " << error << "\n";
 
     QtDesktopLauncher launcher;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,29 +11,11 @@
 namespace tamro {
 namespace {
 
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedVariable() {
-        if (old_.empty())
-            unsetenv(name_);
-        else
-            setenv(name_, old_.c_str(), 1);
-    }
-
-  private:
-    const char* name_;
-    std::string old_;
-};
-
 TEST(EmulatorDriverTest, FailsTheChosenWritesAndReadsAndGoesOn) {
-    ScopedVariable state("TAMRO18_EMULATOR_STATE", "none");
-    ScopedVariable failWrite("TAMRO18_EMULATOR_FAIL_WRITE", "2");
-    ScopedVariable failRead("TAMRO18_EMULATOR_FAIL_READ", "3,5");
-    auto driver = MakeEmulatorDriver();
+    DriverOptions options;
+    options.failingWrites = {2};
+    options.failingReads = {3, 5};
+    auto driver = MakeEmulatorDriver(options);
     ASSERT_EQ(driver->Open(), 0);
     EXPECT_EQ(driver->Open(), -1);  // already open
     testing::RecordingMessageBoxes messages;
@@ -65,7 +46,7 @@ TEST(EmulatorDriverTest, TimingModelPacesRepliesOnTheGivenClock) {
     emu::Options options;
     options.clock = &clock;
     options.timing = {.icspKhz = 1000, .linkLatency = milliseconds(1), .realTime = true};
-    auto driver = MakeEmulatorDriver(options);
+    auto driver = MakeEmulatorDriver(DriverOptions{.emulator = options});
     ASSERT_EQ(driver->Open(), 0);
     std::uint8_t reply[8];
 
@@ -86,7 +67,7 @@ TEST(EmulatorDriverTest, TimingModelPacesRepliesOnTheGivenClock) {
 
     // Without the timing model the emulator answers at once.
     options.timing = {};
-    auto instant = MakeEmulatorDriver(options);
+    auto instant = MakeEmulatorDriver(DriverOptions{.emulator = options});
     ASSERT_EQ(instant->Open(), 0);
     start = clock.now;
     for (const Packet& packet : kRowWrite) {

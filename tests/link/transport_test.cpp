@@ -351,7 +351,7 @@ TEST(TransportOpenTest, AFailedOpenSaysWhichSettingItTriedAndWhy) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setting);
         std::string error;
-        auto driver = MakeDriverOrUnavailable(c.setting, &error);
+        auto driver = MakeDriverOrUnavailable(c.setting, {}, &error);
         const bool opened = driver->Open() == 0;
         if (c.problem == OpenProblem::None) {
             EXPECT_TRUE(opened);
