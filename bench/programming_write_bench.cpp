@@ -11,7 +11,7 @@
 #include "images/images.h"
 #include "link/driver_table.h"
 #include "link/link.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 #include "programming/device.h"
 
 namespace tamro {

@@ -12,7 +12,7 @@
 
 #include "common/platform.h"
 #include "link/driver_library.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 
 namespace tamro {
 

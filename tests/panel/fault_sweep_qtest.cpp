@@ -40,6 +40,13 @@ using tamro::testing::NotesColour;
 
 namespace {
 
+// Backend options with a short stream time-out, so that a dead daemon is noticed quickly.
+DriverOptions WithTimeout(int milliseconds) {
+    DriverOptions options;
+    options.timeout = std::chrono::milliseconds(milliseconds);
+    return options;
+}
+
 // ---------------------------------------------------------------- watchdog
 
 // A case that does not end within its time is a hang: the process names the
@@ -622,9 +629,7 @@ class FaultSweepTest : public QObject {
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
         std::string error;
-        auto inner =
-            MakeDriver(daemon.DriverSetting(),
-                       DriverOptions{.timeout = std::chrono::milliseconds(kTimeoutMs)}, &error);
+        auto inner = MakeDriver(daemon.DriverSetting(), WithTimeout(kTimeoutMs), &error);
         QVERIFY2(inner, error.c_str());
         InterruptingDriver driver(*inner);
         driver.interrupt = [&daemon] { daemon.Kill(); };
@@ -731,8 +736,7 @@ class FaultSweepTest : public QObject {
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
-        auto inner = MakeDriver(daemon.DriverSetting(),
-                                DriverOptions{.timeout = std::chrono::milliseconds(kTimeoutMs)});
+        auto inner = MakeDriver(daemon.DriverSetting(), WithTimeout(kTimeoutMs));
         QVERIFY(inner);
         InterruptingDriver driver(*inner);
         driver.interrupt = [&daemon] { daemon.Signal(SIGSTOP); };
@@ -791,8 +795,7 @@ class FaultSweepTest : public QObject {
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
-        auto driver = MakeDriver(daemon.DriverSetting(),
-                                 DriverOptions{.timeout = std::chrono::milliseconds(300)});
+        auto driver = MakeDriver(daemon.DriverSetting(), WithTimeout(300));
         QVERIFY(driver);
         daemon.Kill();
         Panel panel(*driver);
