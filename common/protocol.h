@@ -49,6 +49,10 @@ constexpr std::uint8_t Code(Enum value) {
 inline constexpr std::uint8_t kRowWriteWait = 1;
 inline constexpr std::uint8_t kConfigWriteWait = 2;
 inline constexpr std::uint8_t kEraseWait = 10;
+// A data EEPROM byte (P11A, about 4 ms); the host then polls EECON1's WR bit.
+inline constexpr std::uint8_t kEepromWriteWait = 5;
+// Polls of WR after that wait before the write counts as failed.
+inline constexpr int kEepromWritePolls = 20;
 
 // PIC18 ICSP 4-bit commands.
 namespace icsp {
@@ -78,6 +82,14 @@ inline constexpr std::uint16_t kMovwfEeadrh = 0x6EAA;
 inline constexpr std::uint16_t kMovfEedataW = 0x50A8;
 inline constexpr std::uint16_t kMovwfTablat = 0x6EF5;
 inline constexpr std::uint16_t kIncfTblptrl = 0x2AF6;
+inline constexpr std::uint16_t kNop = 0x0000;
+// Data EEPROM writes: EEDATA, WREN, WR, the EECON2 unlock and the WR poll.
+inline constexpr std::uint16_t kMovwfEedata = 0x6EA8;
+inline constexpr std::uint16_t kBsfEecon1Wren = 0x84A6;
+inline constexpr std::uint16_t kBcfEecon1Wren = 0x94A6;
+inline constexpr std::uint16_t kBsfEecon1Wr = 0x82A6;
+inline constexpr std::uint16_t kMovwfEecon2 = 0x6EA7;
+inline constexpr std::uint16_t kMovfEecon1W = 0x50A6;
 // GOTO 100000h, two words: needed before configuration writes on the 18F452 group.
 inline constexpr std::uint16_t kGoto100000First = 0xEF00;
 inline constexpr std::uint16_t kGoto100000Second = 0xF800;
@@ -87,6 +99,12 @@ inline constexpr std::uint8_t kMovlwHigh = 0x0E;
 // byte.
 inline constexpr std::uint8_t kMovwfAccessHigh = 0x6E;
 }  // namespace instruction
+
+// The two values written to EECON2 right before BSF EECON1,WR (18F452 group).
+inline constexpr std::uint8_t kEepromUnlockFirst = 0x55;
+inline constexpr std::uint8_t kEepromUnlockSecond = 0xAA;
+// EECON1's WR bit: set while a data EEPROM write runs.
+inline constexpr std::uint8_t kEecon1Wr = 0x02;
 
 // Target addresses the host loads into TBLPTR.
 namespace address {

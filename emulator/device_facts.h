@@ -3,6 +3,7 @@
 // write buffer, configuration masks and erase keys of each family.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,6 +52,20 @@ struct DeviceFacts {
     std::array<std::uint8_t, kConfigSize> configDefault;
     bool hasEeadrh;
     bool configNeedsGoto;
+    // Data EEPROM writes (EECON1 with EEPGD and CFGS clear, WREN set, then WR):
+    // the FXX2 data sheet's write sequence writes 55h then AAh to EECON2 right
+    // before BSF EECON1,WR, and WR does nothing without it; the 2XXX/4XXX ICSP
+    // sequence (DS39622 Table 3-7) sends no unlock. The write is self-timed (P11A):
+    // WR stays set until it is done and the host polls it; leaving programming
+    // mode meanwhile loses the byte. Bytes are written whole, not AND-only.
+    bool eepromWriteNeedsUnlock;
+    std::chrono::microseconds eepromWriteTime;
+    // ID locations (200000h-200007h) take the 8-byte flash write at 200000h with
+    // EEPGD set and CFGS clear, AND-only like flash. The FXX2 programs them only
+    // with single-panel writes selected (DS39576 disables multi-panel writes for
+    // them); in multi-panel mode a start-programming write there programs nothing
+    // (what silicon does then is not documented: the emulator flags it).
+    bool idWriteNeedsSinglePanel;
 };
 
 const DeviceFacts& FactsFor(Device device);

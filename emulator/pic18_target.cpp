@@ -67,7 +67,9 @@ void Pic18Target::UpdateMode() {
     if (programming && !programmingMode_) EnterProgrammingMode();
     if (!programming && programmingMode_) {
         if (pending_ != Pending::None) Note("programming mode left with a write or erase pending");
+        if (eepromWrite_) Note("programming mode left during a data EEPROM write: byte lost");
         pending_ = Pending::None;
+        eepromWrite_.reset();
     }
     programmingMode_ = programming;
 }
@@ -82,6 +84,8 @@ void Pic18Target::EnterProgrammingMode() {
     singlePanel_ = false;
     pending_ = Pending::None;
     eraseHigh_ = eraseLow_ = 0;
+    eepromWrite_.reset();
+    unlock55Command_ = unlockAaCommand_ = 0;
     ClearWriteBuffers();
 }
 
@@ -125,6 +129,13 @@ std::uint8_t Pic18Target::Icsp(std::uint8_t command, std::uint16_t operand) {
         return 0;
     }
     ++counters_.icspCommands;
+    ++commandNumber_;
+    const std::uint8_t shifted = ExecuteIcsp(command, operand);
+    Elapse(kIcspCommandTime);
+    return shifted;
+}
+
+std::uint8_t Pic18Target::ExecuteIcsp(std::uint8_t command, std::uint16_t operand) {
     switch (command) {
         case icsp::kCoreInstruction:
             ExecuteCore(operand);
@@ -184,12 +195,16 @@ void Pic18Target::WriteRegister(std::uint16_t address, std::uint8_t value) {
         return;
     }
     if (address == sfr::kEeadrh && !facts_.hasEeadrh) return;
+    if (address == sfr::kEecon2) {
+        WriteEecon2(value);
+        return;
+    }
     if (address == sfr::kTblptru) value &= 0x3F;
     if (address == sfr::kEecon1) {
         const std::uint8_t previous = fileRegisters_[address];
         // RD and WR are set-only: software cannot clear them, the hardware does when done.
         fileRegisters_[address] = static_cast<std::uint8_t>((value & ~(eecon1::kRd | eecon1::kWr)) |
-                                                            (previous & value & eecon1::kWr));
+                                                            (previous & eecon1::kWr));
         const bool dataMemory = (value & (eecon1::kEepgd | eecon1::kCfgs)) == 0;
         const std::uint32_t eeAddress =
             (static_cast<std::uint32_t>(Register(sfr::kEeadrh)) << 8 | Register(sfr::kEeadr)) %
@@ -203,20 +218,47 @@ void Pic18Target::WriteRegister(std::uint16_t address, std::uint8_t value) {
                 Note("EECON1 RD with EEPGD or CFGS set ignored");
             }
         }
-        if ((value & eecon1::kWr) && !(previous & eecon1::kWr)) {
-            if (dataMemory && (value & eecon1::kWren)) {
-                memory_.eeprom[eeAddress] = Register(sfr::kEedata);
-                memoryChanged_ = true;
-                ++counters_.eepromWrites;
-            } else {
-                ++counters_.ignoredWrites;
-                Note("EECON1 WR without WREN or with EEPGD/CFGS set ignored");
-            }
-            fileRegisters_[address] &= static_cast<std::uint8_t>(~eecon1::kWr);
-        }
+        if ((value & eecon1::kWr) && !(previous & eecon1::kWr)) StartEepromWrite(value);
         return;
     }
     fileRegisters_[address] = value;
+}
+
+void Pic18Target::WriteEecon2(std::uint8_t value) {
+    // EECON2 is not a real register (it reads 0); it only watches for the unlock.
+    const bool aaInSequence = value == 0xAA && unlock55Command_ != 0 &&
+                              commandNumber_ == unlock55Command_ + 2;  // MOVLW AAh in between
+    unlockAaCommand_ = aaInSequence ? commandNumber_ : 0;
+    unlock55Command_ = value == 0x55 ? commandNumber_ : 0;
+}
+
+void Pic18Target::StartEepromWrite(std::uint8_t eecon1Value) {
+    const auto refuse = [this](const std::string& why) {
+        ++counters_.ignoredWrites;
+        Note("EECON1 WR " + why + " ignored");
+    };
+    if (eecon1Value & (eecon1::kEepgd | eecon1::kCfgs)) return refuse("with EEPGD or CFGS set");
+    if (!(eecon1Value & eecon1::kWren)) return refuse("without WREN");
+    const bool unlocked = unlockAaCommand_ != 0 && commandNumber_ == unlockAaCommand_ + 1;
+    if (facts_.eepromWriteNeedsUnlock && !unlocked) {
+        return refuse("without the 55h/AAh unlock right before it");
+    }
+    const std::uint32_t address =
+        (static_cast<std::uint32_t>(Register(sfr::kEeadrh)) << 8 | Register(sfr::kEeadr)) %
+        kEepromSize;
+    eepromWrite_ = EepromWrite{address, Register(sfr::kEedata), facts_.eepromWriteTime};
+    fileRegisters_[sfr::kEecon1] |= eecon1::kWr;
+}
+
+void Pic18Target::Elapse(std::chrono::microseconds time) {
+    if (!eepromWrite_) return;
+    eepromWrite_->remaining -= time;
+    if (eepromWrite_->remaining.count() > 0) return;
+    memory_.eeprom[eepromWrite_->address] = eepromWrite_->value;
+    memoryChanged_ = true;
+    ++counters_.eepromWrites;
+    fileRegisters_[sfr::kEecon1] &= static_cast<std::uint8_t>(~eecon1::kWr);
+    eepromWrite_.reset();
 }
 
 void Pic18Target::ExecuteCore(std::uint16_t instruction) {
@@ -347,6 +389,12 @@ void Pic18Target::TableWrite(std::uint16_t operand, bool startProgramming) {
         if (!eepgd) {
             ++counters_.ignoredWrites;
             Note("start-programming write with EEPGD clear: nothing programmed");
+            return;
+        }
+        if (IsId(address) && facts_.idWriteNeedsSinglePanel && !singlePanel_) {
+            ++counters_.undefinedWrites;
+            Note("ID location write in multi-panel mode: nothing programmed");
+            ClearWriteBuffers();
             return;
         }
         pending_ = Pending::Row;

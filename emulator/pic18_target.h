@@ -5,6 +5,7 @@
 // buffer and erase keys, and the programming mode that Vpp and the supply select.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -69,6 +70,9 @@ struct TargetCounters {
     std::uint64_t programmingModeEntries = 0;
 };
 
+// 4 + 16 clocks at a 1 MHz ICSP clock.
+constexpr std::chrono::microseconds kIcspCommandTime{20};
+
 class Pic18Target {
   public:
     Pic18Target(Device device, int revision);
@@ -90,6 +94,10 @@ class Pic18Target {
     // The NOP whose operand phase is held after a start-programming write or
     // an erase key: the pending row, configuration byte or erase takes effect.
     void ProgrammingNop();
+    // Time passing on the target: each ICSP command takes kIcspCommandTime, the
+    // host's programming waits take theirs. Self-timed writes finish with it.
+    void Elapse(std::chrono::microseconds time);
+    bool EepromWriteInProgress() const { return eepromWrite_.has_value(); }
 
     // Byte at a 22-bit table address as a table read sees it.
     std::uint8_t ReadByte(std::uint32_t address) const;
@@ -121,6 +129,11 @@ class Pic18Target {
         bool filled = false;
     };
     enum class Pending { None, Row, Config, Erase };
+    struct EepromWrite {
+        std::uint32_t address = 0;
+        std::uint8_t value = 0;
+        std::chrono::microseconds remaining{0};
+    };
 
     void EnterProgrammingMode();
     void UpdateMode();
@@ -128,10 +141,13 @@ class Pic18Target {
     std::uint16_t FileAddress(std::uint8_t f, bool banked) const;
     void WriteRegister(std::uint16_t address, std::uint8_t value);
     void SetTblptr(std::uint32_t address);
+    std::uint8_t ExecuteIcsp(std::uint8_t command, std::uint16_t operand);
     std::uint8_t TableRead(std::uint8_t command);
     void TableWrite(std::uint16_t operand, bool startProgramming);
     void ClearWriteBuffers();
     void CommitRows();
+    void WriteEecon2(std::uint8_t value);
+    void StartEepromWrite(std::uint8_t eecon1Value);
     void Erase(const EraseAction& action);
     void Note(std::string text);
 
@@ -156,6 +172,12 @@ class Pic18Target {
     std::uint8_t pendingConfigValue_ = 0;
     std::uint8_t eraseHigh_ = 0;
     std::uint8_t eraseLow_ = 0;
+    std::optional<EepromWrite> eepromWrite_;
+    // Numbers each executed ICSP command, so the EECON2 unlock can be checked
+    // to be the instructions right before BSF EECON1,WR.
+    std::uint64_t commandNumber_ = 0;
+    std::uint64_t unlock55Command_ = 0;
+    std::uint64_t unlockAaCommand_ = 0;
 
     TargetCounters counters_;
     std::deque<std::string> log_;

@@ -148,7 +148,8 @@ Block Programmer::Exchange(const Block& packet) {
         case Command::CaptureRead:
             reply = s.signal.CaptureBlock(d1);
             break;
-        case Command::ProgrammingWait:  // the emulated target finishes at once
+        case Command::ProgrammingWait:  // d1 ms: the target's self-timed writes move on
+            s.target.Elapse(std::chrono::milliseconds(d1));
             break;
         case Command::AnalogRead: {
             double volts = 0;

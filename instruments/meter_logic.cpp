@@ -38,6 +38,7 @@ float ReplyCount(std::uint8_t high, std::uint8_t low) {
 VoltReadout ComputeVoltReadout(std::uint8_t high, std::uint8_t low, float attenuationFactor) {
     VoltReadout out;
     const float count = ReplyCount(high, low);
+    out.count = static_cast<unsigned>(high * 256 + low);
     out.rawCount = SingleText(count);
     const float v = count / 50.0f;
     // The bar shows what fits its range; counts beyond full scale pin it at 255.
@@ -82,6 +83,7 @@ void VoltMeterLogic::Read() {
     }
     const Packet& reply = reading.reply;
     shown_ = ComputeVoltReadout(reply[0], reply[1], attFactor_);
+    ++readings_;
 }
 
 void VoltMeterLogic::PressAuto() {
@@ -120,6 +122,8 @@ int FrequencyTimerInterval(FrequencyGate gate) {
 CountReadout ComputeFrequencyReadout(const Packet& reply, FrequencyGate gate) {
     CountReadout out;
     float count = ReplyCount(reply[0], reply[1]);
+    out.count = static_cast<unsigned>(reply[0] * 256 + reply[1]);
+    out.wraps = reply[2];
     out.overflow = reply[2] != 0;
     out.unit = gate == FrequencyGate::Gate100ms ? "KHz" : "Hz";
     if (reply[2] > 1) {
@@ -153,6 +157,7 @@ void FrequencyCounterLogic::Read() {
     }
     shown_ = ComputeFrequencyReadout(reading.reply, gate_);
     overflowLamp_ = shown_.overflow ? kLampLightRed : kLampGrey;
+    ++readings_;
 }
 
 void FrequencyCounterLogic::Tick() {

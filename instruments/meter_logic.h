@@ -42,6 +42,7 @@ struct VoltReadout {
     std::string converterSingle;  // Text1
     std::string converterDouble;  // Text2
     std::string rawCount;         // Text3
+    unsigned count = 0;           // the reply's count
 };
 
 VoltReadout ComputeVoltReadout(std::uint8_t high, std::uint8_t low, float attenuationFactor);
@@ -68,6 +69,8 @@ class VoltMeterLogic {
     const std::string& FactorText() const { return factorText_; }
     float AttFactor() const { return attFactor_; }
     const VoltReadout& Shown() const { return shown_; }
+    // Readings taken so far: a window sees from it whether a new one came.
+    int Readings() const { return readings_; }
     const AutoRepeat& Auto() const { return autoRepeat_; }
     const std::string& CompTag() const { return compTag_; }
     TwipSize WindowSize() const { return windowSize_; }
@@ -83,6 +86,7 @@ class VoltMeterLogic {
     std::string compTag_ = "0";
     TwipSize windowSize_ = kVoltNormalSize;
     bool reading_ = false;
+    int readings_ = 0;
 };
 
 // ---- Frequency counter ----
@@ -100,6 +104,8 @@ struct CountReadout {
     std::string readout;  // VMtext
     std::string unit;     // Label_unit (frequency counter only)
     bool overflow = false;
+    unsigned count = 0;      // the reply's 16-bit count
+    std::uint8_t wraps = 0;  // the reply's overflow byte
 };
 
 int FrequencyTimerInterval(FrequencyGate gate);
@@ -118,6 +124,8 @@ class FrequencyCounterLogic {
 
     FrequencyGate Gate() const { return gate_; }
     const CountReadout& Shown() const { return shown_; }
+    // Measurements taken so far: a window sees from it whether a new one came.
+    int Readings() const { return readings_; }
     Rgb OverflowLamp() const { return overflowLamp_; }
     const AutoRepeat& Auto() const { return autoRepeat_; }
     int TimerInterval() const { return timerInterval_; }
@@ -130,6 +138,7 @@ class FrequencyCounterLogic {
     AutoRepeat autoRepeat_;
     int timerInterval_ = kMeterTimerInterval;
     bool reading_ = false;
+    int readings_ = 0;
 };
 
 // ---- Event counter ----

@@ -30,6 +30,9 @@ struct DeviceGroupValues {
     std::int16_t lastAddress = 16383;
     std::int16_t eepromLast = 255;
     std::array<std::uint8_t, 14> defaultConfig{};
+    // The bits each configuration byte implements (unimplemented ones read 0):
+    // a verify compares the configuration under these.
+    std::array<std::uint8_t, 14> configMask{};
 };
 
 // The values of option button 9 or 10 (any other index gives option 9's).

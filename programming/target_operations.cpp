@@ -178,9 +178,16 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
     }
     images_.lastAddress = lastAddress;
     if (!EraseChip() || !WriteProgramFlash()) return OperationResult::LinkFailed;
-    const VerifyOutcome verify = VerifyProgramFlash();
-    // A mismatch has been reported by the verify; the configuration is written
-    // all the same, as the user may only be comparing against a changed image.
+    VerifyOutcome verify = VerifyProgramFlash();
+    // A mismatch has been reported by the verify; the ID locations, the EEPROM
+    // data and the configuration are written all the same, as the user may only
+    // be comparing against a changed image.
+    if (verify == VerifyOutcome::LinkFailed || !WriteIdAndEeprom()) {
+        return OperationResult::LinkFailed;
+    }
+    // A flash mismatch has had its box already: one box per WRITE.
+    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom(false);
+    // Configuration last, so that its protection bits cannot block the rest.
     if (verify == VerifyOutcome::LinkFailed || !WriteConfigurationWords()) {
         return OperationResult::LinkFailed;
     }
@@ -259,7 +266,8 @@ OperationResult TargetOperations::Verify() {
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
-    const VerifyOutcome verify = VerifyProgramFlash();
+    VerifyOutcome verify = VerifyProgramFlash();
+    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom(true);
     if (verify == VerifyOutcome::LinkFailed) return OperationResult::LinkFailed;
     if (!SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
@@ -314,6 +322,151 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
         return VerifyOutcome::LinkFailed;
     }
     view_.SetProgress(0, 0);
+    Notes(kNotesWhite, "Verify Complete");
+    return VerifyOutcome::Passed;
+}
+
+// ---------------------------------------------------------------- ID locations and data EEPROM
+
+bool TargetOperations::HasIdOrEeprom() const {
+    const auto present = [](const auto& marks) {
+        return std::find(marks.begin(), marks.end(), true) != marks.end();
+    };
+    return present(images_.idPresent) || present(images_.eepromPresent);
+}
+
+bool TargetOperations::WriteIdAndEeprom() {
+    if (!HasIdOrEeprom()) return true;
+    constexpr const char* kError = "Write Error";
+    Notes(kNotesWhite, "Write");
+    if (!EnterProgramming()) return Fail(kError);
+    const bool idPresent = std::find(images_.idPresent.begin(), images_.idPresent.end(), true) !=
+                           images_.idPresent.end();
+    if (idPresent && !WriteIdLocations()) {
+        return Fail(kError);
+    }
+    if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
+    for (int a = 0; a < kEepromBytes; ++a) {
+        if (!images_.eepromPresent[a]) continue;
+        view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(a)));
+        if (!WriteEepromByte(a, images_.eeprom[a])) return Fail(kError);
+        view_.ProcessPendingEvents();
+    }
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1)) {
+        return Fail(kError);
+    }
+    return true;
+}
+
+bool TargetOperations::WriteIdLocations() {
+    // The 8-byte flash row at 200000h; bytes the file leaves out stay erased (FFh),
+    // as programming only clears bits. The 18F452 group writes it single-panel.
+    if (group_.group == DeviceGroup::Pic18F452 &&
+        !(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs) &&
+          SetTablePointer(kWriteModeRegister) &&
+          Icsp(icsp::kTableWrite, protocol::kSinglePanelWrites))) {
+        return false;
+    }
+    if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs) &&
+          SetTablePointer(kIdBase))) {
+        return false;
+    }
+    for (int i = 0; i < kIdBytes; i += 2) {
+        const auto byte = [this](int index) -> std::uint8_t {
+            return images_.idPresent[index] ? images_.id[index] : 0xFF;
+        };
+        const std::uint8_t command =
+            i == kIdBytes - 2 ? icsp::kTableWriteStartProgramming : icsp::kTableWritePostIncrement2;
+        if (!Send(Command::Icsp, command, byte(i + 1), byte(i))) return false;
+    }
+    return Send(Command::ProgrammingNop) && Send(Command::ProgrammingWait, protocol::kRowWriteWait);
+}
+
+namespace {
+std::uint16_t Movlw(int literal) {
+    return static_cast<std::uint16_t>(kMovlwHigh << 8 | (literal & 0xFF));
+}
+}  // namespace
+
+bool TargetOperations::WriteEepromByte(int address, std::uint8_t value) {
+    const bool is452Group = group_.group == DeviceGroup::Pic18F452;
+    bool ok = Instruction(Movlw(address)) && Instruction(kMovwfEeadr);
+    // The 18F452 group has no EEADRH.
+    if (!is452Group) ok = ok && Instruction(Movlw(address >> 8)) && Instruction(kMovwfEeadrh);
+    ok =
+        ok && Instruction(Movlw(value)) && Instruction(kMovwfEedata) && Instruction(kBsfEecon1Wren);
+    if (is452Group) {
+        ok = ok && Instruction(Movlw(protocol::kEepromUnlockFirst)) && Instruction(kMovwfEecon2) &&
+             Instruction(Movlw(protocol::kEepromUnlockSecond)) && Instruction(kMovwfEecon2);
+    }
+    ok = ok && Instruction(kBsfEecon1Wr) &&
+         Send(Command::ProgrammingWait, protocol::kEepromWriteWait);
+    // WR stays set until the self-timed write is done.
+    bool done = false;
+    for (int poll = 0; ok && !done && poll < protocol::kEepromWritePolls; ++poll) {
+        ok = Instruction(kMovfEecon1W) && Instruction(kMovwfTablat) && Instruction(kNop) &&
+             Send(Command::TableRead, icsp::kShiftOutTablat, 1);
+        done = ok && (link_.ReceiveBuffer()[0] & protocol::kEecon1Wr) == 0;
+    }
+    return ok && done && Instruction(kBcfEecon1Wren);
+}
+
+bool TargetOperations::ReadEepromByte(int address, std::uint8_t& value) {
+    const bool ok = Instruction(Movlw(address)) && Instruction(kMovwfEeadr) &&
+                    Instruction(Movlw(address >> 8)) && Instruction(kMovwfEeadrh) &&
+                    Instruction(kBsfEecon1Rd) && Instruction(kMovfEedataW) &&
+                    Instruction(kMovwfTablat) && Instruction(kNop) &&
+                    Send(Command::TableRead, icsp::kShiftOutTablat, 1);
+    if (ok) value = link_.ReceiveBuffer()[0];
+    return ok;
+}
+
+VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
+    const bool compareConfiguration =
+        configuration && std::find(images_.configPresent.begin(), images_.configPresent.end(),
+                                   true) != images_.configPresent.end();
+    if (!HasIdOrEeprom() && !compareConfiguration) return VerifyOutcome::Passed;
+    constexpr const char* kError = "Verify Error";
+    Notes(kNotesWhite, "Verify");
+    IdAndConfiguration chip;
+    if (!EnterProgramming() || !ReadIdAndConfiguration(chip)) {
+        Fail(kError);
+        return VerifyOutcome::LinkFailed;
+    }
+    bool mismatch = false;
+    for (int i = 0; i < kIdBytes; ++i) {
+        if (images_.idPresent[i] && chip.id[i] != images_.id[i]) mismatch = true;
+    }
+    for (int i = 0; i < kConfigSize && compareConfiguration; ++i) {
+        const std::uint8_t mask = group_.configMask[i];
+        if (images_.configPresent[i] && (chip.config[i] & mask) != (images_.config[i] & mask)) {
+            mismatch = true;
+        }
+    }
+    if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) {
+        Fail(kError);
+        return VerifyOutcome::LinkFailed;
+    }
+    for (int a = 0; a < kEepromBytes && !mismatch; ++a) {
+        if (!images_.eepromPresent[a]) continue;
+        std::uint8_t value = 0;
+        if (!ReadEepromByte(a, value)) {
+            Fail(kError);
+            return VerifyOutcome::LinkFailed;
+        }
+        if (value != images_.eeprom[a]) mismatch = true;
+    }
+    const bool left = LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1);
+    if (mismatch) {
+        messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
+        tickCountdown_ = 0;
+        Fail(kError);
+        return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
+    }
+    if (!left) {
+        Fail(kError);
+        return VerifyOutcome::LinkFailed;
+    }
     Notes(kNotesWhite, "Verify Complete");
     return VerifyOutcome::Passed;
 }
@@ -377,12 +530,18 @@ OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
     // Read into a copy: the image changes only when the whole read succeeded,
     // and the words beyond the last address keep their contents.
     auto scratch = images_.program;
+    IdAndConfiguration rest;
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) ||
-        !ReadProgramFlash(lastAddress, scratch) || !SwitchSupply(false, kError) ||
+        !ReadProgramFlash(lastAddress, scratch, rest) || !SwitchSupply(false, kError) ||
         !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
     images_.program = scratch;
+    images_.id = rest.id;
+    images_.idPresent.fill(true);
+    std::copy(rest.config.begin(), rest.config.end(), images_.config.begin());
+    images_.configPresent.fill(true);
+    view_.ShowConfiguration();
     images_.haveData = 0;
     view_.ClearFileName();
     view_.ShowProgramBuffer();
@@ -390,7 +549,8 @@ OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
 }
 
 bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
-                                        std::array<std::uint8_t, kProgramBytes>& program) {
+                                        std::array<std::uint8_t, kProgramBytes>& program,
+                                        IdAndConfiguration& rest) {
     constexpr const char* kError = "Read Error";
     const int last = lastAddress;
     view_.SetStartAddress("0");
@@ -413,12 +573,29 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     }
     // The last word read; a negative L leaves the word after the group.
     view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(last < 0 ? w : lastWord)));
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+    if (!ReadIdAndConfiguration(rest) ||
+        !LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
         return Fail(kError);
     }
     tickCountdown_ = 0;
     view_.SetProgress(0, 0);
     Notes(kNotesWhite, "Read Complete");
+    return true;
+}
+
+bool TargetOperations::ReadIdAndConfiguration(IdAndConfiguration& rest) {
+    if (!SetTablePointer(kIdBase) ||
+        !Send(Command::TableRead, icsp::kTableReadPostIncrement, kIdBytes)) {
+        return false;
+    }
+    std::copy_n(link_.ReceiveBuffer().begin(), kIdBytes, rest.id.begin());
+    if (!SetTablePointer(kConfigBase) ||
+        !Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) {
+        return false;
+    }
+    std::copy_n(link_.ReceiveBuffer().begin(), 8, rest.config.begin());
+    if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, kConfigSize - 8)) return false;
+    std::copy_n(link_.ReceiveBuffer().begin(), kConfigSize - 8, rest.config.begin() + 8);
     return true;
 }
 

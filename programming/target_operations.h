@@ -41,6 +41,12 @@ enum class ChipChange { Erase, Write, Configuration };
 
 enum class VerifyOutcome { Passed, Mismatch, LinkFailed };
 
+// The ID locations and configuration bytes a program read takes besides the flash.
+struct IdAndConfiguration {
+    std::array<std::uint8_t, kIdBytes> id{};
+    ConfigBytes config{};
+};
+
 // The packet sequences of the target operations. ProgrammerSession runs them;
 // each entry holds the session's one operation guard while it runs.
 class TargetOperations {
@@ -66,11 +72,19 @@ class TargetOperations {
     bool WriteProgramFlash();
     VerifyOutcome VerifyProgramFlash();
     bool WriteConfigurationWords();
+    // The ID locations and the data EEPROM bytes the image marks present, then
+    // their verify, which with `configuration` also compares the configuration
+    // bytes the image marks present under the group's implemented bits. Neither
+    // sends anything when the image holds none of them.
+    bool WriteIdAndEeprom();
+    VerifyOutcome VerifyIdAndEeprom(bool configuration);
     // One configuration word: `offset` from 300000h, its high and low bytes.
     bool WriteConfigurationWord(std::uint8_t offset, std::uint8_t high, std::uint8_t low);
     // Reads words 0 to `lastAddress` into `program`.
+    // Then the ID locations and the configuration bytes into `rest`.
     bool ReadProgramFlash(std::int16_t lastAddress,
-                          std::array<std::uint8_t, kProgramBytes>& program);
+                          std::array<std::uint8_t, kProgramBytes>& program,
+                          IdAndConfiguration& rest);
     // Reads the data EEPROM 0 to EepromLast into `eeprom`.
     bool ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom);
 
@@ -96,6 +110,11 @@ class TargetOperations {
     bool SwitchLed(bool on, const char* errorText);
     bool SwitchSupply(bool on, const char* errorText);
     bool EnterProgramming();
+    bool WriteIdLocations();
+    bool WriteEepromByte(int address, std::uint8_t value);
+    bool ReadEepromByte(int address, std::uint8_t& value);
+    bool HasIdOrEeprom() const;
+    bool ReadIdAndConfiguration(IdAndConfiguration& rest);
     void Notes(Rgb colour, const std::string& caption);
     // The chip-change check; its error text when the link failed in it.
     OperationResult CheckChipChange(ChipChange change, const char* errorText);

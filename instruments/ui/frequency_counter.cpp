@@ -31,6 +31,9 @@ Form_FCNT::Form_FCNT(ProgrammerSession& session, QWidget* parent)
 
     Option_GATEH = MakeControl<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1380, 915, 225);
     Option_GATEL = MakeControl<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1380, 675, 225);
+    // Beside the two gates: the gate chosen by the count, named with the one in use.
+    Option_GATEA = MakeControl<QRadioButton>(this, "Option_GATEA", "Auto", 2100, 1380, 1400, 225);
+    Option_GATEA->setToolTip("100mS when the 1S count overflows, 1S below 60 kHz");
 
     auto_ = std::make_unique<AutoControls>(this, 180, 300, 915, 1755);
     auto* read = MakeControl<QPushButton>(this, "Command_READ", "READ", 1320, 1755, 915, 375);
@@ -44,6 +47,14 @@ Form_FCNT::Form_FCNT(ProgrammerSession& session, QWidget* parent)
     connect(Option_GATEH, &QRadioButton::toggled, this, [this](bool checked) {
         logic_.SelectGate(checked ? FrequencyGate::Gate100ms : FrequencyGate::Gate1s);
     });
+    connect(Option_GATEL, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) logic_.SelectGate(FrequencyGate::Gate1s);
+    });
+    connect(Option_GATEA, &QRadioButton::toggled, this, [this](bool checked) {
+        autoGateOn_ = checked;
+        autoGate_.Reset();
+        Option_GATEA->setText("Auto");
+    });
 
     Form_Load();
 }
@@ -56,7 +67,10 @@ void Form_FCNT::Form_Load() {
 }
 
 void Form_FCNT::Command_READ_Click() {
+    if (autoGateOn_) logic_.SelectGate(autoGate_.Gate());
+    const int before = logic_.Readings();
     logic_.Read();
+    FollowAutoGate(before);
     ShowReading();
     ShowAutoState();
 }
@@ -67,7 +81,10 @@ void Form_FCNT::Command_AUTO_Click() {
 }
 
 void Form_FCNT::Timer_AUTO_Timer() {
+    if (autoGateOn_) logic_.SelectGate(autoGate_.Gate());
+    const int before = logic_.Readings();
     logic_.Tick();
+    FollowAutoGate(before);
     ShowReading();
     ShowAutoState();
 }
@@ -76,6 +93,17 @@ void Form_FCNT::done(int result) {
     logic_.Unload();
     auto_->Close(logic_.Auto());
     QDialog::done(result);
+}
+
+void Form_FCNT::FollowAutoGate(int readingsBefore) {
+    if (!autoGateOn_ || logic_.Readings() == readingsBefore) return;
+    const CountReadout& shown = logic_.Shown();
+    if (autoGate_.After(static_cast<int>(shown.count), shown.wraps) == AutoGateStep::Remeasure) {
+        logic_.SelectGate(autoGate_.Gate());
+        logic_.Read();
+    }
+    // The gate the reading was taken with.
+    Option_GATEA->setText(logic_.Gate() == FrequencyGate::Gate1s ? "Auto 1S" : "Auto 100mS");
 }
 
 void Form_FCNT::ShowReading() {

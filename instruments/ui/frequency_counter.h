@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "instruments/frequency_auto_gate.h"
 #include "instruments/meter_logic.h"
 #include "instruments/ui/instrument_widgets.h"
 
@@ -37,13 +38,19 @@ class Form_FCNT final : public QDialog {
     void Form_Load();
     void ShowReading();
     void ShowAutoState();
+    // With the automatic gate: the next measurement's gate before it, and
+    // after a 1 s count that overflowed, the 100 ms measurement at once.
+    void FollowAutoGate(int readingsBefore);
 
     FrequencyCounterLogic logic_;
+    bool autoGateOn_ = false;
+    AutoGate autoGate_;
     QLineEdit* VMtext;
     QLabel* Label_unit;
     LampShape* Shape_over;
     QRadioButton* Option_GATEH;
     QRadioButton* Option_GATEL;
+    QRadioButton* Option_GATEA;
     std::unique_ptr<AutoControls> auto_;
 };
 

@@ -7,7 +7,9 @@
 #include <QRadioButton>
 
 #include "instruments/ui/instrument_widgets.h"
+#include "instruments/ui/logic_capture_view.h"
 #include "instruments/ui/logic_picture.h"
+#include "tools/ui/file_dialogs.h"
 
 namespace tamro {
 
@@ -24,7 +26,7 @@ QPlainTextEdit* MakeTextBox(QWidget* parent, const char* name, int left, int top
 }  // namespace
 
 LA::LA(ProgrammerSession& session, MessageBoxes& messages, EventPump& pump, QWidget* parent)
-    : QWidget(parent, Qt::Window), logic_(session, messages, pump) {
+    : QWidget(parent, Qt::Window), logic_(session, messages, pump), messages_(messages) {
     setWindowTitle("LOGIC VIEW");
     setAutoFillBackground(true);
     QPalette windowPalette = palette();
@@ -60,7 +62,21 @@ LA::LA(ProgrammerSession& session, MessageBoxes& messages, EventPump& pump, QWid
     auto* sampleDisplay =
         MakeControl<QPushButton>(this, "Command10", "SAMPLE DISPLAY", 7020, 5130, 1920, 375);
 
+    // Beyond the grid's own controls: the capture on a time axis, and its export.
+    auto* view = MakeControl<QPushButton>(this, "ViewButton", "VIEW", 3480, 2160, 600, 375);
+    view->setToolTip("Capture on a time axis, with zoom and cursors");
+    auto* vcd = MakeControl<QPushButton>(this, "ExportVcdButton", "VCD", 4140, 2160, 600, 375);
+    vcd->setToolTip("Save the capture as a VCD file");
+    auto* csv = MakeControl<QPushButton>(this, "ExportCsvButton", "CSV", 4800, 2160, 600, 375);
+    csv->setToolTip("Save the capture as a CSV file");
+    // Tab moves on from the maintenance boxes instead of typing a tab.
+    Text1->setTabChangesFocus(true);
+    Text3->setTabChangesFocus(true);
+
     connect(trig, &QPushButton::clicked, this, &LA::Command7_Click);
+    connect(view, &QPushButton::clicked, this, &LA::ShowCaptureView);
+    connect(vcd, &QPushButton::clicked, this, [this] { ExportCapture(CaptureFileFormat::Vcd); });
+    connect(csv, &QPushButton::clicked, this, [this] { ExportCapture(CaptureFileFormat::Csv); });
     connect(clear, &QPushButton::clicked, this, &LA::Command9_Click);
     connect(dataSet, &QPushButton::clicked, this, &LA::Command25_Click);
     connect(sampleDisplay, &QPushButton::clicked, this, &LA::Command10_Click);
@@ -82,6 +98,7 @@ void LA::SAMPLEDSP() {
     Picture1->Draw(GridLines());
     Picture1->Draw(GridLabels());
     DRAWPIC(logic_.Samples());
+    if (captureView_) captureView_->SetCapture(CurrentCapture());
 }
 
 void LA::DRAWPIC(const LogicSampleArray& samples) {
@@ -89,7 +106,45 @@ void LA::DRAWPIC(const LogicSampleArray& samples) {
 }
 
 void LA::Command7_Click() {
+    triggeredSampleTime_ = SampleTimeFromText(STIME->text().toStdString());
+    triggeredRisingEdge_ = Option1->isChecked();
     logic_.Trigger(STIME->text().toStdString(), Option1->isChecked());
+}
+
+LogicCapture LA::CurrentCapture() const {
+    if (triggeredSampleTime_) {
+        return CaptureFromSamples(logic_.Samples(), triggeredSampleTime_->value,
+                                  triggeredRisingEdge_);
+    }
+    return CaptureFromSamples(logic_.Samples(),
+                              SampleTimeFromText(STIME->text().toStdString()).value,
+                              Option1->isChecked());
+}
+
+void LA::ShowCaptureView() {
+    if (!captureView_) captureView_ = new LogicCaptureView(this);
+    captureView_->SetCapture(CurrentCapture());
+    captureView_->show();
+    captureView_->raise();
+    captureView_->activateWindow();
+}
+
+void LA::ExportCapture(CaptureFileFormat format) {
+    if (!fileDialogs_) {
+        if (!ownDialogs_) ownDialogs_ = std::make_unique<QtFileDialogs>(this);
+        fileDialogs_ = ownDialogs_.get();
+    }
+    const bool vcd = format == CaptureFileFormat::Vcd;
+    std::string path = fileDialogs_->SaveFileName(vcd ? "VCD files|*.vcd|ALL FILES|*.*|"
+                                                      : "CSV files|*.csv|ALL FILES|*.*|");
+    if (path.empty()) return;
+    const std::string extension = vcd ? ".vcd" : ".csv";
+    const std::size_t slash = path.find_last_of('/');
+    if (path.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
+        path += extension;
+    }
+    const CaptureFileResult written = WriteCaptureFile(CurrentCapture(), format, path);
+    if (!written.written) messages_.Show(MessageIcon::Critical, "FILE ERROR", written.error);
 }
 
 void LA::Command9_Click() {

@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include "instruments/ui/instrument_widgets.h"
+#include "instruments/ui/volt_meter_extras_panel.h"
+#include "instruments/volt_meter_extras.h"
 
 namespace tamro {
 
@@ -19,6 +21,7 @@ VM::VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent)
 
     VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 225, 300, 1935, 720);
     StyleReadout(VMtext);
+    extras_ = new VoltMeterExtrasPanel(VMtext);
     auto* unit = MakeControl<QLabel>(this, "Label1", "V", 2280, 660, 375, 375);
     SetBoldPointSize(unit, 14.25);
 
@@ -130,6 +133,15 @@ void VM::ShowReading() {
     Text1->setText(QString::fromStdString(shown.converterSingle));
     Text2->setText(QString::fromStdString(shown.converterDouble));
     Text3->setText(QString::fromStdString(shown.rawCount));
+    if (logic_.Readings() != readingsShown_) {
+        // A new reading: "OL" or the held one may take the read-out's place.
+        readingsShown_ = logic_.Readings();
+        static constexpr const char* kChannelNames[] = {"Vpp", "Sab", "Vin"};
+        extras_->Add(
+            MakeVoltReading(static_cast<std::uint8_t>(shown.count >> 8),
+                            static_cast<std::uint8_t>(shown.count & 0xFF), logic_.AttFactor()),
+            kChannelNames[logic_.ChannelOption()]);
+    }
 }
 
 void VM::ShowAutoState() {

@@ -18,6 +18,7 @@ namespace tamro {
 
 class LampShape;
 class PressableProgressBar;
+class VoltMeterExtrasPanel;
 
 class VM final : public QDialog {
     Q_OBJECT
@@ -25,6 +26,8 @@ class VM final : public QDialog {
     VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent = nullptr);
 
     const VoltMeterLogic& Logic() const { return logic_; }
+    // Hold, minimum and maximum, and the CSV log, on the read-out.
+    VoltMeterExtrasPanel& Extras() { return *extras_; }
     QTimer& AutoTimer() { return auto_->Timer(); }
 
   public slots:
@@ -54,6 +57,8 @@ class VM final : public QDialog {
     QLineEdit* Text1;
     QLineEdit* Text2;
     QLineEdit* Text3;
+    VoltMeterExtrasPanel* extras_;
+    int readingsShown_ = 0;
 };
 
 }  // namespace tamro

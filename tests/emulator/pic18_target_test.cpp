@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace tamro::emu {
@@ -328,6 +329,131 @@ TEST(Pic18TargetTest, DataEepromReadThroughCoreInstructionsAndShiftOut) {
             EXPECT_EQ(host.target.Eecon1() & eecon1::kRd, 0);
         }
         EXPECT_EQ(host.target.Counters().eepromReads, 2u);
+    }
+}
+
+// One data EEPROM byte as the host writes it; the unlock and the step before
+// BSF WR are the parts that vary between the families and the faults.
+struct EepromWriteCase {
+    const char* name;
+    Device device;
+    bool unlock;
+    bool instructionAfterUnlock;
+    bool wren;
+    bool eepgd;
+    bool written;
+};
+
+TEST(Pic18TargetTest, DataEepromWritesFollowEachFamilysSequenceAndAreSelfTimed) {
+    const EepromWriteCase cases[] = {
+        {"4520 without unlock", Device::Pic18F4520, false, false, true, false, true},
+        {"4520 with unlock", Device::Pic18F4520, true, false, true, false, true},
+        {"452 with unlock", Device::Pic18F452, true, false, true, false, true},
+        {"452 without unlock", Device::Pic18F452, false, false, true, false, false},
+        {"452 unlock not right before WR", Device::Pic18F452, true, true, true, false, false},
+        {"no WREN", Device::Pic18F4520, false, false, false, false, false},
+        {"EEPGD set", Device::Pic18F452, true, false, true, true, false},
+    };
+    for (const EepromWriteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TargetHost host(c.device);
+        TargetMemory memory = host.target.Memory();
+        memory.eeprom[0x34] = 0x0F;
+        host.target.SetMemory(memory);
+        host.Core(c.eepgd ? kBsfEepgd : kBcfEepgd);
+        host.Core(kBcfCfgs);
+        host.Core(0x0E34);
+        host.Core(0x6EA9);  // EEADR
+        host.Core(0x0E00);
+        host.Core(0x6EAA);  // EEADRH
+        host.Core(0x0EF0);
+        host.Core(0x6EA8);  // EEDATA
+        if (c.wren) host.Core(0x84A6);
+        if (c.unlock) {
+            for (std::uint16_t word : {0x0E55, 0x6EA7, 0x0EAA, 0x6EA7}) host.Core(word);
+        }
+        if (c.instructionAfterUnlock) host.Core(0x0000);
+        host.Core(0x82A6);  // BSF EECON1,WR
+        if (!c.written) {
+            EXPECT_EQ(host.target.Eecon1() & eecon1::kWr, 0);
+            host.target.Elapse(std::chrono::milliseconds(10));
+            EXPECT_EQ(host.target.Memory().eeprom[0x34], 0x0F);
+            EXPECT_EQ(host.target.Counters().ignoredWrites, 1u);
+            continue;
+        }
+        // WR stays set while the write runs; the host polls it through TABLAT.
+        int polls = 0;
+        std::uint8_t status = eecon1::kWr;
+        while ((status & eecon1::kWr) && polls < 1000) {
+            host.Core(0x50A6);  // MOVF EECON1,W
+            host.Core(0x6EF5);  // MOVWF TABLAT
+            host.Core(0x0000);
+            status = host.target.Icsp(icsp::kShiftOutTablat);
+            if (polls == 0) {
+                EXPECT_EQ(host.target.Memory().eeprom[0x34], 0x0F) << "written before P11A";
+            }
+            ++polls;
+        }
+        // About 4 ms at 80 us per poll.
+        EXPECT_GT(polls, 40);
+        EXPECT_LT(polls, 60);
+        // Written whole: bits set again, not only cleared.
+        EXPECT_EQ(host.target.Memory().eeprom[0x34], 0xF0);
+        EXPECT_EQ(host.target.Counters().eepromWrites, 1u);
+    }
+}
+
+TEST(Pic18TargetTest, DataEepromWriteIsLostWhenProgrammingModeEndsAndWaitsCompleteIt) {
+    TargetHost host(Device::Pic18F4520);
+    for (std::uint16_t word :
+         {0x9EA6, 0x9CA6, 0x0E05, 0x6EA9, 0x0E00, 0x6EAA, 0x0E11, 0x6EA8, 0x84A6, 0x82A6}) {
+        host.Core(word);
+    }
+    EXPECT_TRUE(host.target.EepromWriteInProgress());
+    host.target.SetVppLevel(0);
+    host.target.Elapse(std::chrono::milliseconds(10));
+    EXPECT_EQ(host.target.Memory().eeprom[5], 0xFF);
+
+    host.target.SetVppLevel(2);
+    for (std::uint16_t word :
+         {0x9EA6, 0x9CA6, 0x0E05, 0x6EA9, 0x0E00, 0x6EAA, 0x0E11, 0x6EA8, 0x84A6, 0x82A6}) {
+        host.Core(word);
+    }
+    host.target.Elapse(std::chrono::milliseconds(5));
+    EXPECT_FALSE(host.target.EepromWriteInProgress());
+    EXPECT_EQ(host.target.Eecon1() & eecon1::kWr, 0);
+    EXPECT_EQ(host.target.Memory().eeprom[5], 0x11);
+}
+
+TEST(Pic18TargetTest, IdLocationsTakeTheEightByteRowAndOnlyClearBits) {
+    const std::vector<std::uint16_t> id = {0x0201, 0x0403, 0x0605, 0x0807};
+    const std::vector<std::uint8_t> expected = {1, 2, 3, 4, 5, 6, 7, 8};
+    for (Device device : {Device::Pic18F452, Device::Pic18F4520}) {
+        SCOPED_TRACE(DeviceName(device));
+        TargetHost host(device);
+        if (device == Device::Pic18F452) {
+            // Multi-panel mode (the 452's default) programs nothing there.
+            host.SelectFlash();
+            host.WriteRow(0x200000, id);
+            EXPECT_EQ(host.Read(0x200000, 8), std::vector<std::uint8_t>(8, 0xFF));
+            EXPECT_EQ(host.target.Counters().undefinedWrites, 1u);
+            host.Core(kBsfEepgd);
+            host.Core(kBsfCfgs);
+            host.SetTblptr(0x3C0006);
+            host.target.Icsp(icsp::kTableWrite, 0x0000);
+        }
+        // With CFGS set the row goes nowhere.
+        host.Core(kBsfEepgd);
+        host.Core(kBsfCfgs);
+        host.WriteRow(0x200000, id);
+        EXPECT_EQ(host.Read(0x200000, 8), std::vector<std::uint8_t>(8, 0xFF));
+
+        host.SelectFlash();
+        host.WriteRow(0x200000, id);
+        EXPECT_EQ(host.Read(0x200000, 8), expected);
+        EXPECT_EQ(host.Read(0x200008, 1)[0], 0x00);
+        host.WriteRow(0x200000, std::vector<std::uint16_t>(4, 0xFEFE));
+        EXPECT_EQ(host.Read(0x200000, 2), (std::vector<std::uint8_t>{0x00, 0x02}));
     }
 }
 

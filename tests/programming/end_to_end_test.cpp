@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "common/number_text.h"
 #include "images/hex_writer.h"
@@ -86,13 +87,15 @@ class EndToEndTest : public ::testing::TestWithParam<Target> {
     }
     OperationResult Write() { return session.Write(images.lastAddress); }
     // Configuration bytes 300000h to 30000Fh as the target reads them.
-    std::array<std::uint8_t, 16> ReadConfiguration() {
+    std::array<std::uint8_t, 16> ReadConfiguration() { return ReadTarget(0x30); }
+    // 16 bytes from the start of the 64 KB page `upper` as the target reads them.
+    std::array<std::uint8_t, 16> ReadTarget(std::uint8_t upper) {
         std::array<std::uint8_t, 16> bytes{};
         link.Exchange(protocol::Command::TargetSupply, 1);
         link.Exchange(protocol::Command::VppLevel, 0);
         link.Exchange(protocol::Command::LineMode, 1);
         link.Exchange(protocol::Command::VppLevel, 2);
-        link.Exchange(protocol::Command::SetTablePointer, 0x30, 0x00, 0x00);
+        link.Exchange(protocol::Command::SetTablePointer, upper, 0x00, 0x00);
         for (int half = 0; half < 2; ++half) {
             link.Exchange(protocol::Command::TableRead, 9, 8);
             std::copy_n(link.ReceiveBuffer().begin(), 8, bytes.begin() + 8 * half);
@@ -146,6 +149,62 @@ TEST_P(EndToEndTest, MismatchIsFoundInItsGroup) {
     EXPECT_EQ(view.currentAddress, "84");
     EXPECT_EQ(session.MismatchWord(), 0x85);
     EXPECT_EQ(view.Last().text, "Verify Error");
+}
+
+TEST_P(EndToEndTest, IdLocationsAndEepromDataAreWrittenAndVerified) {
+    std::string source = Source(GetParam(), 0);
+    source.insert(source.rfind("        end"),
+                  "        __idlocs 0x200000, 0x5\n        __idlocs 0x200006, 0xC\n"
+                  "        org 0xF00000\n        de 0x11, 0x22\n"
+                  "        org 0xF000FF\n        de 0xA5\n");
+    const std::string file = testing::AssembleWithGpasm(
+        source, GetParam().processor, std::string("e2e_id_") + GetParam().processor);
+    ASSERT_FALSE(file.empty());
+    ASSERT_TRUE(testing::LoadHexForTest(file, images));
+    ASSERT_EQ(Write(), OperationResult::Completed);
+    EXPECT_TRUE(messages.shown.empty());
+
+    const auto id = ReadTarget(0x20);
+    EXPECT_EQ(std::vector<std::uint8_t>(id.begin(), id.begin() + 8),
+              (std::vector<std::uint8_t>{0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0C, 0xFF}));
+    const auto config = ReadConfiguration();
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(config[i], GetParam().config[i]) << i;
+    const Images loaded = images;
+    ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
+    EXPECT_EQ(images.eeprom[0], 0x11);
+    EXPECT_EQ(images.eeprom[1], 0x22);
+    EXPECT_EQ(images.eeprom[2], 0xFF);
+    EXPECT_EQ(images.eeprom[0xFF], 0xA5);
+    EXPECT_EQ(session.Verify(), OperationResult::Completed);
+
+    // One changed byte in a region fails the verify; the configuration is
+    // compared under the implemented bits only (bit 4 of 300001h is not).
+    const struct {
+        const char* what;
+        std::uint8_t* byte;
+        std::uint8_t flip;
+        OperationResult expected;
+    } changes[] = {
+        {"flash", &images.program[0x1002], 0x01, OperationResult::VerifyMismatch},
+        {"ID location", &images.id[6], 0x10, OperationResult::VerifyMismatch},
+        {"EEPROM", &images.eeprom[0xFF], 0x10, OperationResult::VerifyMismatch},
+        {"configuration", &images.config[1], 0x01, OperationResult::VerifyMismatch},
+        {"unimplemented configuration bit", &images.config[1], 0x10, OperationResult::Completed},
+    };
+    for (const auto& change : changes) {
+        images = loaded;
+        *change.byte ^= change.flip;
+        EXPECT_EQ(session.Verify(), change.expected) << change.what;
+    }
+    EXPECT_EQ(messages.shown.size(), 4u);
+
+    // A program read takes the ID locations and the configuration along.
+    images = Images{};
+    ASSERT_EQ(session.ReadProgram(0x3FFF), OperationResult::Completed);
+    EXPECT_EQ(images.program, loaded.program);
+    EXPECT_EQ(std::vector<std::uint8_t>(images.id.begin(), images.id.end()),
+              std::vector<std::uint8_t>(id.begin(), id.begin() + 8));
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(images.config[i], GetParam().config[i]) << i;
 }
 
 TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {

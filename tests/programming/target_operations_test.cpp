@@ -280,7 +280,9 @@ TEST_F(OperationsTest, ReadStoresWordsUpToTheLastAddressAndDisarmsWrite) {
     driver.responder = FlashMirror(target);
     images.haveData = 1;
     EXPECT_EQ(operations.ReadProgram(HexValue16("5")), OperationResult::Completed);
-    EXPECT_EQ(CountOf(34, 9), 2);
+    // Two groups of four words, then one read of the ID locations and two of
+    // the configuration bytes.
+    EXPECT_EQ(CountOf(34, 9), 2 + 3);
     for (int i = 0; i < 12; ++i) EXPECT_EQ(images.program[i], i);
     EXPECT_EQ(images.program[12], 0xEE);
     EXPECT_EQ(images.haveData, 0);
@@ -298,7 +300,7 @@ TEST_F(OperationsTest, ReadStoresWordsUpToTheLastAddressAndDisarmsWrite) {
     for (const char* text : {"3FFF", "4000"}) {
         driver.packets.clear();
         operations.ReadProgram(HexValue16(text));
-        EXPECT_EQ(CountOf(34, 9), 4096) << text;
+        EXPECT_EQ(CountOf(34, 9), 4096 + 3) << text;
         EXPECT_EQ(view.currentAddress, "3FFF") << text;
     }
     EXPECT_EQ(images.program[kProgramBytes - 1], 0xFF);
