@@ -1,11 +1,18 @@
 #pragma once
 // The command packet link: one 8-byte packet written, one 8-byte reply read.
-// Every exchange with the programmer passes through Exchange; the link keeps
-// the last reply where callers read it and reports every failed exchange
+// Every exchange with the programmer passes through Exchange or Post; the link
+// keeps the last reply where callers read it and reports every failed exchange
 // itself with a message box.
+//
+// On a driver whose Window() is above 1, posted packets do not wait for their
+// replies: up to `window` are in flight, and their replies are collected in
+// order when the window is full, before the next waited exchange, and at
+// Flush. A failure found while collecting is reported once; nothing more is
+// sent, and the replies still in flight are dropped.
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -59,6 +66,20 @@ class Link {
                             std::uint8_t d6 = 0, std::uint8_t d7 = 0);
     // A whole packet built elsewhere (byte 0 a protocol::Command code).
     ExchangeResult Send(const Packet& packet);
+
+    // Receives a posted packet's reply when it is collected.
+    using ReplyHandler = std::function<void(const Packet& reply)>;
+    // Sends a packet whose reply the caller need not wait for. The result holds
+    // a failure found now (its write, or a reply collected to make room);
+    // a failure of this packet's own reply comes from a later call.
+    ExchangeResult Post(const Packet& packet, ReplyHandler onReply = {});
+    ExchangeResult Post(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
+                        std::uint8_t d3 = 0, ReplyHandler onReply = {});
+    // Collects every reply in flight; the first failure among them.
+    ExchangeResult Flush();
+    // The same without a message box: the way out of a stopped operation.
+    ExchangeResult FlushQuietly();
+    std::size_t InFlight() const { return inFlight_.size(); }
     // As Exchange, but a failure shows no message box: the way back to a safe
     // target state after a stopped operation is taken without a word.
     ExchangeResult ExchangeQuietly(protocol::Command command, std::uint8_t d1 = 0);
@@ -81,6 +102,10 @@ class Link {
 
   private:
     ExchangeResult Transfer(const Packet& packet, bool reportFailure);
+    ExchangeResult Write(const Packet& packet, bool reportFailure);
+    ExchangeResult Collect(bool reportFailure);
+    ExchangeResult CollectAll(bool reportFailure);
+    void DropInFlight();
 
     DriverLibrary& driver_;
     MessageBoxes& messages_;
@@ -92,6 +117,8 @@ class Link {
     std::string replyText_;
     std::string usbMessage_ = "USB message";
     std::uint64_t exchanges_ = 0;
+    // Handlers of the posted packets whose replies are still to be read, oldest first.
+    std::deque<ReplyHandler> inFlight_;
     std::function<void(const std::string&)> usbMessageSink_;
 };
 

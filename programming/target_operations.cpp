@@ -56,14 +56,34 @@ TargetOperations::TargetOperations(Link& link, Images& images, const DeviceGroup
       guard_(guard) {}
 
 bool TargetOperations::Send(Command command, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3) {
-    return SendChecked(command, d1, d2, d3).ok();
+    // A stop request ends the operation here, before anything more is sent.
+    if (guard_.StopRequested()) {
+        link_.FlushQuietly();
+        return false;
+    }
+    return link_.Post(command, d1, d2, d3).ok();
 }
 
 ExchangeResult TargetOperations::SendChecked(Command command, std::uint8_t d1, std::uint8_t d2,
                                              std::uint8_t d3) {
-    // A stop request ends the operation here, before anything more is sent.
-    if (guard_.StopRequested()) return {LinkFailure::NotOpen, {}};
+    if (guard_.StopRequested()) {
+        link_.FlushQuietly();
+        return {LinkFailure::NotOpen, {}};
+    }
     return link_.Exchange(command, d1, d2, d3);
+}
+
+bool TargetOperations::Read(std::uint8_t icspCommand, std::uint8_t count,
+                            Link::ReplyHandler onReply) {
+    if (guard_.StopRequested()) {
+        link_.FlushQuietly();
+        return false;
+    }
+    return link_.Post(Command::TableRead, icspCommand, count, 0, std::move(onReply)).ok();
+}
+
+bool TargetOperations::Settle() {
+    return link_.Flush().ok();
 }
 
 bool TargetOperations::Icsp(std::uint8_t icspCommand, std::uint16_t operand) {
@@ -152,7 +172,7 @@ bool TargetOperations::EraseChip() {
     }
     ok = ok && Send(Command::ProgrammingNop) && Send(Command::ProgrammingNop) &&
          Send(Command::ProgrammingWait, protocol::kEraseWait) &&
-         LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2);
+         LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2) && Settle();
     if (!ok) return Fail(kError);
     Notes(kNotesWhite, "Chip Erase Complete");
     return true;
@@ -201,7 +221,7 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
     } else {
         Notes(kNotesViolet, "Write Complete");
     }
-    if (!Send(Command::VppLevel, Code(protocol::VppLevel::FiveVolts))) {
+    if (!Send(Command::VppLevel, Code(protocol::VppLevel::FiveVolts)) || !Settle()) {
         Fail(kError);
         return OperationResult::LinkFailed;
     }
@@ -244,7 +264,7 @@ bool TargetOperations::WriteProgramFlash() {
         view_.SetProgress(++blocksDone, totalBlocks);
         view_.ProcessPendingEvents();
     } while (w <= lastWord);
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1)) {
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) || !Settle()) {
         return Fail(kError);
     }
     view_.SetProgress(0, 0);
@@ -289,35 +309,44 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
     const int totalGroups = GroupsFor(lastWord);
     int w = 0;
     bool mismatch = false;
+    // Each group's reply is compared when it arrives; with several packets in
+    // flight, the reads already sent past a difference are read and ignored.
+    const auto compare = [this, lastWord, &mismatch](int first, const Packet& reply) {
+        for (int j = 0, word = first; j < 4 && word <= lastWord && !mismatch; ++j, ++word) {
+            if (reply[2 * j + 1] != images_.program[2 * word + 1] ||
+                reply[2 * j] != images_.program[2 * word]) {
+                mismatch = true;
+                mismatchWord_ = word;
+            }
+        }
+    };
     for (int group = 0; group < totalGroups && !mismatch; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
-        if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) {
+        const int first = w;
+        if (!Read(icsp::kTableReadPostIncrement, 8,
+                  [&compare, first](const Packet& reply) { compare(first, reply); })) {
             Fail(kError);
             return VerifyOutcome::LinkFailed;
         }
-        const auto& reply = link_.ReceiveBuffer();
-        for (int j = 0; j < 4 && w <= lastWord; ++j, ++w) {
-            if (reply[2 * j + 1] != images_.program[2 * w + 1] ||
-                reply[2 * j] != images_.program[2 * w]) {
-                mismatch = true;
-                mismatchWord_ = w;
-                break;
-            }
-        }
+        w = std::min(first + 4, lastWord + 1);
         if (!mismatch) {
             view_.SetProgress(group + 1, totalGroups);
             view_.ProcessPendingEvents();
         }
     }
+    if (!Settle()) {
+        Fail(kError);
+        return VerifyOutcome::LinkFailed;
+    }
     if (mismatch) {
         messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
         const bool left =
-            LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1);
+            LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) && Settle();
         tickCountdown_ = 0;
         Fail(kError);
         return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
     }
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1)) {
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) || !Settle()) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
@@ -352,7 +381,7 @@ bool TargetOperations::WriteIdAndEeprom() {
         if (!WriteEepromByte(a, images_.eeprom[a])) return Fail(kError);
         view_.ProcessPendingEvents();
     }
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1)) {
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) || !Settle()) {
         return Fail(kError);
     }
     return true;
@@ -405,7 +434,7 @@ bool TargetOperations::WriteEepromByte(int address, std::uint8_t value) {
     bool done = false;
     for (int poll = 0; ok && !done && poll < protocol::kEepromWritePolls; ++poll) {
         ok = Instruction(kMovfEecon1W) && Instruction(kMovwfTablat) && Instruction(kNop) &&
-             Send(Command::TableRead, icsp::kShiftOutTablat, 1);
+             SendChecked(Command::TableRead, icsp::kShiftOutTablat, 1).ok();
         done = ok && (link_.ReceiveBuffer()[0] & protocol::kEecon1Wr) == 0;
     }
     return ok && done && Instruction(kBcfEecon1Wren);
@@ -416,7 +445,7 @@ bool TargetOperations::ReadEepromByte(int address, std::uint8_t& value) {
                     Instruction(Movlw(address >> 8)) && Instruction(kMovwfEeadrh) &&
                     Instruction(kBsfEecon1Rd) && Instruction(kMovfEedataW) &&
                     Instruction(kMovwfTablat) && Instruction(kNop) &&
-                    Send(Command::TableRead, icsp::kShiftOutTablat, 1);
+                    SendChecked(Command::TableRead, icsp::kShiftOutTablat, 1).ok();
     if (ok) value = link_.ReceiveBuffer()[0];
     return ok;
 }
@@ -429,7 +458,7 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
     constexpr const char* kError = "Verify Error";
     Notes(kNotesWhite, "Verify");
     IdAndConfiguration chip;
-    if (!EnterProgramming() || !ReadIdAndConfiguration(chip)) {
+    if (!EnterProgramming() || !ReadIdAndConfiguration(chip) || !Settle()) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
@@ -456,7 +485,8 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
         }
         if (value != images_.eeprom[a]) mismatch = true;
     }
-    const bool left = LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1);
+    const bool left =
+        LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) && Settle();
     if (mismatch) {
         messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
         tickCountdown_ = 0;
@@ -500,7 +530,7 @@ bool TargetOperations::WriteConfigurationWords() {
             return false;
         }
     }
-    if (!LeaveProgramming(protocol::VppLevel::ZeroVolts, protocol::LineMode::Mode1)) {
+    if (!LeaveProgramming(protocol::VppLevel::ZeroVolts, protocol::LineMode::Mode1) || !Settle()) {
         return Fail(kError);
     }
     Notes(kNotesWhite, "Config Write Complete");
@@ -562,19 +592,22 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     int w = 0;
     for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
-        if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) return Fail(kError);
-        const auto& reply = link_.ReceiveBuffer();
-        for (int j = 0; j < 4 && w <= lastWord; ++j, ++w) {
-            program[2 * w] = reply[2 * j];
-            program[2 * w + 1] = reply[2 * j + 1];
-        }
+        const int first = w;
+        const auto store = [&program, first, lastWord](const Packet& reply) {
+            for (int j = 0, word = first; j < 4 && word <= lastWord; ++j, ++word) {
+                program[2 * word] = reply[2 * j];
+                program[2 * word + 1] = reply[2 * j + 1];
+            }
+        };
+        if (!Read(icsp::kTableReadPostIncrement, 8, store)) return Fail(kError);
+        w = std::min(first + 4, lastWord + 1);
         view_.SetProgress(group + 1, totalGroups);
         view_.ProcessPendingEvents();
     }
     // The last word read; a negative L leaves the word after the group.
     view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(last < 0 ? w : lastWord)));
     if (!ReadIdAndConfiguration(rest) ||
-        !LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+        !LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2) || !Settle()) {
         return Fail(kError);
     }
     tickCountdown_ = 0;
@@ -584,19 +617,17 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
 }
 
 bool TargetOperations::ReadIdAndConfiguration(IdAndConfiguration& rest) {
-    if (!SetTablePointer(kIdBase) ||
-        !Send(Command::TableRead, icsp::kTableReadPostIncrement, kIdBytes)) {
-        return false;
-    }
-    std::copy_n(link_.ReceiveBuffer().begin(), kIdBytes, rest.id.begin());
-    if (!SetTablePointer(kConfigBase) ||
-        !Send(Command::TableRead, icsp::kTableReadPostIncrement, 8)) {
-        return false;
-    }
-    std::copy_n(link_.ReceiveBuffer().begin(), 8, rest.config.begin());
-    if (!Send(Command::TableRead, icsp::kTableReadPostIncrement, kConfigSize - 8)) return false;
-    std::copy_n(link_.ReceiveBuffer().begin(), kConfigSize - 8, rest.config.begin() + 8);
-    return true;
+    const auto into = [](std::uint8_t* destination, int count) {
+        return [destination, count](const Packet& reply) {
+            std::copy_n(reply.begin(), count, destination);
+        };
+    };
+    return SetTablePointer(kIdBase) &&
+           Read(icsp::kTableReadPostIncrement, kIdBytes, into(rest.id.data(), kIdBytes)) &&
+           SetTablePointer(kConfigBase) &&
+           Read(icsp::kTableReadPostIncrement, 8, into(rest.config.data(), 8)) &&
+           Read(icsp::kTableReadPostIncrement, kConfigSize - 8,
+                into(rest.config.data() + 8, kConfigSize - 8));
 }
 
 // ---------------------------------------------------------------- EEPROM read
@@ -630,17 +661,18 @@ bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kEepromEntries>& 
         const auto movlw = [](int literal) {
             return static_cast<std::uint16_t>(kMovlwHigh << 8 | (literal & 0xFF));
         };
-        const bool ok =
-            Instruction(movlw(a)) && Instruction(kMovwfEeadr) && Instruction(movlw(a >> 8)) &&
-            Instruction(kMovwfEeadrh) && Instruction(kBsfEecon1Rd) && Instruction(kMovfEedataW) &&
-            Instruction(kMovwfTablat) && Send(Command::TableRead, icsp::kShiftOutTablat, 2);
+        const bool ok = Instruction(movlw(a)) && Instruction(kMovwfEeadr) &&
+                        Instruction(movlw(a >> 8)) && Instruction(kMovwfEeadrh) &&
+                        Instruction(kBsfEecon1Rd) && Instruction(kMovfEedataW) &&
+                        Instruction(kMovwfTablat) &&
+                        Read(icsp::kShiftOutTablat, 2,
+                             [&eeprom, a](const Packet& reply) { eeprom[a] = reply[0]; });
         if (!ok) return Fail(kError);
-        eeprom[a] = link_.ReceiveBuffer()[0];
         ++a;
         view_.SetProgress(a, total);
         view_.ProcessPendingEvents();
     } while (a <= last);
-    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2)) {
+    if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2) || !Settle()) {
         return Fail(kError);
     }
     tickCountdown_ = 0;

@@ -6,8 +6,9 @@
 // through ProgrammerSession.
 //
 // A failed exchange ends the operation: the link has shown its message box,
-// nothing more is sent, and NotesLabel shows a red error text naming the
-// operation. The supply and LED captions keep showing what was last sent.
+// nothing more is sent (packets already in flight may still reach the
+// programmer; the caller takes the target to its safe state after them), and NotesLabel shows a red
+// error text naming the operation. The supply and LED captions keep showing what was last sent.
 
 #include <array>
 #include <cstdint>
@@ -98,10 +99,18 @@ class TargetOperations {
     void SetChipChangeCheck(ChipChangeCheck check) { chipChangeCheck_ = std::move(check); }
 
   private:
+    // A packet whose reply the sequence does not read: on a link that keeps
+    // several packets in flight it goes without waiting.
     bool Send(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
               std::uint8_t d3 = 0);
+    // A packet whose reply (or whose having arrived) decides what comes next.
     ExchangeResult SendChecked(protocol::Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
                                std::uint8_t d3 = 0);
+    // A table read whose reply is handed to `onReply` when it arrives.
+    bool Read(std::uint8_t icspCommand, std::uint8_t count, Link::ReplyHandler onReply);
+    // Waits for every reply in flight: a sequence settles before it reports
+    // success, so that a failure is found inside the sequence it belongs to.
+    bool Settle();
     bool Icsp(std::uint8_t icspCommand, std::uint16_t operand);
     bool Instruction(std::uint16_t word);
     bool SetTablePointer(std::uint32_t address);

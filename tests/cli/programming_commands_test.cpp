@@ -85,7 +85,10 @@ TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     const auto out = std::filesystem::temp_directory_path() / "tamro_cli_read.hex";
     const CliRun run = RunCli({"read", out.string(), "--last", "1F", "--driver", "emulator"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(run.out.ends_with(std::to_string(2 + 3 + 1 + 8 + 2 + 2) + " exchanges\n"));
+    // LED and supply on, entry, the table pointer, 8 reads of four words, the ID
+    // locations and configuration (2 table pointers, 3 reads), leaving, supply and LED off.
+    EXPECT_TRUE(run.out.ends_with(std::to_string(2 + 3 + 1 + 8 + 5 + 2 + 2) + " exchanges\n"))
+        << run.out;
     Images reloaded;
     ASSERT_TRUE(HEX_LOAD(out, reloaded).ok);
     const auto eeprom = std::filesystem::temp_directory_path() / "tamro_cli_eeprom.bin";

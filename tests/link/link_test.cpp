@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "link/driver_table.h"
@@ -131,6 +132,53 @@ TEST_F(LinkFixture, AClosedLinkSendsNothing) {
     EXPECT_EQ(link.Exchange(protocol::Command::Identify).failure, LinkFailure::NotOpen);
     EXPECT_EQ(driver.packets.size(), 1u);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// Posted packets on a windowed driver: never more than the window in flight,
+// every reply handed over in order by the time a waited exchange or Flush
+// returns, and a failure found while collecting reported once, with nothing
+// sent after it and the replies still owed dropped.
+TEST_F(LinkFixture, PostedPacketsKeepTheWindowAndStopAtTheFirstFailure) {
+    struct Case {
+        int window;
+        int failingRead;  // 0: none
+        int sentBeforeFailure;
+        int handled;
+    };
+    constexpr int kPosted = 10;
+    for (const Case c : {Case{1, 0, kPosted, kPosted}, Case{4, 0, kPosted, kPosted},
+                         Case{4, 3, 6, 2}, Case{16, 3, kPosted, 2}, Case{16, 10, kPosted, 9}}) {
+        SCOPED_TRACE("window " + std::to_string(c.window) + ", failing read " +
+                     std::to_string(c.failingRead));
+        driver = RecordingDriver{};
+        driver.window = c.window;
+        int mostInFlight = 0;
+        driver.responder = [&](const Packet& packet) {
+            mostInFlight = std::max(mostInFlight, driver.writes - driver.reads);
+            return Reply(packet[1]);
+        };
+        if (c.failingRead) driver.failReads.insert(c.failingRead);
+        messages.shown.clear();
+        std::vector<int> handled;
+        bool failed = false;
+        for (int i = 0; i < kPosted && !failed; ++i) {
+            const auto onReply = [&handled](const Packet& reply) { handled.push_back(reply[0]); };
+            failed =
+                !link.Post(protocol::Command::Icsp, static_cast<std::uint8_t>(i), 0, 0, onReply)
+                     .ok();
+        }
+        if (!failed) failed = !link.Exchange(protocol::Command::Identify).ok();
+        EXPECT_EQ(failed, c.failingRead != 0);
+        EXPECT_LE(mostInFlight, c.window);
+        EXPECT_EQ(link.InFlight(), 0u);
+        EXPECT_EQ(static_cast<int>(handled.size()), c.handled);
+        for (int i = 0; i < static_cast<int>(handled.size()); ++i) EXPECT_EQ(handled[i], i);
+        EXPECT_EQ(messages.shown.size(), failed ? 1u : 0u);
+        const int sent = static_cast<int>(driver.packets.size());
+        EXPECT_EQ(sent, c.failingRead ? c.sentBeforeFailure : kPosted + 1);
+        // Replies owed for packets after the failed one are dropped, not read later.
+        EXPECT_EQ(driver.discards, c.failingRead && sent > c.failingRead ? 1 : 0);
+    }
 }
 
 TEST(DriverResultText, TableAndUnknownResults) {

@@ -14,18 +14,19 @@ std::int32_t RecordingDriver::DataWrite(const std::uint8_t* buffer, std::int32_t
     Packet packet{};
     std::copy(buffer, buffer + std::min(count, 8), packet.begin());
     packets.push_back(packet);
-    pendingReply_ = responder ? responder(packet) : Packet{};
+    pendingReplies_.push_back(responder ? responder(packet) : Packet{});
     return count;
 }
 
 std::int32_t RecordingDriver::DataRead(std::uint8_t* buffer, std::int32_t count) {
     ++reads;
+    const Packet reply = pendingReplies_.empty() ? Packet{} : pendingReplies_.front();
+    if (!pendingReplies_.empty()) pendingReplies_.pop_front();
     if (failReads.count(reads)) {
-        std::copy(pendingReply_.begin(), pendingReply_.begin() + std::min(partialReadBytes, 8),
-                  buffer);
+        std::copy(reply.begin(), reply.begin() + std::min(partialReadBytes, 8), buffer);
         return partialReadBytes;
     }
-    std::copy(pendingReply_.begin(), pendingReply_.begin() + std::min(count, 8), buffer);
+    std::copy(reply.begin(), reply.begin() + std::min(count, 8), buffer);
     return count;
 }
 

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -87,7 +88,8 @@ class ManualClock final : public Clock {
 
 // A driver library that records every packet and answers from a responder
 // (all-zero replies by default). Writes and reads can be made to fail by their
-// 1-based position among all writes or reads.
+// 1-based position among all writes or reads. Replies queue in order, so
+// several packets may be written before their replies are read.
 class RecordingDriver final : public DriverLibrary {
   public:
     using Responder = std::function<Packet(const Packet&)>;
@@ -99,6 +101,11 @@ class RecordingDriver final : public DriverLibrary {
     void Close() override { ++closes; }
     std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override;
     std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override;
+    int Window() const override { return window; }
+    void DiscardReplies() override {
+        ++discards;
+        pendingReplies_.clear();
+    }
 
     // Packets written successfully, in order.
     std::vector<Packet> packets;
@@ -111,9 +118,11 @@ class RecordingDriver final : public DriverLibrary {
     int reads = 0;
     int opens = 0;
     int closes = 0;
+    int window = 1;  // packets the link may keep in flight
+    int discards = 0;
 
   private:
-    Packet pendingReply_{};
+    std::deque<Packet> pendingReplies_;
 };
 
 // An emulated programmer as responder.
