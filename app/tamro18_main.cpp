@@ -1,11 +1,14 @@
-// The control panel: opens the programmer named by TAMRO18_DRIVER (the emulated
-// programmer by default) and shows the main window.
+// The control panel: opens the programmer named by TAMRO18_DRIVER, else the one
+// chosen in the panel (the emulated programmer by default), and shows the main window.
 #include <QApplication>
 #include <iostream>
+#include <string>
 
 #include "app/environment.h"
 #include "panel/panel_app.h"
+#include "panel/programmer_dialog.h"
 #include "panel/qt_platform.h"
+#include "programming/programmer_choice.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -14,7 +17,10 @@ int main(int argc, char** argv) {
     tamro::QtMessageBoxes messages;
     tamro::IniSettingsStore settings(tamro::app::ConfigFolder(environment));
     tamro::QtEventPump events;
-    return tamro::RunPanel(tamro::app::DriverSetting(environment),
-                           tamro::app::BackendOptions(environment, std::cerr), messages, settings,
-                           events);
+    // TAMRO18_DRIVER, when set, overrides the programmer chosen in the panel.
+    const std::string setting =
+        tamro::StartingDriverSetting(environment("TAMRO18_DRIVER"), settings);
+    tamro::QtProgrammerChooser chooser;
+    return tamro::RunPanel(setting, tamro::app::BackendOptions(environment, std::cerr), messages,
+                           settings, events, &chooser);
 }

@@ -74,7 +74,10 @@ inline void RunWrites(benchmark::State& state, DriverLibrary& driver, const Imag
     NoSettings settings;
     ProgrammerSession session(driver, messages, settings);
     session.UseDeviceGroup(GroupOfOption(option));
+    // The group's default configuration: no protection, so no question stops the WRITE.
+    const auto configuration = session.images().config;
     session.images() = image;
+    std::copy(configuration.begin(), configuration.end(), session.images().config.begin());
     StoringView view;
     session.SetView(&view);
     std::uint64_t exchanges = 0;

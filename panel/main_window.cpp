@@ -155,6 +155,11 @@ void TAMRO18_form::WireMenus() {
     SetMenuHandler("READ_EEPROM",
                    [this] { requests_.RunProgramming([this] { return session_.ReadEeprom(); }); });
     SetMenuHandler("SaveHex", [this] { SaveHex(); });
+    SetMenuHandler("PROGRAMMER", [this] {
+        if (ChooseProgrammer(false) == ProgrammerSwitch::Outcome::NotFound) {
+            platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
+        }
+    });
     SetMenuHandler("Editor", [this] { toolRuns_->OpenEditor(); });
     SetMenuHandler("Assembler", UnlessBusy(&ToolRuns::AssemblerRun));
     SetMenuHandler("Ccmp", UnlessBusy(&ToolRuns::CRun));
@@ -208,9 +213,18 @@ bool TAMRO18_form::Form_Load() {
     // Identification, the stored device selection, supply on and LED off.
     bool started = false;
     requests_.Run([this, &started] { started = session_.Start(); });
+    // "Unit not Found" offers the programmer dialog until one opens or the user cancels.
+    while (!started) {
+        platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
+        if (!platform_.programmerSwitch) break;
+        const ProgrammerSwitch::Outcome outcome = ChooseProgrammer(true);
+        if (outcome != ProgrammerSwitch::Outcome::NotFound) {
+            started = outcome == ProgrammerSwitch::Outcome::Connected;
+            break;
+        }
+    }
     if (!started) {
         timer_->stop();
-        platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
         return false;
     }
     toolSettings_ =
@@ -218,6 +232,19 @@ bool TAMRO18_form::Form_Load() {
     controls_.Label7->setText("TopDIR = " + topDir);
     controls_.Label9->setText("Current DIR = " + QDir::currentPath());
     return true;
+}
+
+ProgrammerSwitch::Outcome TAMRO18_form::ChooseProgrammer(bool startUp) {
+    if (!platform_.programmerSwitch || requests_.RefuseWhileBusy()) {
+        return ProgrammerSwitch::Outcome::Refused;
+    }
+    auto outcome = ProgrammerSwitch::Outcome::Cancelled;
+    requests_.Run([&] { outcome = platform_.programmerSwitch->Choose(session_, startUp); });
+    if (outcome == ProgrammerSwitch::Outcome::Connected ||
+        outcome == ProgrammerSwitch::Outcome::NotFound) {
+        ShowProgrammerKind(controls_.Label_ZEKname, platform_.programmerSwitch->Emulated());
+    }
+    return outcome;
 }
 
 void TAMRO18_form::Shutdown() {

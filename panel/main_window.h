@@ -89,6 +89,8 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void SetResetLamp(bool lit);
     void ShowBufferView();
     void SaveHex();
+    // The programmer dialog; `startUp` runs the whole start-up on the chosen one.
+    ProgrammerSwitch::Outcome ChooseProgrammer(bool startUp);
     void Write();
     // LastAddrText as a word address.
     std::int16_t LastAddress() const;

@@ -39,6 +39,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "Buffer_view", "Buffer_view", {}},
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {"Function", "PROGRAMMER", "Programmer...", {}},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
     {"TOOL", "Ccmp", "C compiler", QKeySequence(Qt::Key_F7)},
@@ -177,6 +178,18 @@ void BuildTestPanel(const Maker& make, MainWindowControls& c) {
 
 }  // namespace
 
+void ShowProgrammerKind(QLabel* label, bool emulated) {
+    if (emulated) {
+        label->setText("EMULATED programmer");
+        label->setStyleSheet("color: rgb(200, 80, 0); font-weight: bold;");
+        label->setToolTip("The panel is working with the emulated programmer");
+    } else {
+        label->setText("Tamro programmer");
+        label->setStyleSheet("");
+        label->setToolTip("");
+    }
+}
+
 void SetBackground(QWidget* widget, Rgb colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
@@ -246,13 +259,7 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
     c.kage->setCursor(Qt::PointingHandCursor);
 
     c.Label_ZEKname = make.Clickable("Label_ZEKname", 570, 3390, 3840, 255);
-    if (options.emulatedProgrammer) {
-        c.Label_ZEKname->setText("EMULATED programmer");
-        c.Label_ZEKname->setStyleSheet("color: rgb(200, 80, 0); font-weight: bold;");
-        c.Label_ZEKname->setToolTip("The panel is working with the emulated programmer");
-    } else {
-        c.Label_ZEKname->setText("Tamro programmer");
-    }
+    ShowProgrammerKind(c.Label_ZEKname, options.emulatedProgrammer);
     c.Label12 = make.Clickable("Label12", 570, 3690, 3840, 255);
     c.Label12->setCursor(Qt::PointingHandCursor);
     c.Label12->setText(options.homePage);

@@ -96,5 +96,8 @@ struct ControlOptions {
 MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOptions& options);
 
 void SetBackground(QWidget* widget, Rgb colour);
+// Label_ZEKname says whether the panel works with the emulated programmer, so
+// that it is never taken for hardware.
+void ShowProgrammerKind(QLabel* label, bool emulated);
 
 }  // namespace tamro

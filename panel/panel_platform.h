@@ -3,6 +3,7 @@
 
 #include "common/platform.h"
 #include "link/driver_library.h"
+#include "programming/programmer_choice.h"
 #include "tools/desktop_launch.h"
 #include "tools/file_dialogs.h"
 #include "tools/process_runner.h"
@@ -20,6 +21,9 @@ struct PanelPlatform {
     // Shown where the user sees it, so an emulated programmer is never taken
     // for hardware.
     bool emulatedProgrammer = false;
+    // Function → "Programmer..." and the way on after "Unit not Found"; none
+    // leaves the menu entry without effect.
+    ProgrammerSwitch* programmerSwitch = nullptr;
 };
 
 }  // namespace tamro

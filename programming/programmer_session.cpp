@@ -100,6 +100,22 @@ void ProgrammerSession::Shutdown() {
     link_.Close();
 }
 
+bool ProgrammerSession::Reconnect() {
+    if (guard_.Busy()) return false;
+    tickCountdown_ = 0;
+    link_.Close();
+    if (Open() != 0) return false;
+    OperationGuard::Scope scope(guard_);
+    // The link keeps only its first reply's text, which came from the programmer before.
+    const ExchangeResult identity = link_.Exchange(Command::Identify);
+    firmwareText_ = identity.ok() ? std::string(identity.reply.begin(), identity.reply.end()) : "";
+    SwitchSupply(true);
+    deviceId_ = ReadDeviceIdPowered(false);
+    WarnOfDeviceMismatch();
+    SwitchLed(false);
+    return true;
+}
+
 OperationResult ProgrammerSession::LeaveTargetSafe() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
@@ -330,6 +346,10 @@ OperationResult ProgrammerSession::ReadProgram(std::int16_t lastAddress) {
 
 OperationResult ProgrammerSession::ReadEeprom() {
     return RunOperation([this] { return operations_.ReadEeprom(); }, kReadEnd);
+}
+
+OperationResult ProgrammerSession::BlankCheck() {
+    return RunOperation([this] { return operations_.BlankCheck(); }, kReadEnd);
 }
 
 // ---------------------------------------------------------------- instruments

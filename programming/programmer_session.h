@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/platform.h"
 #include "images/images.h"
@@ -61,6 +62,11 @@ class ProgrammerSession {
     void UseDeviceGroup(DeviceGroup group);
     // Closes the link; no packet is sent.
     void Shutdown();
+    // Start-up again on the link's (possibly replaced) driver: closes and opens
+    // the programmer, identifies its firmware, switches the supply on, reads
+    // the device ID for the selected group and switches the LED off. The images
+    // and the selection stay as they are. False when the programmer did not open.
+    bool Reconnect();
 
     // True while a request runs.
     bool Busy() const { return guard_.Busy(); }
@@ -110,7 +116,11 @@ class ProgrammerSession {
     OperationResult WriteConfiguration();
     OperationResult ReadProgram(std::int16_t lastAddress);
     OperationResult ReadEeprom();
-    int MismatchWord() const { return operations_.MismatchWord(); }
+    OperationResult BlankCheck();
+    // The differences the last verify found (VERIFY or WRITE's), and what
+    // the last blank check found.
+    const std::vector<Difference>& Differences() const { return operations_.Differences(); }
+    const BlankCheckReport& BlankReport() const { return operations_.BlankReport(); }
 
     // The instruments' exchanges.
     struct InstrumentReply {

@@ -197,6 +197,7 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
         return OperationResult::LinkFailed;
     }
     images_.lastAddress = lastAddress;
+    differences_.clear();
     if (!EraseChip() || !WriteProgramFlash()) return OperationResult::LinkFailed;
     VerifyOutcome verify = VerifyProgramFlash();
     // A mismatch has been reported by the verify; the ID locations, the EEPROM
@@ -205,8 +206,9 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
     if (verify == VerifyOutcome::LinkFailed || !WriteIdAndEeprom()) {
         return OperationResult::LinkFailed;
     }
-    // A flash mismatch has had its box already: one box per WRITE.
-    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom(false);
+    // Their differences join the list; a flash mismatch has had the one box already.
+    const VerifyOutcome rest = VerifyIdAndEeprom(false);
+    if (rest != VerifyOutcome::Passed) verify = rest;
     // Configuration last, so that its protection bits cannot block the rest.
     if (verify == VerifyOutcome::LinkFailed || !WriteConfigurationWords()) {
         return OperationResult::LinkFailed;
@@ -283,12 +285,21 @@ OperationResult TargetOperations::Verify() {
         return OperationResult::NoData;
     }
     constexpr const char* kError = "Verify Error";
+    differences_.clear();
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
     VerifyOutcome verify = VerifyProgramFlash();
-    if (verify == VerifyOutcome::Passed) verify = VerifyIdAndEeprom(true);
     if (verify == VerifyOutcome::LinkFailed) return OperationResult::LinkFailed;
+    // The rest is compared after a flash difference too, for the whole list.
+    const VerifyOutcome rest = VerifyIdAndEeprom(true);
+    if (rest == VerifyOutcome::LinkFailed) return OperationResult::LinkFailed;
+    // A flash difference stays the verify's last word after a passing rest.
+    if (verify == VerifyOutcome::Mismatch && rest == VerifyOutcome::Passed &&
+        ComparesMoreThanFlash(true)) {
+        Notes(kNotesRed, kError);
+    }
+    if (rest == VerifyOutcome::Mismatch) verify = VerifyOutcome::Mismatch;
     if (!SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
@@ -298,29 +309,32 @@ OperationResult TargetOperations::Verify() {
 
 VerifyOutcome TargetOperations::VerifyProgramFlash() {
     constexpr const char* kError = "Verify Error";
+    differences_.clear();
     Notes(kNotesWhite, "Verify");
     if (!EnterProgramming() || !SetTablePointer(0)) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
     // Words 0 to LastAddress, the last one included; a LastAddress of 0 or
-    // below compares the first group of four.
+    // below compares the first group of four. Every group is read, so that
+    // the list holds every difference.
     const int lastWord = images_.lastAddress <= 0 ? 3 : CappedLastWord(images_.lastAddress);
     const int totalGroups = GroupsFor(lastWord);
     int w = 0;
-    bool mismatch = false;
     // Each group's reply is compared when it arrives; with several packets in
-    // flight, the reads already sent past a difference are read and ignored.
-    const auto compare = [this, lastWord, &mismatch](int first, const Packet& reply) {
-        for (int j = 0, word = first; j < 4 && word <= lastWord && !mismatch; ++j, ++word) {
-            if (reply[2 * j + 1] != images_.program[2 * word + 1] ||
-                reply[2 * j] != images_.program[2 * word]) {
-                mismatch = true;
-                mismatchWord_ = word;
+    // flight that is after later reads have been sent.
+    const auto compare = [this, lastWord](int first, const Packet& reply) {
+        for (int j = 0, word = first; j < 4 && word <= lastWord; ++j, ++word) {
+            for (int half = 0; half < 2; ++half) {
+                const int byte = 2 * word + half;
+                if (reply[2 * j + half] != images_.program[byte]) {
+                    differences_.push_back({ChipRegion::Flash, static_cast<std::uint32_t>(byte),
+                                            images_.program[byte], reply[2 * j + half]});
+                }
             }
         }
     };
-    for (int group = 0; group < totalGroups && !mismatch; ++group) {
+    for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
         const int first = w;
         if (!Read(icsp::kTableReadPostIncrement, 8,
@@ -329,21 +343,20 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
             return VerifyOutcome::LinkFailed;
         }
         w = std::min(first + 4, lastWord + 1);
-        if (!mismatch) {
-            view_.SetProgress(group + 1, totalGroups);
-            view_.ProcessPendingEvents();
-        }
+        view_.SetProgress(group + 1, totalGroups);
+        view_.ProcessPendingEvents();
     }
     if (!Settle()) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
-    if (mismatch) {
-        messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
+    if (!differences_.empty()) {
+        // CurrentAddrText shows the group of four that holds the first differing word.
+        const std::uint32_t firstWord = differences_.front().address / 2;
+        view_.SetCurrentAddress(HexText(firstWord - firstWord % 4));
         const bool left =
             LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) && Settle();
-        tickCountdown_ = 0;
-        Fail(kError);
+        ReportDifferences(0);
         return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
     }
     if (!LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) || !Settle()) {
@@ -353,6 +366,15 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
     view_.SetProgress(0, 0);
     Notes(kNotesWhite, "Verify Complete");
     return VerifyOutcome::Passed;
+}
+
+void TargetOperations::ReportDifferences(std::size_t firstNew) {
+    if (firstNew == 0) {
+        messages_.Show(MessageIcon::Critical, "VERIFY ERROR",
+                       VerifyErrorText(differences_.front()));
+    }
+    tickCountdown_ = 0;
+    Fail("Verify Error");
 }
 
 // ---------------------------------------------------------------- ID locations and data EEPROM
@@ -450,11 +472,14 @@ bool TargetOperations::ReadEepromByte(int address, std::uint8_t& value) {
     return ok;
 }
 
+bool TargetOperations::ComparesMoreThanFlash(bool configuration) const {
+    return HasIdOrEeprom() ||
+           (configuration && std::find(images_.configPresent.begin(), images_.configPresent.end(),
+                                       true) != images_.configPresent.end());
+}
+
 VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
-    const bool compareConfiguration =
-        configuration && std::find(images_.configPresent.begin(), images_.configPresent.end(),
-                                   true) != images_.configPresent.end();
-    if (!HasIdOrEeprom() && !compareConfiguration) return VerifyOutcome::Passed;
+    if (!ComparesMoreThanFlash(configuration)) return VerifyOutcome::Passed;
     constexpr const char* kError = "Verify Error";
     Notes(kNotesWhite, "Verify");
     IdAndConfiguration chip;
@@ -462,35 +487,42 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
-    bool mismatch = false;
+    const std::size_t firstNew = differences_.size();
     for (int i = 0; i < kIdBytes; ++i) {
-        if (images_.idPresent[i] && chip.id[i] != images_.id[i]) mismatch = true;
+        if (images_.idPresent[i] && chip.id[i] != images_.id[i]) {
+            differences_.push_back({ChipRegion::IdLocations,
+                                    kIdBase + static_cast<std::uint32_t>(i), images_.id[i],
+                                    chip.id[i]});
+        }
     }
-    for (int i = 0; i < kConfigSize && compareConfiguration; ++i) {
+    for (int i = 0; i < kConfigSize && configuration; ++i) {
         const std::uint8_t mask = group_.configMask[i];
         if (images_.configPresent[i] && (chip.config[i] & mask) != (images_.config[i] & mask)) {
-            mismatch = true;
+            differences_.push_back({ChipRegion::Configuration,
+                                    kConfigBase + static_cast<std::uint32_t>(i), images_.config[i],
+                                    chip.config[i]});
         }
     }
     if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
     }
-    for (int a = 0; a < kEepromBytes && !mismatch; ++a) {
+    for (int a = 0; a < kEepromBytes; ++a) {
         if (!images_.eepromPresent[a]) continue;
         std::uint8_t value = 0;
         if (!ReadEepromByte(a, value)) {
             Fail(kError);
             return VerifyOutcome::LinkFailed;
         }
-        if (value != images_.eeprom[a]) mismatch = true;
+        if (value != images_.eeprom[a]) {
+            differences_.push_back({ChipRegion::Eeprom, kEepromBase + static_cast<std::uint32_t>(a),
+                                    images_.eeprom[a], value});
+        }
     }
     const bool left =
         LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode1) && Settle();
-    if (mismatch) {
-        messages_.Show(MessageIcon::Critical, "VERIFY ERROR", "Verify Data ERROR");
-        tickCountdown_ = 0;
-        Fail(kError);
+    if (differences_.size() > firstNew) {
+        ReportDifferences(firstNew);
         return left ? VerifyOutcome::Mismatch : VerifyOutcome::LinkFailed;
     }
     if (!left) {

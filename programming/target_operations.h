@@ -14,10 +14,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/platform.h"
 #include "images/images.h"
 #include "link/link.h"
+#include "programming/chip_regions.h"
 #include "programming/device.h"
 #include "programming/operation_guard.h"
 #include "programming/operation_view.h"
@@ -34,6 +36,7 @@ enum class OperationResult {
     DeviceRefused,   // the device check found another group's device, no target, or
                      // a device no group is known to serve that the user did not accept
     Declined,        // the user declined to write a configuration that turns on protection
+    NotBlank,        // the blank check found a byte that is not erased
 };
 
 // What an operation is about to change on the chip; ERASE, WRITE and the
@@ -66,6 +69,9 @@ class TargetOperations {
     OperationResult WriteConfiguration();
     OperationResult ReadProgram(std::int16_t lastAddress);
     OperationResult ReadEeprom();
+    // Reads the whole chip and compares it with the erased values (see
+    // CheckBlank); Completed when blank, NotBlank with BlankReport() otherwise.
+    OperationResult BlankCheck();
 
     // The sequences. Each returns false (or LinkFailed) when an exchange failed;
     // it has then shown its error text and sent nothing more.
@@ -89,8 +95,11 @@ class TargetOperations {
     // Reads the data EEPROM 0 to EepromLast into `eeprom`.
     bool ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom);
 
-    // The word that differed in the last verify that found a mismatch.
-    int MismatchWord() const { return mismatchWord_; }
+    // Every byte the last verify (VERIFY or WRITE's) found different, in the
+    // order read: flash, ID locations, configuration, EEPROM.
+    const std::vector<Difference>& Differences() const { return differences_; }
+    // What the last blank check found.
+    const BlankCheckReport& BlankReport() const { return blankReport_; }
 
     // Runs before anything is sent that changes the chip; an outcome other
     // than Completed ends the operation with it (LinkFailed with the
@@ -123,8 +132,16 @@ class TargetOperations {
     bool WriteEepromByte(int address, std::uint8_t value);
     bool ReadEepromByte(int address, std::uint8_t& value);
     bool HasIdOrEeprom() const;
+    // Whether VerifyIdAndEeprom(configuration) has anything to compare.
+    bool ComparesMoreThanFlash(bool configuration) const;
     bool ReadIdAndConfiguration(IdAndConfiguration& rest);
     void Notes(Rgb colour, const std::string& caption);
+    // After a verify sequence found differences from `firstNew` on: the one
+    // message box of the operation (when these are its first differences),
+    // TickCountdown 0 and the red error text.
+    void ReportDifferences(std::size_t firstNew);
+    bool ReadWholeChip(ChipContents& chip, std::vector<std::uint8_t>& program,
+                       std::vector<std::uint8_t>& eeprom);
     // The chip-change check; its error text when the link failed in it.
     OperationResult CheckChipChange(ChipChange change, const char* errorText);
 
@@ -135,7 +152,8 @@ class TargetOperations {
     OperationView& view_;
     MessageBoxes& messages_;
     OperationGuard& guard_;
-    int mismatchWord_ = -1;
+    std::vector<Difference> differences_;
+    BlankCheckReport blankReport_;
     ChipChangeCheck chipChangeCheck_;
 };
 

@@ -161,8 +161,12 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         } else if (result == OperationResult::Declined) {
             failure = "not written: " + declined + " (--allow-protect writes it)";
         } else if (result == OperationResult::VerifyMismatch) {
-            failure = "verify mismatch at word " +
-                      HexText(static_cast<std::uint32_t>(session.MismatchWord())) + "h";
+            const std::vector<Difference>& differences = session.Differences();
+            failure = "verify: " + std::to_string(differences.size()) + " difference" +
+                      (differences.size() == 1 ? "" : "s");
+            for (std::size_t i = 0; i < std::min<std::size_t>(differences.size(), 10); ++i) {
+                failure += "\n  " + DifferenceText(differences[i]);
+            }
         } else if (result != OperationResult::Completed) {
             failure = "operation refused";
         }

@@ -128,7 +128,7 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.Notes(), QString("Verify Error"));
         QCOMPARE(Control<QLineEdit>(*panel.form, "CurrentAddrText")->text(), QString("84"));
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
-        QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR"));
+        QCOMPARE(panel.messages.shown[0].text, std::string("Verify Data ERROR at flash 00010Bh"));
 
         // The data EEPROM of the erased chip reads blank.
         panel.form->menuAction("READ_EEPROM")->trigger();

@@ -429,7 +429,7 @@ class FaultSweepTest : public QObject {
              },
              click("VerifyButton"),
              emu::Device::Pic18F452,
-             {"Verify Data ERROR"},
+             {"Verify Data ERROR at flash 00000Dh"},
              false},
             {"READ", Kind::Read, readPrepared,
              [](Panel& panel) { panel.form->menuAction("READ")->trigger(); }},

@@ -147,7 +147,8 @@ TEST_P(EndToEndTest, MismatchIsFoundInItsGroup) {
     images.program[2 * 0x85 + 1] ^= 0x40;
     EXPECT_EQ(session.Verify(), OperationResult::VerifyMismatch);
     EXPECT_EQ(view.currentAddress, "84");
-    EXPECT_EQ(session.MismatchWord(), 0x85);
+    ASSERT_EQ(session.Differences().size(), 1u);
+    EXPECT_EQ(session.Differences()[0].address, 2u * 0x85 + 1);
     EXPECT_EQ(view.Last().text, "Verify Error");
 }
 
@@ -177,26 +178,52 @@ TEST_P(EndToEndTest, IdLocationsAndEepromDataAreWrittenAndVerified) {
     EXPECT_EQ(images.eeprom[0xFF], 0xA5);
     EXPECT_EQ(session.Verify(), OperationResult::Completed);
 
-    // One changed byte in a region fails the verify; the configuration is
-    // compared under the implemented bits only (bit 4 of 300001h is not).
+    // One changed byte in a region fails the verify, named in the message and
+    // the difference list; the configuration is compared under the implemented
+    // bits only (bit 4 of 300001h is not).
     const struct {
         const char* what;
         std::uint8_t* byte;
         std::uint8_t flip;
-        OperationResult expected;
+        std::vector<Difference> expected;  // none: the verify passes
     } changes[] = {
-        {"flash", &images.program[0x1002], 0x01, OperationResult::VerifyMismatch},
-        {"ID location", &images.id[6], 0x10, OperationResult::VerifyMismatch},
-        {"EEPROM", &images.eeprom[0xFF], 0x10, OperationResult::VerifyMismatch},
-        {"configuration", &images.config[1], 0x01, OperationResult::VerifyMismatch},
-        {"unimplemented configuration bit", &images.config[1], 0x10, OperationResult::Completed},
+        {"flash", &images.program[0x1002], 0x01, {{ChipRegion::Flash, 0x1002, 0x02, 0x03}}},
+        {"ID location", &images.id[6], 0x10, {{ChipRegion::IdLocations, 0x200006, 0x1C, 0x0C}}},
+        {"EEPROM", &images.eeprom[0xFF], 0x10, {{ChipRegion::Eeprom, 0xF000FF, 0xB5, 0xA5}}},
+        {"configuration",
+         &images.config[1],
+         0x01,
+         {{ChipRegion::Configuration, 0x300001,
+           static_cast<std::uint8_t>(GetParam().config[1] ^ 0x01), GetParam().config[1]}}},
+        {"unimplemented configuration bit", &images.config[1], 0x10, {}},
     };
     for (const auto& change : changes) {
         images = loaded;
+        messages.shown.clear();
         *change.byte ^= change.flip;
-        EXPECT_EQ(session.Verify(), change.expected) << change.what;
+        EXPECT_EQ(session.Verify(), change.expected.empty() ? OperationResult::Completed
+                                                            : OperationResult::VerifyMismatch)
+            << change.what;
+        EXPECT_EQ(session.Differences(), change.expected) << change.what;
+        if (change.expected.empty()) continue;
+        ASSERT_EQ(messages.shown.size(), 1u) << change.what;
+        EXPECT_EQ(messages.shown[0].text, VerifyErrorText(change.expected[0]));
     }
-    EXPECT_EQ(messages.shown.size(), 4u);
+
+    // Blank check: the written chip names each region's first programmed
+    // byte; after ERASE it is blank.
+    images = loaded;
+    EXPECT_EQ(session.BlankCheck(), OperationResult::NotBlank);
+    const BlankCheckReport written = session.BlankReport();
+    EXPECT_EQ(written.FirstNonBlank(ChipRegion::Flash), 0u);
+    EXPECT_EQ(written.FirstNonBlank(ChipRegion::IdLocations), 0x200000u);
+    EXPECT_EQ(written.FirstNonBlank(ChipRegion::Configuration), 0x300001u);
+    EXPECT_EQ(written.FirstNonBlank(ChipRegion::Eeprom), 0xF00000u);
+    EXPECT_EQ(view.Last().text, "Not Blank");
+    ASSERT_EQ(session.Erase(), OperationResult::Completed);
+    EXPECT_EQ(session.BlankCheck(), OperationResult::Completed);
+    EXPECT_TRUE(session.BlankReport().Blank());
+    ASSERT_EQ(Write(), OperationResult::Completed);
 
     // A program read takes the ID locations and the configuration along.
     images = Images{};

@@ -201,21 +201,28 @@ TEST_F(OperationsTest, VerifyReadsGroupsOfFourAndIncludesTheLastWord) {
     // A difference in the word at LastAddress itself is found.
     (*flash)[13] ^= 0x01;
     EXPECT_EQ(operations.Verify(), OperationResult::VerifyMismatch);
-    EXPECT_EQ(operations.MismatchWord(), 6);
+    EXPECT_EQ(operations.Differences(),
+              (std::vector<Difference>{{ChipRegion::Flash, 13, images.program[13],
+                                        static_cast<std::uint8_t>(images.program[13] ^ 1)}}));
 }
 
-TEST_F(OperationsTest, VerifyMismatchInWordFiveReportsTheGroupStart) {
+TEST_F(OperationsTest, VerifyListsEveryDifferenceAndReportsTheFirstGroup) {
     images.haveData = 1;
     MirrorImage();
-    (*flash)[11] = 0x5A;  // high byte of word 5
+    (*flash)[11] = 0x5A;      // high byte of word 5
+    (*flash)[0x7FFE] = 0x12;  // low byte of the last word
     images.lastAddress = 0x3FFF;
     tickCountdown = 9;
     EXPECT_EQ(operations.VerifyProgramFlash(), VerifyOutcome::Mismatch);
-    EXPECT_EQ(CountOf(34, 9), 2);
+    // Every group is read, the list holds both bytes, CurrentAddrText the first one's group.
+    EXPECT_EQ(CountOf(34, 9), 4096);
+    EXPECT_EQ(operations.Differences(),
+              (std::vector<Difference>{{ChipRegion::Flash, 11, 0x00, 0x5A},
+                                       {ChipRegion::Flash, 0x7FFE, 0x00, 0x12}}));
     EXPECT_EQ(view.currentAddress, "4");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "VERIFY ERROR");
-    EXPECT_EQ(messages.shown[0].text, "Verify Data ERROR");
+    EXPECT_EQ(messages.shown[0].text, "Verify Data ERROR at flash 00000Bh");
     EXPECT_EQ(view.Last().text, "Verify Error");
     EXPECT_EQ(view.Last().colour, kNotesRed);
     EXPECT_EQ(tickCountdown, 0);
