@@ -1,5 +1,6 @@
 #include "images/checksum.h"
 
+#include <cstdio>
 #include <numeric>
 
 namespace tamro {
@@ -8,6 +9,12 @@ std::uint16_t ImageChecksum(const Images& images, const ConfigBytes& configMask)
     unsigned sum = std::accumulate(images.program.begin(), images.program.end(), 0u);
     for (int i = 0; i < kConfigSize; ++i) sum += images.config[i] & configMask[i];
     return static_cast<std::uint16_t>(sum);
+}
+
+std::string ChecksumText(std::uint16_t checksum) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04Xh", checksum);
+    return text;
 }
 
 }  // namespace tamro

@@ -4,6 +4,7 @@
 // with the device's implemented-bit mask, the sum kept to its low 16 bits.
 
 #include <cstdint>
+#include <string>
 
 #include "images/config_masks.h"
 #include "images/images.h"
@@ -15,5 +16,7 @@ namespace tamro {
 // locations and the data EEPROM do not count (Microchip adds the ID locations
 // only for a code-protected device).
 std::uint16_t ImageChecksum(const Images& images, const ConfigBytes& configMask);
+// Four hexadecimal digits and "h": "82D8h".
+std::string ChecksumText(std::uint16_t checksum);
 
 }  // namespace tamro

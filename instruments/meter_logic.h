@@ -27,7 +27,7 @@ inline constexpr const char* kDefaultAttenuationText = "4.4";
 // Window sizes (outer, twips).
 inline constexpr TwipSize kVoltNormalSize{3825, 2655};
 inline constexpr TwipSize kVoltCalibrationSize{5100, 2655};
-inline constexpr TwipSize kVoltMaintenanceSize{3600, 3500};
+inline constexpr TwipSize kVoltMaintenanceSize{3900, 3500};
 
 // Option_CH index (0 "Vpp", 1 "Sab", 2 "Vin") to the analog channel.
 protocol::AnalogChannel VoltChannel(int channelOption);
@@ -91,7 +91,7 @@ class VoltMeterLogic {
 
 // ---- Frequency counter ----
 
-inline constexpr TwipSize kFrequencyCounterSize{3600, 2900};
+inline constexpr TwipSize kFrequencyCounterSize{4200, 2900};
 
 using protocol::FrequencyGate;
 

@@ -122,7 +122,8 @@ void BuildAddressesAndConfiguration(const Maker& make, MainWindowControls& c) {
     c.ProgressBar = new QProgressBar(make.parent);
     c.ProgressBar->setObjectName("ProgressBar");
     c.ProgressBar->setTextVisible(false);
-    Place(c.ProgressBar, 2700, 2760, 1650, 150);
+    // Clear of NotesLabel below it, which would hide its lower part.
+    Place(c.ProgressBar, 2700, 2700, 1650, 150);
     c.ProgressBar->hide();
 
     make.Label("Label8", "Configration bit", 4560, 1650, 2400, 255);
@@ -166,10 +167,11 @@ void BuildTestPanel(const Maker& make, MainWindowControls& c) {
     c.Text_Device = make.TextBox("Text_Device", "", 6750, a, 1980, 330);
 
     const int b = a + 420;
-    c.USBMSG = make.TextBox("USBMSG", "USB message", 120, b, 2520, 315);
-    c.Text2 = make.TextBox("Text2", "", 2700, b, 900, 315);
-    c.Text_ADMON = make.TextBox("Text_ADMON", "", 3660, b, 1800, 315);
-    c.TEST = make.TextBox("TEST", "", 5520, b, 3210, 315);
+    // USBMSG holds the longest driver message whole; TEST shows paths of any length.
+    c.USBMSG = make.TextBox("USBMSG", "USB message", 120, b, 3240, 315);
+    c.Text2 = make.TextBox("Text2", "", 3420, b, 900, 315);
+    c.Text_ADMON = make.TextBox("Text_ADMON", "", 4380, b, 1800, 315);
+    c.TEST = make.TextBox("TEST", "", 6240, b, 2490, 315);
 
     const int d = b + 390;
     c.Label7 = make.Label("Label7", "", 120, d, 4300, 255);

@@ -8,6 +8,7 @@
 #include "app/cli/programming_commands.h"
 #include "common/arguments.h"
 #include "common/number_text.h"
+#include "images/checksum.h"
 #include "images/config_display.h"
 #include "images/hex_loader.h"
 #include "images/images.h"
@@ -17,8 +18,6 @@
 
 namespace tamro::cli {
 namespace {
-
-constexpr int kExitUsage = 2;
 
 using Arguments = std::span<const std::string>;
 
@@ -32,9 +31,9 @@ int Usage(std::ostream& err);
 
 // The images as the panel holds them after its start-up: the default device
 // selection's configuration.
-Images StartUpImages() {
+Images StartUpImages(int option) {
     Images images;
-    const DeviceGroupValues group = GroupForOption(kOption452);
+    const DeviceGroupValues group = GroupForOption(option);
     for (std::size_t i = 0; i < group.defaultConfig.size(); ++i) {
         images.config[i] = group.defaultConfig[i];
     }
@@ -42,28 +41,39 @@ Images StartUpImages() {
     return images;
 }
 
-// hex FILE [--bin OUT]
+// hex FILE [--bin OUT] [--device 18F452|18F4520]
 int RunHex(Arguments arguments, std::ostream& out, std::ostream& err) {
     std::string file;
     std::string binaryOut;
-    const ArgumentRules rules{{{"--bin", {}, [&](const std::string& value) { binaryOut = value; }}},
+    int option = kOption452;
+    const ArgumentRules rules{{{"--bin", {}, [&](const std::string& value) { binaryOut = value; }},
+                               {"--device",
+                                {},
+                                [&](const std::string& value) {
+                                    if (value != "18F452" && value != "18F4520") {
+                                        throw ArgumentError{"unknown device " + value};
+                                    }
+                                    option = value == "18F452" ? kOption452 : kOption4520;
+                                }}},
                               [&](const std::string& word) {
                                   if (!file.empty()) throw ArgumentError{"one file"};
                                   file = word;
                               }};
     if (ParseArguments(arguments, rules) || file.empty()) return Usage(err);
 
-    Images images = StartUpImages();
+    Images images = StartUpImages(option);
     const HexLoadOutcome outcome = HEX_LOAD(file, images);
     if (!outcome.ok) {
         err << kFileErrorText << ": " << file << ": " << outcome.errorText << "\n";
-        return 1;
+        return kExitFile;
     }
     out << "start " << outcome.startAddressText << "\n";
     out << "last " << outcome.lastAddressText << "\n";
     out << "config";
     for (int i = 0; i < kConfigBoxes; ++i) out << ' ' << HexByte2(images.config[i]);
     out << "\n";
+    out << "checksum " << ChecksumText(ImageChecksum(images, GroupForOption(option).configMask))
+        << "\n";
 
     if (!binaryOut.empty()) {
         std::ofstream binary(binaryOut, std::ios::binary | std::ios::trunc);
@@ -72,7 +82,7 @@ int RunHex(Arguments arguments, std::ostream& out, std::ostream& err) {
         binary.close();
         if (!binary) {
             err << "Can't write " << binaryOut << "\n";
-            return 1;
+            return kExitFile;
         }
     }
     return 0;
@@ -91,7 +101,7 @@ int RunList(Arguments arguments, std::ostream& out, std::ostream& err) {
 }
 
 constexpr Command kCommands[] = {
-    {"hex", "hex FILE [--bin OUT]   load an Intel HEX file as the panel does", RunHex},
+    {"hex", "hex FILE [--bin OUT] [--device D]   load an Intel HEX file as the panel does", RunHex},
     {"list",
      "list                   devices that could be a programmer: driver setting, access, node",
      RunList},
@@ -110,6 +120,14 @@ int Usage(std::ostream& err) {
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& environment,
            std::ostream& out, std::ostream& err) {
     if (args.empty()) return Usage(err);
+    if (args[0] == "--help" || args[0] == "-h") {
+        Usage(out);
+        return kExitSuccess;
+    }
+    if (args[0] == "--version") {
+        out << "tamro18-cli " << TAMRO_VERSION_TEXT << "\n";
+        return kExitSuccess;
+    }
     for (const Command& command : kCommands) {
         if (command.name == args[0]) return command.run(Arguments(args).subspan(1), out, err);
     }

@@ -11,6 +11,7 @@
 
 #include "common/arguments.h"
 #include "common/number_text.h"
+#include "images/checksum.h"
 #include "images/hex_writer.h"
 #include "programming/device.h"
 #include "programming/hex_file_load.h"
@@ -28,6 +29,7 @@ struct CommandLine {
     std::string last = "3FFF";
     bool force = false;
     bool allowProtect = false;
+    bool flashOnly = false;
 };
 
 std::optional<DeviceGroup> DeviceNamed(const std::string& device) {
@@ -53,16 +55,23 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, CommandLi
     if (line.command == "read") {
         rules.options.push_back(
             {"--last", {}, [&](const std::string& value) { line.last = value; }});
+        rules.options.push_back({"--flash-only", [&] { line.flashOnly = true; }, {}});
     }
     const std::span<const std::string> words(args);
     if (auto refused =
             ParseArguments(words.subspan(std::min<std::size_t>(1, args.size())), rules)) {
         return refused;
     }
-    const std::size_t wanted = line.command == "id" || line.command == "erase" ? 0 : 1;
+    const std::size_t wanted =
+        line.command == "id" || line.command == "erase" || line.command == "blank-check" ? 0 : 1;
     if (line.positional.size() != wanted) {
         return wanted ? line.command + " needs one file name"
                       : line.command + " takes no file name";
+    }
+    const HexReading last = ReadHex(line.last);
+    if (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > kLastProgramWord ||
+        last.digits != static_cast<int>(line.last.size())) {
+        return "--last takes a hexadecimal word address 0 to 3FFF, not " + line.last;
     }
     if (deviceName) {
         line.device = DeviceNamed(*deviceName);
@@ -74,7 +83,7 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, CommandLi
 // Shows each NotesLabel caption as a line and the progress of long operations.
 class TerminalView final : public OperationView {
   public:
-    TerminalView(std::ostream& out, bool showProgress) : out_(out), showProgress_(showProgress) {}
+    TerminalView(std::ostream& out, bool terminal) : out_(out), terminal_(terminal) {}
     void SetNotesColour(Rgb) override {}
     void SetNotesCaption(const std::string& caption) override {
         EndProgressLine();
@@ -84,11 +93,19 @@ class TerminalView final : public OperationView {
     void SetCurrentAddress(const std::string& text) override { currentAddress = text; }
     void SetVccCaption(const std::string&) override {}
     void SetLedCaption(const std::string&) override {}
+    // On a terminal a bar redrawn in place; otherwise one line per tenth.
     void SetProgress(int done, int total) override {
-        if (!showProgress_) return;
         if (total == 0) return EndProgressLine();
+        const int tenth = done * 10 / total;
+        if (!terminal_) {
+            if (tenth > lastTenth_) std::fprintf(stderr, "%d%%\n", tenth * 10);
+            lastTenth_ = done == total ? -1 : tenth;
+            return;
+        }
         if (done != total && done % 64 != 1) return;
-        std::fprintf(stderr, "\r  %s %d/%d", currentAddress.c_str(), done, total);
+        const int filled = done * 40 / total;
+        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
+                     std::string(40 - filled, ' ').c_str(), done * 100 / total);
         std::fflush(stderr);
         progressShown_ = true;
     }
@@ -99,25 +116,27 @@ class TerminalView final : public OperationView {
 
   private:
     void EndProgressLine() {
+        lastTenth_ = 0;
         if (!progressShown_) return;
         std::fputc('\n', stderr);
         progressShown_ = false;
     }
     std::ostream& out_;
-    bool showProgress_;
+    bool terminal_;
     bool progressShown_ = false;
+    int lastTenth_ = 0;
 };
 
 }  // namespace
 
 bool IsProgrammingCommand(const std::string& name) {
-    return name == "id" || name == "erase" || name == "write" || name == "verify" ||
-           name == "read" || name == "read-eeprom";
+    return name == "id" || name == "erase" || name == "blank-check" || name == "write" ||
+           name == "verify" || name == "read" || name == "read-eeprom";
 }
 
 std::string ProgrammingUsage() {
-    return "  id | erase | write FILE | verify FILE | read OUT.hex [--last X] | "
-           "read-eeprom OUT.bin\n"
+    return "  id | erase | blank-check | write FILE | verify FILE | read-eeprom OUT.bin\n"
+           "  read OUT.hex [--last X] [--flash-only] (the whole chip; --last ends the flash)\n"
            "    [--device 18F452|18F4520] [--driver SETTING] [--trace FILE]\n"
            "    [--force] (go on with a device no group is known to serve)\n"
            "    [--allow-protect] (write a configuration that turns on protection)\n";
@@ -131,8 +150,19 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         return 2;
     }
 
+    const std::string file = line.positional.empty() ? "" : line.positional[0];
+    // An output file that cannot be written fails before anything is read from the chip.
+    if (line.command == "read" || line.command == "read-eeprom") {
+        if (!std::ofstream(file, std::ios::binary | std::ios::app)) {
+            err << "file error: cannot write " << file << '\n';
+            return kExitFile;
+        }
+    }
+
     CliSession opened(environment);
-    if (!opened.Open(line.driver.value_or(environment.driverSetting), line.trace, err)) return 1;
+    if (!opened.Open(line.driver.value_or(environment.driverSetting), line.trace, err)) {
+        return kExitLink;
+    }
     ProgrammerSession& session = opened.session();
     const TerminalMessages& messages = opened.messages();
     session.UseDeviceGroup(line.device.value_or(session.StoredDeviceGroup()));
@@ -146,11 +176,10 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         if (!yes) declined = text;
         return yes;
     });
-    int failureStatus = 1;
+    int failureStatus = kExitLink;
 
     std::string failure;
     const std::string& command = line.command;
-    const std::string file = line.positional.empty() ? "" : line.positional[0];
     auto outcome = [&](OperationResult result) {
         if (result == OperationResult::LinkFailed) {
             failure = "link failure: " + messages.last;
@@ -159,14 +188,19 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
             failure = "device check: " + (declined.empty() ? messages.last : declined) +
                       (declined.empty() ? "" : " (--force goes on)");
         } else if (result == OperationResult::Declined) {
+            failureStatus = kExitDeviceRefused;
             failure = "not written: " + declined + " (--allow-protect writes it)";
         } else if (result == OperationResult::VerifyMismatch) {
+            failureStatus = kExitVerifyDifference;
             const std::vector<Difference>& differences = session.Differences();
             failure = "verify: " + std::to_string(differences.size()) + " difference" +
                       (differences.size() == 1 ? "" : "s");
             for (std::size_t i = 0; i < std::min<std::size_t>(differences.size(), 10); ++i) {
                 failure += "\n  " + DifferenceText(differences[i]);
             }
+        } else if (result == OperationResult::NotBlank) {
+            failureStatus = kExitNotBlank;
+            failure = "not blank";
         } else if (result != OperationResult::Completed) {
             failure = "operation refused";
         }
@@ -176,6 +210,7 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         std::string hexFileName = file;
         const HexFileLoadResult loaded = HexFileLoad(session).Load(hexFileName, "", images);
         if (loaded.kind != HexFileLoadResult::Kind::Loaded) {
+            failureStatus = kExitFile;
             failure = "file error: " + file + ": " + loaded.outcome.errorText;
         }
         return loaded.kind == HexFileLoadResult::Kind::Loaded;
@@ -194,13 +229,29 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         if (load()) outcome(session.Write(images.lastAddress));
     } else if (command == "verify") {
         if (load()) outcome(session.Verify());
+    } else if (command == "blank-check") {
+        const OperationResult result = session.BlankCheck();
+        if (result == OperationResult::Completed || result == OperationResult::NotBlank) {
+            out << BlankCheckText(session.BlankReport());
+        }
+        outcome(result);
     } else if (command == "read") {
-        if (outcome(session.ReadProgram(HexValue16(line.last)))) {
-            const int last = HexValue16(line.last);
-            const int lastWord = last < 0 ? 3 : std::min(last, kLastProgramWord);
+        // Bytes beyond --last stay erased, as a HEX load leaves them.
+        images.program.fill(0xFF);
+        const std::int16_t last = HexValue16(line.last);
+        if (outcome(session.ReadProgram(last)) &&
+            (line.flashOnly || outcome(session.ReadEeprom()))) {
+            const int eepromBytes = std::min<int>(session.groupValues().eepromLast, 255) + 1;
+            std::fill_n(images.eepromPresent.begin(), line.flashOnly ? 0 : eepromBytes, true);
+            const ConfigBytes& mask = session.groupValues().configMask;
+            const HexWriteOptions options{
+                line.flashOnly ? HexRegions::FlashOnly : HexRegions::WholeChip, last, mask};
             std::string error;
-            if (!WriteIntelHexFile(file, images, {HexRegions::FlashOnly, lastWord, {}}, &error)) {
+            if (!WriteIntelHexFile(file, images, options, &error)) {
+                failureStatus = kExitFile;
                 failure = "file error: " + error;
+            } else {
+                out << "checksum " << ChecksumText(ImageChecksum(images, mask)) << '\n';
             }
         }
     } else if (command == "read-eeprom") {
@@ -208,10 +259,11 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
             std::ofstream binary(file, std::ios::binary | std::ios::trunc);
             binary.write(reinterpret_cast<const char*>(images.eeprom.data()),
                          std::min<int>(session.groupValues().eepromLast, 255) + 1);
-            if (!binary) failure = "file error: cannot write " + file;
+            if (!binary) {
+                failureStatus = kExitFile;
+                failure = "file error: cannot write " + file;
+            }
         }
-    } else {
-        failure = "unknown command " + command;
     }
     session.Shutdown();
     out << session.Exchanges() << " exchanges\n";

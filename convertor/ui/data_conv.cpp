@@ -12,7 +12,7 @@
 namespace tamro {
 namespace {
 
-constexpr int kClientWidthTwips = 4560;
+constexpr int kClientWidthTwips = 6405;
 constexpr int kClientHeightTwips = 2325;
 
 void Place(QWidget* widget, const char* name, int left, int top, int width, int height) {
@@ -70,32 +70,32 @@ DataConv::DataConv(QWidget* parent)
     setWindowTitle(QStringLiteral("Data Convertor"));
     setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
 
-    Shape1_ = MakeShape(this, "Shape1", "0, 255, 0", 45, 45, 4470, 870);
-    Shape2_ = MakeShape(this, "Shape2", "0, 255, 255", 45, 945, 4470, 870);
+    Shape1_ = MakeShape(this, "Shape1", "0, 255, 0", 45, 45, 6315, 870);
+    Shape2_ = MakeShape(this, "Shape2", "0, 255, 255", 45, 945, 6315, 870);
 
     Label2_ = MakeLabel(this, "Label2", QStringLiteral("DEC"), 90, 315, 690, 285);
-    Text1_ = MakeTextBox(this, "Text1", 945, 270, 735, 375);
-    Command1_ = MakeButton(this, "Command1", QStringLiteral("CNV>>"), 1935, 180, 780, 285);
-    Command3_ = MakeButton(this, "Command3", QStringLiteral("<<CNV"), 1935, 495, 780, 285);
-    Label3_ = MakeLabel(this, "Label3", QStringLiteral("HEX"), 2790, 315, 690, 285);
-    Text2_ = MakeTextBox(this, "Text2", 3645, 270, 735, 375);
+    Text1_ = MakeTextBox(this, "Text1", 945, 270, 1875, 375);
+    Command1_ = MakeButton(this, "Command1", QStringLiteral("CNV>>"), 3075, 180, 780, 285);
+    Command3_ = MakeButton(this, "Command3", QStringLiteral("<<CNV"), 3075, 495, 780, 285);
+    Label3_ = MakeLabel(this, "Label3", QStringLiteral("HEX"), 3930, 315, 690, 285);
+    Text2_ = MakeTextBox(this, "Text2", 4785, 270, 1440, 375);
     Label_bit_ =
-        MakeLabel(this, "Label_bit", QString::fromLatin1("0000 0000"), 3195, 690, 1230, 150);
+        MakeLabel(this, "Label_bit", QString::fromLatin1("0000 0000"), 5040, 690, 1230, 180);
     QFont bitFont = Label_bit_->font();
     bitFont.setPixelSize(Px(150) - 1);
     Label_bit_->setFont(bitFont);
 
     Label5_ = MakeLabel(this, "Label5", QStringLiteral("Char"), 90, 1215, 690, 285);
     Text3_ = MakeTextBox(this, "Text3", 945, 1170, 735, 375);
-    Command2_ = MakeButton(this, "Command2", QStringLiteral("CNV>>"), 1935, 1080, 780, 285);
-    Command4_ = MakeButton(this, "Command4", QStringLiteral("<<CNV"), 1935, 1395, 780, 285);
-    Label4_ = MakeLabel(this, "Label4", QStringLiteral("ASCII"), 2835, 1260, 735, 285);
+    Command2_ = MakeButton(this, "Command2", QStringLiteral("CNV>>"), 3075, 1080, 780, 285);
+    Command4_ = MakeButton(this, "Command4", QStringLiteral("<<CNV"), 3075, 1395, 780, 285);
+    Label4_ = MakeLabel(this, "Label4", QStringLiteral("ASCII"), 3975, 1230, 735, 285);
     QFont asciiFont = Label4_->font();
     asciiFont.setPointSizeF(11.25);
     Label4_->setFont(asciiFont);
-    Label6_ = MakeLabel(this, "Label6", QStringLiteral("(HEX)"), 2970, 1485, 600, 285);
-    Text4_ = MakeTextBox(this, "Text4", 3645, 1170, 735, 375);
-    EXITButton_ = MakeButton(this, "EXITButton", QStringLiteral("EXIT"), 3510, 1890, 870, 375);
+    Label6_ = MakeLabel(this, "Label6", QStringLiteral("(HEX)"), 4110, 1515, 600, 285);
+    Text4_ = MakeTextBox(this, "Text4", 4785, 1170, 900, 375);
+    EXITButton_ = MakeButton(this, "EXITButton", QStringLiteral("EXIT"), 5355, 1890, 870, 375);
 
     connect(Command1_, &QPushButton::clicked, this, &DataConv::Command1_Click);
     connect(Command3_, &QPushButton::clicked, this, &DataConv::Command3_Click);

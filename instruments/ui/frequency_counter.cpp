@@ -15,24 +15,23 @@ Form_FCNT::Form_FCNT(ProgrammerSession& session, QWidget* parent)
     setWindowTitle("Frequency Counter");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 180, 225, 2520, 720);
+    VMtext = MakeControl<QLineEdit>(this, "VMtext", "0", 180, 225, 3120, 720);
     StyleReadout(VMtext);
-    Label_unit = MakeControl<QLabel>(this, "Label_unit", "KHz", 2790, 585, 615, 375);
+    Label_unit = MakeControl<QLabel>(this, "Label_unit", "KHz", 3390, 585, 615, 375);
     SetBoldPointSize(Label_unit, 14.25);
 
     Shape_over = new LampShape(LampShape::Kind::Circle, kLampGrey, this);
     Shape_over->setObjectName("Shape_over");
     PlaceTwips(Shape_over, 240, 1080, 195, 195);
     MakeControl<QLabel>(this, "Label2", "OVER", 540, 1080, 675, 195);
-    SetTextColour(MakeControl<QLabel>(this, "Label3", "Max 1MHz", 2160, 1020, 1275, 195),
-                  kLampGrey);
-    SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  LA-TP", 2160, 1260, 1215, 195),
+    SetTextColour(MakeControl<QLabel>(this, "Label3", "Max 1MHz", 2760, 990, 1275, 195), kLampGrey);
+    SetTextColour(MakeControl<QLabel>(this, "Label4", "Input  LA-TP", 2760, 1200, 1215, 195),
                   kLampGrey);
 
-    Option_GATEH = MakeControl<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1380, 915, 225);
-    Option_GATEL = MakeControl<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1380, 675, 225);
+    Option_GATEH = MakeControl<QRadioButton>(this, "Option_GATEH", "100mS", 180, 1410, 915, 225);
+    Option_GATEL = MakeControl<QRadioButton>(this, "Option_GATEL", "1S", 1260, 1410, 675, 225);
     // Beside the two gates: the gate chosen by the count, named with the one in use.
-    Option_GATEA = MakeControl<QRadioButton>(this, "Option_GATEA", "Auto", 2100, 1380, 1400, 225);
+    Option_GATEA = MakeControl<QRadioButton>(this, "Option_GATEA", "Auto", 2100, 1410, 1500, 225);
     Option_GATEA->setToolTip("100mS when the 1S count overflows, 1S below 60 kHz");
 
     auto_ = std::make_unique<AutoControls>(this, 180, 300, 915, 1755);

@@ -1,10 +1,13 @@
 #include "instruments/ui/instrument_widgets.h"
 
+#include <QCheckBox>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 #include "instruments/meter_logic.h"
@@ -21,6 +24,16 @@ Rgb ToRgb(const QColor& colour) {
 
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+void GrowToCaption(QWidget* widget) {
+    if (qobject_cast<QLabel*>(widget)) {
+        widget->resize(widget->size().expandedTo(widget->minimumSizeHint()));
+    } else if (qobject_cast<QRadioButton*>(widget) || qobject_cast<QCheckBox*>(widget)) {
+        // The size hint's height has margins the buttons' rows have no room for.
+        const QSize needed(widget->sizeHint().width(), widget->fontMetrics().height());
+        widget->resize(widget->size().expandedTo(needed));
+    }
 }
 
 void SetFixedOuterSize(QWidget* window, TwipSize outer) {
@@ -40,6 +53,7 @@ void SetBoldPointSize(QWidget* widget, double pointSize) {
     font.setPointSizeF(pointSize);
     font.setBold(true);
     widget->setFont(font);
+    GrowToCaption(widget);
 }
 
 void StyleReadout(QLineEdit* readout) {

@@ -25,6 +25,11 @@ void PlaceTwips(QWidget* widget, int left, int top, int width, int height);
 // it.
 void SetFixedOuterSize(QWidget* window, TwipSize outer);
 
+// Grows a label, radio button or check box whose caption needs more room at
+// its font than its place gives (a Linux font can be wider or taller than the
+// one the windows were laid out for); other controls are left as placed.
+void GrowToCaption(QWidget* widget);
+
 // A control with a caption or text, named and placed in twips.
 template <typename W>
 W* MakeControl(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
@@ -32,6 +37,7 @@ W* MakeControl(QWidget* parent, const char* name, const QString& text, int left,
     auto* widget = new W(text, parent);
     widget->setObjectName(name);
     PlaceTwips(widget, left, top, width, height);
+    GrowToCaption(widget);
     return widget;
 }
 

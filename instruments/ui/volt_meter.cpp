@@ -60,8 +60,10 @@ VM::VM(ProgrammerSession& session, SettingsStore& settings, QWidget* parent)
     Text_COMP = MakeControl<QLineEdit>(this, "Text_COMP", "4.4", 3870, 900, 885, 330);
     Text_COMP->setAlignment(Qt::AlignCenter);
 
-    Text1 = MakeControl<QLineEdit>(this, "Text1", "Text1", 240, 2220, 855, 315);
-    Text2 = MakeControl<QLineEdit>(this, "Text2", "Text1", 1200, 2220, 855, 315);
+    // The converter's readings in full: the double-precision one beside the
+    // raw count, where the whole row has room for its twenty characters.
+    Text1 = MakeControl<QLineEdit>(this, "Text1", "Text1", 240, 2220, 1380, 315);
+    Text2 = MakeControl<QLineEdit>(this, "Text2", "Text1", 1155, 2640, 2505, 315);
     Text3 = MakeControl<QLineEdit>(this, "Text3", "Text1", 240, 2640, 855, 315);
 
     connect(read, &QPushButton::clicked, this, &VM::Command_READ_Click);

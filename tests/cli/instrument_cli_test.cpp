@@ -5,10 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include "tests/testing/daemon_process.h"
 
 namespace tamro {
 namespace {
@@ -83,6 +87,33 @@ TEST(InstrumentCli, CaptureFilesAndALinkThatFails) {
 
     const CliRun failed = RunCli("TAMRO18_EMULATOR_FAIL_READ=2", "count read --repeat 3");
     EXPECT_EQ(failed.status, 1);
+}
+
+// Each run is a process of its own, so the count lives in a daemon between them:
+// it counts the emulated signal's rising edges from START to STOP.
+TEST(InstrumentCli, EventCountFollowsTheSignalBetweenStartAndStop) {
+    using Clock = std::chrono::steady_clock;
+    testing::DaemonProcess daemon({"--tcp", "127.0.0.1:0", "--signal-hz", "1000"});
+    const std::string driver = "TAMRO18_DRIVER=" + daemon.DriverSetting();
+    ASSERT_EQ(RunCli(driver, "count reset").status, 0);
+    const Clock::time_point before = Clock::now();
+    ASSERT_EQ(RunCli(driver, "count start").status, 0);
+    const Clock::time_point started = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const Clock::time_point stopping = Clock::now();
+    ASSERT_EQ(RunCli(driver, "count stop").status, 0);
+    const Clock::time_point after = Clock::now();
+    const auto ms = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+
+    const CliRun first = RunCli(driver, "count read");
+    const CliRun second = RunCli(driver, "count read");
+    ASSERT_EQ(first.status, 0);
+    EXPECT_EQ(second.out, first.out);  // stopped: the count holds
+    const long count = std::stol(first.out);
+    EXPECT_GE(count, ms(stopping - started) - 2);
+    EXPECT_LE(count, ms(after - before) + 2);
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {
 
 TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     const auto out = std::filesystem::temp_directory_path() / "tamro_cli_read.hex";
-    const CliRun run = RunCli({"read", out.string(), "--last", "1F", "--driver", "emulator"});
+    const CliRun run =
+        RunCli({"read", out.string(), "--last", "1F", "--flash-only", "--driver", "emulator"});
     ASSERT_EQ(run.status, 0) << run.err;
     // LED and supply on, entry, the table pointer, 8 reads of four words, the ID
     // locations and configuration (2 table pointers, 3 reads), leaving, supply and LED off.

@@ -86,17 +86,17 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
         int status;
     };
     const std::vector<Case> cases = {
-        {"random bytes", random, {}, 1},
-        {"empty file", "", {}, 1},
-        {"text file", "This is a note,\nnot a program.\n", {}, 1},
-        {"one bad checksum", badChecksum, {}, 1},
-        {"no end-of-file record", withoutEnd, {}, 1},
+        {"random bytes", random, {}, kExitFile},
+        {"empty file", "", {}, kExitFile},
+        {"text file", "This is a note,\nnot a program.\n", {}, kExitFile},
+        {"one bad checksum", badChecksum, {}, kExitFile},
+        {"no end-of-file record", withoutEnd, {}, kExitFile},
         {"other device group", good, {"--device", "18F4520"}, kExitDeviceRefused},
         {"other device group, forced",
          good,
          {"--device", "18F4520", "--force"},
          kExitDeviceRefused},
-        {"protection without --allow-protect", ProgramHex(protecting), {}, 1},
+        {"protection without --allow-protect", ProgramHex(protecting), {}, kExitDeviceRefused},
     };
     for (const Case& refused : cases) {
         const fs::path file = folder / "input.hex";

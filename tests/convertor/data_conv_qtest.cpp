@@ -28,17 +28,17 @@ class DataConvTest : public QObject {
     void controlsAtTheirPlaces() {
         DataConv window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Data Convertor"));
-        QCOMPARE(window.size(), QSize(Px(4560), Px(2325)));
+        QCOMPARE(window.size(), QSize(Px(6405), Px(2325)));
         const struct {
             const char* name;
             QString caption;
             QRect twips;
         } buttons[] = {
-            {"Command1", "CNV>>", {1935, 180, 780, 285}},
-            {"Command3", "<<CNV", {1935, 495, 780, 285}},
-            {"Command2", "CNV>>", {1935, 1080, 780, 285}},
-            {"Command4", "<<CNV", {1935, 1395, 780, 285}},
-            {"EXITButton", "EXIT", {3510, 1890, 870, 375}},
+            {"Command1", "CNV>>", {3075, 180, 780, 285}},
+            {"Command3", "<<CNV", {3075, 495, 780, 285}},
+            {"Command2", "CNV>>", {3075, 1080, 780, 285}},
+            {"Command4", "<<CNV", {3075, 1395, 780, 285}},
+            {"EXITButton", "EXIT", {5355, 1890, 870, 375}},
         };
         for (const auto& expected : buttons) {
             auto* button = window.findChild<QPushButton*>(QString::fromLatin1(expected.name));
@@ -48,7 +48,7 @@ class DataConvTest : public QObject {
                      QRect(Px(expected.twips.x()), Px(expected.twips.y()),
                            Px(expected.twips.width()), Px(expected.twips.height())));
         }
-        QCOMPARE(Text(window, "Text2")->geometry(), QRect(Px(3645), Px(270), Px(735), Px(375)));
+        QCOMPARE(Text(window, "Text2")->geometry(), QRect(Px(4785), Px(270), Px(1440), Px(375)));
         QVERIFY(Text(window, "Text4")->font().bold());
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label4"))->text(),
                  QStringLiteral("ASCII"));

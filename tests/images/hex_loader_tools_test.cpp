@@ -213,7 +213,7 @@ TEST_F(AssembledHexTest, CommandLineToolPrintsTheLoad) {
 
     const std::string failing = "'" + cli.string() + "' hex '" + folder.Path().string() +
                                 "/absent.hex' 2> '" + out.string() + "'";
-    EXPECT_EQ(WEXITSTATUS(std::system(failing.c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(std::system(failing.c_str())), 4);  // the file status
     std::ifstream error(out);
     std::string message;
     std::getline(error, message);

@@ -134,7 +134,7 @@ void InstrumentWindowsTest::voltMeterSizes() {
     comp->click();
     QCOMPARE(vm.size(), ClientPixels({3825, 2655}));
     QTest::mousePress(Child<QProgressBar>(vm, "Volt_Bar"), Qt::LeftButton);
-    QCOMPARE(vm.size(), ClientPixels({3600, 3500}));
+    QCOMPARE(vm.size(), ClientPixels({3900, 3500}));
     QCOMPARE(TagOf(vm, "Command_COMP"), QString("0"));
 }
 
@@ -198,8 +198,8 @@ void InstrumentWindowsTest::frequencyCounterLayoutAndGates() {
     bench.reply = Packet{0x30, 0x39, 0x00};
     Form_FCNT counter(bench.session);
     QCOMPARE(counter.windowTitle(), QString("Frequency Counter"));
-    QCOMPARE(counter.size(), ClientPixels({3600, 2900}));
-    QCOMPARE(Child<QLineEdit>(counter, "VMtext")->geometry(), TwipRect(180, 225, 2520, 720));
+    QCOMPARE(counter.size(), ClientPixels({4200, 2900}));
+    QCOMPARE(Child<QLineEdit>(counter, "VMtext")->geometry(), TwipRect(180, 225, 3120, 720));
     QCOMPARE(Child<LampShape>(counter, "Shape_over")->geometry(), TwipRect(240, 1080, 195, 195));
     QCOMPARE(Child<QLabel>(counter, "Label4")->text(), QString("Input  LA-TP"));
     QVERIFY(Child<QRadioButton>(counter, "Option_GATEH")->isChecked());

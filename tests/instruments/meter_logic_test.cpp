@@ -114,7 +114,7 @@ TEST(VoltMeter, CompWidensAndNarrowsAndTheBarPressShowsMaintenance) {
     EXPECT_EQ(meter.WindowSize().width, 5100);
     EXPECT_EQ(meter.CompTag(), "1");
     meter.PressBar();
-    EXPECT_EQ(meter.WindowSize().width, 3600);
+    EXPECT_EQ(meter.WindowSize().width, 3900);
     EXPECT_EQ(meter.WindowSize().height, 3500);
     EXPECT_EQ(meter.CompTag(), "1");
     meter.PressComp();

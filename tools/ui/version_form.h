@@ -39,6 +39,8 @@ class TAMRO_VERFORM final : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void FitTexts();
+
     std::string homePage_;
     DesktopLauncher& launcher_;
     MessageBoxes& messages_;
