@@ -31,9 +31,11 @@ const fs::path kFolder = fs::temp_directory_path() / "tamro_cli_whole_chip";
 // is erased); `target` false takes the target away.
 CliRun Tool(std::vector<std::string> args, const std::string& device = "18F452",
             const fs::path& state = kFolder / "chip.state", bool target = true) {
-    setenv("TAMRO18_EMULATOR_STATE", state.c_str(), 1);
-    setenv("TAMRO18_EMULATOR_DEVICE", device.c_str(), 1);
-    setenv("TAMRO18_EMULATOR_TARGET", target ? "attached" : "none", 1);
+    CliEnvironment environment;
+    environment.driverOptions.emulator.stateFile = state.string();
+    environment.driverOptions.emulator.device =
+        device == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+    environment.driverOptions.emulator.targetAttached = target;
     if (IsProgrammingCommand(args[0])) {
         if (std::find(args.begin(), args.end(), "--driver") == args.end()) {
             args.insert(args.end(), {"--driver", "emulator"});
@@ -41,10 +43,7 @@ CliRun Tool(std::vector<std::string> args, const std::string& device = "18F452",
         args.insert(args.end(), {"--device", device});
     }
     std::ostringstream out, err;
-    const int status = RunCli(args, {}, out, err);
-    setenv("TAMRO18_EMULATOR_STATE", "none", 1);
-    unsetenv("TAMRO18_EMULATOR_DEVICE");
-    unsetenv("TAMRO18_EMULATOR_TARGET");
+    const int status = RunCli(args, environment, out, err);
     return {status, out.str(), err.str()};
 }
 
