@@ -2,6 +2,7 @@
 // file: the exit statuses, and a gpasm program with configuration, ID
 // locations and EEPROM data cloned through a read-back HEX.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,7 +26,9 @@ struct CliRun {
     std::string out, err;
 };
 
-const fs::path kFolder = fs::temp_directory_path() / "tamro_cli_whole_chip";
+// One folder per test process: ctest runs the tests of this file side by side.
+const fs::path kFolder =
+    fs::temp_directory_path() / ("tamro_cli_whole_chip_" + std::to_string(getpid()));
 
 // The tool on an emulated `device` whose chip lives in `state` (a fresh one
 // is erased); `target` false takes the target away.
@@ -97,7 +100,8 @@ TEST_F(WholeChipTest, EachExitStatusHasItsCause) {
     const std::string program = Assemble("18f452");
     if (program.empty()) GTEST_SKIP() << "gpasm is not available";
     const fs::path written = kFolder / "written.state";
-    ASSERT_EQ(Tool({"write", program}, "18F452", written).status, kExitSuccess);
+    const CliRun first = Tool({"write", program}, "18F452", written);
+    ASSERT_EQ(first.status, kExitSuccess) << first.err;
     const struct {
         const char* what;
         std::vector<std::string> args;
