@@ -1,11 +1,14 @@
 // tamro18-emulator: the emulated programmer over a pseudo-terminal or TCP.
 #include <cstdio>
+#include <iostream>
 #include <string>
 
+#include "app/environment.h"
 #include "emulator/daemon.h"
 
 int main(int argc, char** argv) {
-    tamro::emu::DaemonOptions options;
+    tamro::emu::DaemonOptions options =
+        tamro::app::DaemonDefaults(tamro::app::ProcessEnvironment(), std::cerr);
     std::string error;
     bool help = false;
     if (!tamro::emu::ParseDaemonArguments(argc, argv, options, error, help)) {

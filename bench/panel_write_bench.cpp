@@ -69,8 +69,9 @@ class NoProcesses final : public ProcessRunner {
 
 // The in-process emulated programmer of the chosen device, as the panel opens it.
 std::unique_ptr<DriverLibrary> EmulatedProgrammer(bool is4520) {
-    setenv("TAMRO18_EMULATOR_DEVICE", is4520 ? "18F4520" : "18F452", 1);
-    return MakeDriver("emulator");
+    DriverOptions options;
+    options.emulator.device = is4520 ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+    return MakeDriver("emulator", options);
 }
 
 void BM_FullWriteThroughPanel(benchmark::State& state) {
@@ -128,10 +129,8 @@ BENCHMARK(BM_FullWriteWithoutPanel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 }  // namespace tamro
 
 int main(int argc, char** argv) {
-    // Set before the application exists: the window is drawn offscreen and the
-    // emulated chip's memory is kept in memory only.
+    // Set before the application exists: the window is drawn offscreen.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("TAMRO18_EMULATOR_STATE", "none", 1);
     QApplication application(argc, argv);
     application.setApplicationName("TAMRO18");
     benchmark::Initialize(&argc, argv);

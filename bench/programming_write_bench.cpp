@@ -11,7 +11,7 @@
 #include "images/images.h"
 #include "link/driver_table.h"
 #include "link/link.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 #include "programming/device.h"
 
 namespace tamro {
@@ -52,9 +52,9 @@ class MirrorDriver final : public DriverLibrary {
 
 void BM_FullWriteOnEmulator(benchmark::State& state) {
     const bool is4520 = state.range(0) == 1;
-    setenv("TAMRO18_EMULATOR_DEVICE", is4520 ? "18F4520" : "18F452", 1);
-    setenv("TAMRO18_EMULATOR_STATE", "none", 1);
-    auto driver = MakeDriver("emulator");
+    DriverOptions options;
+    options.emulator.device = is4520 ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+    auto driver = MakeDriver("emulator", options);
     driver->Open();
     Images images;
     bench::FillProgram(images);

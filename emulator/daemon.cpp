@@ -299,8 +299,6 @@ std::string DaemonUsage() {
 bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::string& error,
                           bool& help) {
     help = false;
-    options.emulator = Options::FromEnvironment();
-    const bool stateFromEnvironment = std::getenv("TAMRO18_EMULATOR_STATE") != nullptr;
     bool stateGiven = false;
     bool modeGiven = false;
     // A number from `minimum` to `maximum`, or the option's reason line.
@@ -426,8 +424,8 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
         return false;
     }
     // The default state file is per device.
-    if (!stateGiven && !stateFromEnvironment) {
-        options.emulator.stateFile = DefaultStateFile(options.emulator.device);
+    if (!stateGiven && !options.stateFileNamed) {
+        options.emulator.stateFile = DefaultStateFile(options.dataFolder, options.emulator.device);
     }
     return true;
 }

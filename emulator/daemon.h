@@ -17,14 +17,18 @@ struct DaemonOptions {
     std::string tcpHost = "127.0.0.1";
     std::string tcpPort;
     Options emulator;
+    // Where the per-device state file goes when none is named ("" for none),
+    // and whether the environment named one.
+    std::string dataFolder;
+    bool stateFileNamed = false;
     // For tests of late replies: the replies to these packets (1-based, counted
     // over the daemon's life) leave `replyDelay` late.
     std::set<std::uint64_t> delayedReplies;
     std::chrono::milliseconds replyDelay{1000};
 };
 
-// Parses the command line over options taken from the environment. False with
-// `error` set (or `help` true) when the daemon should not start.
+// Parses the command line over `options`, the defaults from the environment.
+// False with `error` set (or `help` true) when the daemon should not start.
 bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::string& error,
                           bool& help);
 std::string DaemonUsage();

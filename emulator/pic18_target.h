@@ -12,24 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "common/protocol.h"
 #include "emulator/device_facts.h"
 
 namespace tamro::emu {
 
-// The 4-bit ICSP commands.
-namespace icsp {
-constexpr std::uint8_t kCoreInstruction = 0b0000;
-constexpr std::uint8_t kShiftOutTablat = 0b0010;
-constexpr std::uint8_t kTableRead = 0b1000;
-constexpr std::uint8_t kTableReadPostIncrement = 0b1001;
-constexpr std::uint8_t kTableReadPostDecrement = 0b1010;
-constexpr std::uint8_t kTableReadPreIncrement = 0b1011;
-constexpr std::uint8_t kTableWrite = 0b1100;
-constexpr std::uint8_t kTableWritePostIncrement2 = 0b1101;
-// FXX2: table write, post-decrement by 2; 2XXX/4XXX: start programming, post-increment by 2.
-constexpr std::uint8_t kTableWrite1110 = 0b1110;
-constexpr std::uint8_t kTableWriteStartProgramming = 0b1111;
-}  // namespace icsp
+// The 4-bit ICSP commands, as the host names them.
+namespace icsp = protocol::icsp;
 
 // Access-bank addresses of the special function registers the target models.
 namespace sfr {

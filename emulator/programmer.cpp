@@ -13,6 +13,11 @@
 namespace tamro::emu {
 namespace {
 
+using protocol::AnalogChannel;
+using protocol::Code;
+using protocol::Command;
+namespace instruction = protocol::instruction;
+
 constexpr std::size_t kLogLines = 200;
 
 // The analog inputs reach the converter through a 1/4.4 divider; the reply
@@ -28,72 +33,7 @@ std::uint16_t AnalogCount(double volts) {
     return static_cast<std::uint16_t>(std::lround(std::min(count, 12750.0)));
 }
 
-const char* Variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : nullptr;
-}
-
-bool ParseNumber(const char* name, double& out) {
-    const char* text = Variable(name);
-    if (!text) return false;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(value)) {
-        std::fprintf(stderr, "tamro18 emulator: ignoring %s=%s (not a number)\n", name, text);
-        return false;
-    }
-    out = value;
-    return true;
-}
-
 }  // namespace
-
-Options Options::FromEnvironment() {
-    Options options;
-    if (const char* device = Variable("TAMRO18_EMULATOR_DEVICE")) {
-        if (auto parsed = DeviceFromName(device)) {
-            options.device = *parsed;
-        } else {
-            std::fprintf(stderr,
-                         "tamro18 emulator: unknown TAMRO18_EMULATOR_DEVICE=%s, using 18F452\n",
-                         device);
-        }
-    }
-    double number = 0;
-    if (ParseNumber("TAMRO18_EMULATOR_REVISION", number) && number >= 0 && number < 32) {
-        options.revision = static_cast<int>(number);
-    }
-    const char* state = Variable("TAMRO18_EMULATOR_STATE");
-    if (state) {
-        options.stateFile = std::string_view(state) == "none" ? "" : state;
-    } else {
-        options.stateFile = DefaultStateFile(options.device);
-    }
-    if (const char* target = Variable("TAMRO18_EMULATOR_TARGET")) {
-        options.targetAttached = std::string_view(target) != "none";
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_LATENCY_MS", number) && number >= 0 && number < 60000) {
-        options.latency = std::chrono::microseconds(std::llround(number * 1000));
-    }
-    // Either of the timing model's settings switches it on.
-    if (ParseNumber("TAMRO18_EMULATOR_ICSP_KHZ", number) && number >= 1 && number <= 100000) {
-        options.timing.icspKhz = static_cast<int>(number);
-        options.timing.realTime = true;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_LINK_LATENCY_MS", number) && number >= 0 && number < 60000) {
-        options.timing.linkLatency = std::chrono::microseconds(std::llround(number * 1000));
-        options.timing.realTime = true;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_HZ", number) && number >= 0 && number <= 1e7) {
-        options.signal.frequencyHz = number;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_SIGNAL_DUTY", number) && number > 0 && number < 1) {
-        options.signal.duty = number;
-    }
-    if (ParseNumber("TAMRO18_EMULATOR_VIN", number)) options.vinVolts = number;
-    if (ParseNumber("TAMRO18_EMULATOR_SAB", number)) options.sabVolts = number;
-    return options;
-}
 
 struct Programmer::State {
     explicit State(Options from)
@@ -166,72 +106,75 @@ Block Programmer::Exchange(const Block& packet) {
     if (s.options.latency.count() > 0) s.clock.SleepFor(s.options.latency);
     Block reply{};
     const std::uint8_t d1 = packet[1];
-    switch (packet[0]) {
-        case 32:  // ICSP command, operand d2 (high) d3 (low)
+    switch (static_cast<Command>(packet[0])) {
+        case Command::Icsp:  // ICSP command, operand d2 (high) d3 (low)
             reply[0] = s.target.Icsp(d1, static_cast<std::uint16_t>(packet[2] << 8 | packet[3]));
             break;
-        case 33:  // TBLPTR = d1:d2:d3, loaded as a host does it, through W
+        case Command::SetTablePointer:  // TBLPTR = d1:d2:d3, loaded as a host does it, through W
             for (const auto& [value, tblptr] :
-                 {std::pair{packet[1], 0xF8}, std::pair{packet[2], 0xF7},
-                  std::pair{packet[3], 0xF6}}) {
-                s.target.Icsp(icsp::kCoreInstruction, static_cast<std::uint16_t>(0x0E00 | value));
-                s.target.Icsp(icsp::kCoreInstruction, static_cast<std::uint16_t>(0x6E00 | tblptr));
+                 {std::pair{packet[1], sfr::kTblptru}, std::pair{packet[2], sfr::kTblptrh},
+                  std::pair{packet[3], sfr::kTblptrl}}) {
+                s.target.Icsp(icsp::kCoreInstruction,
+                              static_cast<std::uint16_t>(instruction::kMovlwHigh << 8 | value));
+                s.target.Icsp(icsp::kCoreInstruction,
+                              static_cast<std::uint16_t>(instruction::kMovwfAccessHigh << 8 |
+                                                         (tblptr & 0xFF)));
             }
             break;
-        case 34: {  // the read command d1 repeated d2 times, one byte each
+        case Command::TableRead: {  // the read command d1 repeated d2 times, one byte each
             const int count = std::min<int>(packet[2], 8);
             for (int i = 0; i < count; ++i) {
                 reply[static_cast<std::size_t>(i)] = s.target.Icsp(d1, 0);
             }
             break;
         }
-        case 35:
+        case Command::ProgrammingNop:
             s.target.ProgrammingNop();
             break;
-        case 49:
+        case Command::LineMode:
             s.lineMode = d1;
             break;
-        case 50:
-            if (d1 <= 2) {
+        case Command::VppLevel:
+            if (d1 <= Code(protocol::VppLevel::Programming)) {
                 s.vppLevel = d1;
                 s.SetPins();
             } else {
                 s.Note("Vpp level " + std::to_string(d1) + " ignored");
             }
             break;
-        case 54:
+        case Command::CaptureStart:
             s.signal.ArmCapture(d1, packet[2]);
             break;
-        case 55:
+        case Command::CaptureRead:
             reply = s.signal.CaptureBlock(d1);
             break;
-        case 56:  // programming wait of d1 ms: the target's self-timed writes move on
+        case Command::ProgrammingWait:  // d1 ms: the target's self-timed writes move on
             s.target.Elapse(std::chrono::milliseconds(d1));
             break;
-        case 57: {
+        case Command::AnalogRead: {
             double volts = 0;
-            if (d1 == 0) volts = kVppVolts[s.vppLevel];
-            if (d1 == 1) volts = s.options.sabVolts;
-            if (d1 == 3) volts = s.options.vinVolts;
+            if (d1 == Code(AnalogChannel::Vpp)) volts = kVppVolts[s.vppLevel];
+            if (d1 == Code(AnalogChannel::Sab)) volts = s.options.sabVolts;
+            if (d1 == Code(AnalogChannel::Vin)) volts = s.options.vinVolts;
             const std::uint16_t count = AnalogCount(volts);
             reply[0] = static_cast<std::uint8_t>(count >> 8);
             reply[1] = static_cast<std::uint8_t>(count);
             break;
         }
-        case 58:
+        case Command::TargetSupply:
             s.supplyOn = d1 != 0;
             s.SetPins();
             break;
-        case 59:
+        case Command::Led:
             s.ledOn = d1 != 0;
             break;
-        case 60:
+        case Command::FrequencyCount:
             reply = s.signal.FrequencyCount(d1);
             break;
-        case 61:
+        case Command::EventCounter:
             reply = s.signal.EventCounter(d1);
             break;
-        case 63:
+        case Command::Identify:
             std::copy_n(kIdentification, 8, reply.begin());
             break;
         default:

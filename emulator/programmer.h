@@ -48,10 +48,6 @@ struct Options {
     double sabVolts = 5.0;
     // Time source of the logic input and the latency; the system clock when null.
     Clock* clock = nullptr;
-
-    // TAMRO18_EMULATOR_DEVICE ("18F452", "18F4520") and the other
-    // TAMRO18_EMULATOR_* variables (see the README).
-    static Options FromEnvironment();
 };
 
 // The identification the emulated firmware answers to command 63.

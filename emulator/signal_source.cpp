@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/protocol.h"
+
 namespace tamro::emu {
+
+using protocol::Code;
 namespace {
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
@@ -62,8 +66,9 @@ std::array<std::uint8_t, 8> SignalSource::CountReply(std::uint64_t count) {
 }
 
 std::array<std::uint8_t, 8> SignalSource::FrequencyCount(std::uint8_t gate) {
-    const Nanoseconds gateTime = gate == 1 ? Nanoseconds(std::chrono::seconds(1))
-                                           : Nanoseconds(std::chrono::milliseconds(100));
+    const Nanoseconds gateTime = gate == Code(protocol::FrequencyGate::Gate1s)
+                                     ? Nanoseconds(std::chrono::seconds(1))
+                                     : Nanoseconds(std::chrono::milliseconds(100));
     const Nanoseconds start = Now();
     return CountReply(RisingEdges(start, start + gateTime));
 }
@@ -74,19 +79,20 @@ std::array<std::uint8_t, 8> SignalSource::EventCounter(std::uint8_t action) {
         eventCount_ += RisingEdges(eventSince_, now);
         eventSince_ = now;
     }
-    switch (action) {
-        case 0:
+    using protocol::EventCounterAction;
+    switch (static_cast<EventCounterAction>(action)) {
+        case EventCounterAction::Reset:
             eventCount_ = 0;
             break;
-        case 1:
+        case EventCounterAction::Read:
             return CountReply(eventCount_);
-        case 2:
+        case EventCounterAction::Start:
             if (!eventCounting_) {
                 eventCounting_ = true;
                 eventSince_ = now;
             }
             break;
-        case 3:
+        case EventCounterAction::Stop:
             eventCounting_ = false;
             break;
         default:

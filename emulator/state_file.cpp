@@ -96,16 +96,9 @@ bool SaveStateFile(const std::string& path, Device device, const TargetMemory& m
     return true;
 }
 
-std::string DefaultStateFile(Device device) {
-    std::filesystem::path base;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && *dataHome) {
-        base = dataHome;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = std::filesystem::path(home) / ".local" / "share";
-    } else {
-        return "";
-    }
+std::string DefaultStateFile(const std::string& dataFolder, Device device) {
+    if (dataFolder.empty()) return "";
+    const std::filesystem::path base(dataFolder);
     return (base / "tamro18" / ("emulator-" + DeviceName(device) + ".state")).string();
 }
 

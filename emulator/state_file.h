@@ -14,8 +14,7 @@ std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device
 // True when the whole file was written and renamed into place.
 bool SaveStateFile(const std::string& path, Device device, const TargetMemory& memory);
 
-// $XDG_DATA_HOME/tamro18/emulator-<device>.state, XDG_DATA_HOME defaulting to
-// ~/.local/share; empty when neither it nor HOME is set.
-std::string DefaultStateFile(Device device);
+// <dataFolder>/tamro18/emulator-<device>.state; empty without a data folder.
+std::string DefaultStateFile(const std::string& dataFolder, Device device);
 
 }  // namespace tamro::emu

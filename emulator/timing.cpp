@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/protocol.h"
 #include "emulator/device_facts.h"
 
 namespace tamro::emu {
@@ -32,16 +33,17 @@ nanoseconds TargetTime(const Block& packet, Device device, int icspKhz) {
         if (icspKhz <= 0) return nanoseconds(0);
         return nanoseconds(count * kClocksPerIcspCommand * 1'000'000 / icspKhz);
     };
-    switch (packet[0]) {
-        case 32:  // one ICSP command
+    using protocol::Command;
+    switch (static_cast<Command>(packet[0])) {
+        case Command::Icsp:
             return commands(1);
-        case 33:  // set table pointer
+        case Command::SetTablePointer:
             return commands(kIcspCommandsPerTablePointer);
-        case 34:  // a table read repeated d2 times
+        case Command::TableRead:  // repeated d2 times
             return commands(std::min<int>(packet[2], 8));
-        case 35:  // programming NOP: its hold is the programming wait that follows
+        case Command::ProgrammingNop:  // its hold is the programming wait that follows
             return commands(1) + DischargeTime(device);
-        case 56:  // programming wait, d1 milliseconds
+        case Command::ProgrammingWait:  // d1 milliseconds
             return std::chrono::milliseconds(packet[1]);
         default:
             return nanoseconds(0);

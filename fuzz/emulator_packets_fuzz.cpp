@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "common/protocol.h"
 #include "emulator/programmer.h"
 
 namespace {
@@ -46,7 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++sent;
     }
     if (programmer.Exchanges() != sent) std::abort();
-    if (programmer.VppLevel() < 0 || programmer.VppLevel() > 2) std::abort();
+    using tamro::protocol::Code;
+    using tamro::protocol::VppLevel;
+    if (programmer.VppLevel() < 0 || programmer.VppLevel() > Code(VppLevel::Programming)) {
+        std::abort();
+    }
     if (!programmer.SaveState()) std::abort();
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "common/twips.h"
 #include "instruments/auto_repeat.h"
 #include "link/link.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 #include "programming/programmer_session.h"
 
 namespace tamro {

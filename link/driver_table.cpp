@@ -28,12 +28,12 @@ struct Backend {
 };
 
 std::unique_ptr<DriverLibrary> MakeEmulator(const ParsedDriverSetting& setting,
-                                            const DriverOptions&, std::string* error) {
+                                            const DriverOptions& options, std::string* error) {
     if (setting.hasArgument) {
         SetError(error, "the emulator takes no argument");
         return nullptr;
     }
-    return MakeEmulatorDriver();
+    return MakeEmulatorDriver(options);
 }
 
 std::unique_ptr<DriverLibrary> MakeSerial(const ParsedDriverSetting& setting,
@@ -170,14 +170,7 @@ std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, const Driver
 }
 
 std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, std::string* error) {
-    DriverOptions options;
-    options.timeout = StreamTimeoutFromEnvironment();
-    return MakeDriver(setting, options, error);
-}
-
-std::string DriverSettingFromEnvironment() {
-    const char* value = std::getenv("TAMRO18_DRIVER");
-    return value ? value : "";
+    return MakeDriver(setting, DriverOptions{}, error);
 }
 
 bool IsEmulatorSetting(std::string_view setting) {
@@ -207,9 +200,10 @@ std::unique_ptr<DriverLibrary> MakeUnavailableDriver(OpenFailureCause cause) {
 }
 
 std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view setting,
+                                                       const DriverOptions& options,
                                                        std::string* error) {
     std::string reason;
-    auto driver = MakeDriver(setting, &reason);
+    auto driver = MakeDriver(setting, options, &reason);
     if (driver) return driver;
     if (error) *error = reason;
     const auto parsed = ParseDriverSetting(setting);

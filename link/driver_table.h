@@ -10,14 +10,22 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
+#include "emulator/programmer.h"
 #include "link/driver_library.h"
 
 namespace tamro {
 
 struct DriverOptions {
+    // The in-process emulated programmer.
+    emu::Options emulator;
+    // For tests of failure paths: the n-th write or read (from 1) of the
+    // emulated programmer fails.
+    std::set<long> failingWrites;
+    std::set<long> failingReads;
     // How long a read waits for a whole reply (and a write or connect for the
     // other side) before it returns a short count.
     std::chrono::milliseconds timeout{2000};
@@ -47,11 +55,8 @@ std::optional<DriverOptions> DriverOptionsFromSetting(std::string_view setting,
 // The backend a driver setting names, or nullptr (with `error` set) when it names none.
 std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, const DriverOptions& options,
                                           std::string* error = nullptr);
-// The same with the time-out from the environment.
+// The same with the default options.
 std::unique_ptr<DriverLibrary> MakeDriver(std::string_view setting, std::string* error = nullptr);
-
-// The driver setting from the environment variable TAMRO18_DRIVER ("" when unset).
-std::string DriverSettingFromEnvironment();
 
 // True when the driver setting selects the emulated programmer.
 bool IsEmulatorSetting(std::string_view setting);
@@ -63,6 +68,7 @@ std::unique_ptr<DriverLibrary> MakeUnavailableDriver(OpenFailureCause cause = {}
 
 // The backend the driver setting names, or the unavailable driver.
 std::unique_ptr<DriverLibrary> MakeDriverOrUnavailable(std::string_view setting,
+                                                       const DriverOptions& options = {},
                                                        std::string* error = nullptr);
 
 // Why a programmer could not be opened: the setting tried and what went wrong.

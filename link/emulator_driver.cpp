@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <set>
@@ -13,38 +12,21 @@
 namespace tamro {
 namespace {
 
-// 1-based positions from a list such as "3" or "3,7,12"; other text is skipped.
-std::set<long> Positions(const char* variable) {
-    std::set<long> positions;
-    const char* text = std::getenv(variable);
-    while (text && *text) {
-        char* end = nullptr;
-        const long value = std::strtol(text, &end, 10);
-        if (end == text) {
-            ++text;
-            continue;
-        }
-        if (value > 0) positions.insert(value);
-        text = end;
-    }
-    return positions;
-}
-
 // The emulated programmer behind the driver library's four operations. For
 // tests of failure paths, the n-th write or read can be made to fail
-// (TAMRO18_EMULATOR_FAIL_WRITE / TAMRO18_EMULATOR_FAIL_READ): a failed write
+// (DriverOptions::failingWrites and failingReads): a failed write
 // sends nothing, a failed read loses the reply. Replies are queued, so several
 // packets may be written before their replies are read; with the timing model
 // on, a read waits until its reply would have left the programmer, and each
 // operation's timing goes to standard error.
 class EmulatorDriver final : public DriverLibrary {
   public:
-    explicit EmulatorDriver(emu::Options options)
-        : options_(std::move(options)),
+    explicit EmulatorDriver(const DriverOptions& options)
+        : options_(options.emulator),
           clock_(options_.clock ? *options_.clock : SystemClock()),
           timeline_(options_.timing, options_.device),
-          failWrites_(Positions("TAMRO18_EMULATOR_FAIL_WRITE")),
-          failReads_(Positions("TAMRO18_EMULATOR_FAIL_READ")) {}
+          failWrites_(options.failingWrites),
+          failReads_(options.failingReads) {}
 
     std::int32_t Open() override {
         if (programmer_) return -1;
@@ -107,12 +89,8 @@ class EmulatorDriver final : public DriverLibrary {
 
 }  // namespace
 
-std::unique_ptr<DriverLibrary> MakeEmulatorDriver() {
-    return MakeEmulatorDriver(emu::Options::FromEnvironment());
-}
-
-std::unique_ptr<DriverLibrary> MakeEmulatorDriver(emu::Options options) {
-    return std::make_unique<EmulatorDriver>(std::move(options));
+std::unique_ptr<DriverLibrary> MakeEmulatorDriver(const DriverOptions& options) {
+    return std::make_unique<EmulatorDriver>(options);
 }
 
 }  // namespace tamro

@@ -19,7 +19,7 @@
 
 #include "common/platform.h"
 #include "link/driver_library.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 
 namespace tamro {
 

@@ -41,25 +41,6 @@ bool WaitFor(int fd, short events, SteadyClock::time_point deadline) {
 
 }  // namespace
 
-std::chrono::milliseconds StreamTimeoutFromEnvironment() {
-    if (const char* text = std::getenv("TAMRO18_DRIVER_TIMEOUT_MS")) {
-        char* end = nullptr;
-        const long value = std::strtol(text, &end, 10);
-        if (end != text && *end == '\0' && value > 0 && value <= 600000) {
-            return std::chrono::milliseconds(value);
-        }
-    }
-    return std::chrono::milliseconds(2000);
-}
-
-std::unique_ptr<DriverLibrary> MakeSerialDriver(const std::string& path) {
-    return MakeSerialDriver(path, StreamTimeoutFromEnvironment());
-}
-
-std::unique_ptr<DriverLibrary> MakeTcpDriver(const std::string& host, const std::string& port) {
-    return MakeTcpDriver(host, port, StreamTimeoutFromEnvironment());
-}
-
 StreamDriver::~StreamDriver() {
     CloseDescriptor();
 }

@@ -9,11 +9,8 @@
 
 namespace tamro {
 
-// How long a read waits for a whole reply (and a write or connect for the
-// other side) before it returns a short count: TAMRO18_DRIVER_TIMEOUT_MS,
-// default 2 s.
-std::chrono::milliseconds StreamTimeoutFromEnvironment();
-
+// `timeout`: how long a read waits for a whole reply (and a write or connect
+// for the other side) before it returns a short count.
 std::unique_ptr<DriverLibrary> MakeSerialDriver(const std::string& path,
                                                 std::chrono::milliseconds timeout);
 // `host` may be a name, an IPv4 address or an IPv6 address, bracketed or not.

@@ -16,11 +16,12 @@
 
 namespace tamro {
 
-int RunPanel(const std::string& driverSetting, MessageBoxes& messages, SettingsStore& settings,
-             EventPump& events, ProgrammerChooser* chooser, const std::string& startFile) {
-    const auto makeDriver = [](const std::string& setting) {
+int RunPanel(const std::string& driverSetting, const DriverOptions& driverOptions,
+             MessageBoxes& messages, SettingsStore& settings, EventPump& events,
+             ProgrammerChooser* chooser, const std::string& startFile) {
+    const auto makeDriver = [&driverOptions](const std::string& setting) {
         std::string error;
-        auto driver = MakeDriverOrUnavailable(setting, &error);
+        auto driver = MakeDriverOrUnavailable(setting, driverOptions, &error);
         if (!error.empty()) std::cerr << "tamro18: " << error << "\n";
         return driver;
     };

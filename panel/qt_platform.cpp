@@ -40,8 +40,8 @@ SaveChoice QtMessageBoxes::AskSaveDiscardCancel(const std::string& title, const 
     return SaveChoice::Cancel;
 }
 
-QString IniSettingsStore::FileFor(const std::string& application) {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+QString IniSettingsStore::FileFor(const std::string& application) const {
+    QString base = QString::fromStdString(configFolder_);
     if (base.isEmpty()) base = QDir::homePath() + "/.config";
     const QString name = QString::fromStdString(application);
     return base + "/" + name + "/" + name + ".conf";

@@ -24,16 +24,20 @@ class QtMessageBoxes final : public MessageBoxes {
 };
 
 // INI files per application: application "TAMRO18" is
-// $XDG_CONFIG_HOME/TAMRO18/TAMRO18.conf (default ~/.config/...); the section is
-// the INI group.
+// <configFolder>/TAMRO18/TAMRO18.conf (without a folder, ~/.config/...); the
+// section is the INI group.
 class IniSettingsStore final : public SettingsStore {
   public:
+    explicit IniSettingsStore(std::string configFolder) : configFolder_(std::move(configFolder)) {}
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key) override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
 
-    static QString FileFor(const std::string& application);
+    QString FileFor(const std::string& application) const;
+
+  private:
+    std::string configFolder_;
 };
 
 // QCoreApplication::processEvents.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/number_text.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 #include "programming/target_operations.h"
 
 namespace tamro {

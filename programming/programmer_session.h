@@ -19,7 +19,7 @@
 #include "images/images.h"
 #include "link/driver_library.h"
 #include "link/link.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 #include "programming/device.h"
 #include "programming/operation_guard.h"
 #include "programming/operation_view.h"

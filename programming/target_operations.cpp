@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "common/number_text.h"
-#include "link/protocol.h"
+#include "common/protocol.h"
 
 namespace tamro {
 namespace {

@@ -65,7 +65,7 @@ std::int32_t TracingDriver::DataRead(std::uint8_t* buffer, std::int32_t count) {
 
 bool CliSession::Open(const std::string& setting, const std::string& tracePath, std::ostream& err) {
     std::string driverError;
-    backend_ = MakeDriver(setting, &driverError);
+    backend_ = MakeDriver(setting, driverOptions_, &driverError);
     if (!backend_) {
         err << "link failure: " << driverError << '\n';
         return false;

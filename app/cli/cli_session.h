@@ -12,6 +12,7 @@
 
 #include "common/platform.h"
 #include "link/driver_library.h"
+#include "link/driver_table.h"
 #include "programming/programmer_session.h"
 
 namespace tamro::cli {
@@ -23,6 +24,8 @@ struct CliEnvironment {
     std::string driverSetting;
     // The folder that holds the panel's settings files ("" when there is none).
     std::filesystem::path settingsFolder;
+    // The backends' options (the emulated programmer, the stream time-out).
+    DriverOptions driverOptions;
 };
 
 // A failed exchange becomes the reason line of the run; nothing asks.
@@ -70,7 +73,7 @@ class TracingDriver final : public DriverLibrary {
 class CliSession {
   public:
     explicit CliSession(const CliEnvironment& environment)
-        : settings_(environment.settingsFolder) {}
+        : settings_(environment.settingsFolder), driverOptions_(environment.driverOptions) {}
     // Makes the backend, opens the trace file when `tracePath` names one, and
     // opens the programmer. False after the reason line went to `err`.
     bool Open(const std::string& setting, const std::string& tracePath, std::ostream& err);
@@ -80,6 +83,7 @@ class CliSession {
   private:
     TerminalMessages messages_;
     StoredPanelSettings settings_;
+    DriverOptions driverOptions_;
     std::unique_ptr<DriverLibrary> backend_;
     std::ofstream traceFile_;
     std::unique_ptr<TracingDriver> tracing_;

@@ -61,10 +61,11 @@ TEST(CliCommandsTest, BadCommandLinesEndWithOneReasonLine) {
 TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {
     const auto folder = std::filesystem::temp_directory_path();
     const auto trace = folder / "tamro_cli_trace.txt";
-    setenv("TAMRO18_EMULATOR_DEVICE", "18F4520", 1);
+    CliEnvironment emulated4520;
+    emulated4520.driverOptions.emulator.device = emu::Device::Pic18F4520;
     const CliRun run =
-        RunCli({"erase", "--device", "18F4520", "--driver", "emulator", "--trace", trace.string()});
-    unsetenv("TAMRO18_EMULATOR_DEVICE");
+        RunCli({"erase", "--device", "18F4520", "--driver", "emulator", "--trace", trace.string()},
+               emulated4520);
     EXPECT_EQ(run.status, 0) << run.err;
     // The device check (supply on, the seven packets of the ID read, supply
     // off), then the erase's 14.
@@ -115,14 +116,15 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionOrThePanelsStoredSelection) {
         {"[DATA]\nDEVICE=\" 10\"\n", {"--device", "18F452"}, kExitDeviceRefused},
         {nullptr, {"--device", "18F4520"}, 0},
     };
-    setenv("TAMRO18_EMULATOR_DEVICE", "18F4520", 1);
+    CliEnvironment environment{"", folder, {}};
+    environment.driverOptions.emulator.device = emu::Device::Pic18F4520;
     const fs::path file = folder / "TAMRO18" / "TAMRO18.conf";
     for (const Case& c : cases) {
         fs::remove(file);
         if (c.settings) std::ofstream(file) << c.settings;
         std::vector<std::string> args{"erase", "--driver", "emulator"};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        const CliRun run = RunCli(args, {"", folder});
+        const CliRun run = RunCli(args, environment);
         EXPECT_EQ(run.status, c.status) << (c.settings ? c.settings : "no settings") << run.err;
         // The tool reads the panel's settings and never writes them.
         EXPECT_EQ(fs::exists(file), c.settings != nullptr);
@@ -131,7 +133,6 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionOrThePanelsStoredSelection) {
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), c.settings);
         }
     }
-    unsetenv("TAMRO18_EMULATOR_DEVICE");
     fs::remove_all(folder);
 }
 

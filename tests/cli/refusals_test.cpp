@@ -22,11 +22,11 @@ struct CliRun {
 };
 
 CliRun RunCli(std::vector<std::string> args, const fs::path& state) {
-    setenv("TAMRO18_EMULATOR_STATE", state.c_str(), 1);
+    CliEnvironment environment;
+    environment.driverOptions.emulator.stateFile = state.string();
     args.insert(args.end(), {"--driver", "emulator"});
     std::ostringstream out, err;
-    const int status = RunProgrammingCommand(args, {}, out, err);
-    setenv("TAMRO18_EMULATOR_STATE", "none", 1);
+    const int status = RunProgrammingCommand(args, environment, out, err);
     return {status, err.str()};
 }
 

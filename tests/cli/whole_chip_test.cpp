@@ -2,6 +2,7 @@
 // file: the exit statuses, and a gpasm program with configuration, ID
 // locations and EEPROM data cloned through a read-back HEX.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -25,15 +26,19 @@ struct CliRun {
     std::string out, err;
 };
 
-const fs::path kFolder = fs::temp_directory_path() / "tamro_cli_whole_chip";
+// One folder per test process: ctest runs the tests of this file side by side.
+const fs::path kFolder =
+    fs::temp_directory_path() / ("tamro_cli_whole_chip_" + std::to_string(getpid()));
 
 // The tool on an emulated `device` whose chip lives in `state` (a fresh one
 // is erased); `target` false takes the target away.
 CliRun Tool(std::vector<std::string> args, const std::string& device = "18F452",
             const fs::path& state = kFolder / "chip.state", bool target = true) {
-    setenv("TAMRO18_EMULATOR_STATE", state.c_str(), 1);
-    setenv("TAMRO18_EMULATOR_DEVICE", device.c_str(), 1);
-    setenv("TAMRO18_EMULATOR_TARGET", target ? "attached" : "none", 1);
+    CliEnvironment environment;
+    environment.driverOptions.emulator.stateFile = state.string();
+    environment.driverOptions.emulator.device =
+        device == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+    environment.driverOptions.emulator.targetAttached = target;
     if (IsProgrammingCommand(args[0])) {
         if (std::find(args.begin(), args.end(), "--driver") == args.end()) {
             args.insert(args.end(), {"--driver", "emulator"});
@@ -41,10 +46,7 @@ CliRun Tool(std::vector<std::string> args, const std::string& device = "18F452",
         args.insert(args.end(), {"--device", device});
     }
     std::ostringstream out, err;
-    const int status = RunCli(args, {}, out, err);
-    setenv("TAMRO18_EMULATOR_STATE", "none", 1);
-    unsetenv("TAMRO18_EMULATOR_DEVICE");
-    unsetenv("TAMRO18_EMULATOR_TARGET");
+    const int status = RunCli(args, environment, out, err);
     return {status, out.str(), err.str()};
 }
 
@@ -98,7 +100,8 @@ TEST_F(WholeChipTest, EachExitStatusHasItsCause) {
     const std::string program = Assemble("18f452");
     if (program.empty()) GTEST_SKIP() << "gpasm is not available";
     const fs::path written = kFolder / "written.state";
-    ASSERT_EQ(Tool({"write", program}, "18F452", written).status, kExitSuccess);
+    const CliRun first = Tool({"write", program}, "18F452", written);
+    ASSERT_EQ(first.status, kExitSuccess) << first.err;
     const struct {
         const char* what;
         std::vector<std::string> args;

@@ -9,6 +9,7 @@
 #include "emulator/pic18_target.h"
 #include "emulator/programmer.h"
 #include "emulator/state_file.h"
+#include "tests/emulator/host_packets.h"
 
 namespace tamro::emu {
 namespace {
@@ -25,109 +26,121 @@ class PanelHost {
         return options;
     }
 
-    Block Send(std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0) {
-        return programmer.Exchange(Block{d0, d1, d2, d3, 0, 0, 0, 0});
+    Block Send(Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0, std::uint8_t d3 = 0) {
+        return emu::Send(programmer, command, d1, d2, d3);
+    }
+    Block SendIcsp(std::uint8_t icspCommand, std::uint16_t operand) {
+        return emu::SendIcsp(programmer, icspCommand, operand);
+    }
+    Block SendCore(std::uint16_t instructionWord) {
+        return emu::SendCore(programmer, instructionWord);
     }
     void Enter() {
-        Send(50, 0);
-        Send(49, 1);
-        Send(50, 2);
+        Send(Command::VppLevel, Code(VppLevel::ZeroVolts));
+        Send(Command::LineMode, Code(LineMode::Mode1));
+        Send(Command::VppLevel, Code(VppLevel::Programming));
     }
     bool Is452() const { return programmer.GetOptions().device == Device::Pic18F452; }
 
     void ChipErase() {
         Enter();
         if (Is452()) {
-            Send(33, 60, 0, 4);
-            Send(32, 12, 0, 128);
+            Send(Command::SetTablePointer, address::kEraseKeyUpper, 0, address::kEraseKeyLow);
+            SendIcsp(icsp::kTableWrite, kChipEraseKey452);
         } else {
-            Send(33, 60, 0, 5);
-            Send(32, 12, 15, 15);
-            Send(33, 60, 0, 4);
-            Send(32, 12, 135, 135);
+            Send(Command::SetTablePointer, address::kEraseKeyUpper, 0, address::kEraseKeyHigh);
+            SendIcsp(icsp::kTableWrite, kChipEraseKey4520High);
+            Send(Command::SetTablePointer, address::kEraseKeyUpper, 0, address::kEraseKeyLow);
+            SendIcsp(icsp::kTableWrite, kChipEraseKey4520Low);
         }
-        Send(35);
-        Send(35);
-        Send(56, 10);
-        Send(50, 1);
-        Send(49, 2);
+        Send(Command::ProgrammingNop);
+        Send(Command::ProgrammingNop);
+        Send(Command::ProgrammingWait, kEraseWait);
+        Send(Command::VppLevel, Code(VppLevel::FiveVolts));
+        Send(Command::LineMode, Code(LineMode::Mode2));
     }
 
     void WriteProgram(const std::vector<std::uint8_t>& image, int lastWord) {
         Enter();
         const int block = Is452() ? 4 : 16;
         if (Is452()) {
-            Send(32, 0, 0x8E, 0xA6);
-            Send(32, 0, 0x8C, 0xA6);
-            Send(33, 0x3C, 0x00, 0x06);
-            Send(32, 12, 0, 0);
+            SendCore(instruction::kBsfEecon1Eepgd);
+            SendCore(instruction::kBsfEecon1Cfgs);
+            Send(Command::SetTablePointer, address::kEraseKeyUpper, 0, address::kWriteModeLow);
+            SendIcsp(icsp::kTableWrite, kSinglePanelWrites);
         }
-        Send(32, 0, 0x8E, 0xA6);
-        Send(32, 0, 0x9C, 0xA6);
+        SendCore(instruction::kBsfEecon1Eepgd);
+        SendCore(instruction::kBcfEecon1Cfgs);
         int w = 0;
         do {
-            Send(33, 0, static_cast<std::uint8_t>((2 * w) >> 8), static_cast<std::uint8_t>(2 * w));
+            Send(Command::SetTablePointer, 0, static_cast<std::uint8_t>((2 * w) >> 8),
+                 static_cast<std::uint8_t>(2 * w));
             for (int i = 0; i < block; ++i, ++w) {
-                Send(32, i + 1 < block ? 13 : 15, image[2 * w + 1], image[2 * w]);
+                Send(Command::Icsp,
+                     i + 1 < block ? icsp::kTableWritePostIncrement2
+                                   : icsp::kTableWriteStartProgramming,
+                     image[2 * w + 1], image[2 * w]);
             }
-            Send(35);
-            Send(56, 1);
+            Send(Command::ProgrammingNop);
+            Send(Command::ProgrammingWait, kRowWriteWait);
         } while (w <= lastWord);
-        Send(50, 1);
-        Send(49, 1);
+        Send(Command::VppLevel, Code(VppLevel::FiveVolts));
+        Send(Command::LineMode, Code(LineMode::Mode1));
     }
 
     std::vector<std::uint8_t> ReadProgram(int bytes) {
         Enter();
-        Send(33, 0, 0, 0);
+        Send(Command::SetTablePointer, 0, 0, 0);
         std::vector<std::uint8_t> read;
         while (static_cast<int>(read.size()) < bytes) {
-            const Block reply = Send(34, 9, 8);
+            const Block reply = Send(Command::TableRead, icsp::kTableReadPostIncrement, 8);
             read.insert(read.end(), reply.begin(), reply.end());
         }
-        Send(50, 1);
-        Send(49, 2);
+        Send(Command::VppLevel, Code(VppLevel::FiveVolts));
+        Send(Command::LineMode, Code(LineMode::Mode2));
         return read;
     }
 
     void WriteConfig(const std::array<std::uint8_t, 14>& config) {
         Enter();
-        Send(32, 0, 0x8E, 0xA6);
-        Send(32, 0, 0x8C, 0xA6);
+        SendCore(instruction::kBsfEecon1Eepgd);
+        SendCore(instruction::kBsfEecon1Cfgs);
         if (Is452()) {
-            Send(32, 0, 0xEF, 0x00);
-            Send(32, 0, 0xF8, 0x00);
+            SendCore(instruction::kGoto100000First);
+            SendCore(instruction::kGoto100000Second);
         }
         for (int m : {0, 2, 4, 6, 8, 12, 10}) {
             for (int half = 0; half < 2; ++half) {
-                if (half == 0) Send(33, 0x30, 0, static_cast<std::uint8_t>(m));
-                if (half == 1) Send(32, 0, 0x2A, 0xF6);
-                Send(32, 15, config[m + 1], config[m]);
-                Send(35);
-                Send(56, 2);
+                if (half == 0)
+                    Send(Command::SetTablePointer, address::kConfigUpper, 0,
+                         static_cast<std::uint8_t>(m));
+                if (half == 1) SendCore(instruction::kIncfTblptrl);
+                Send(Command::Icsp, icsp::kTableWriteStartProgramming, config[m + 1], config[m]);
+                Send(Command::ProgrammingNop);
+                Send(Command::ProgrammingWait, kConfigWriteWait);
             }
         }
-        Send(50, 0);
-        Send(49, 1);
+        Send(Command::VppLevel, Code(VppLevel::ZeroVolts));
+        Send(Command::LineMode, Code(LineMode::Mode1));
     }
 
     std::vector<std::uint8_t> ReadEeprom() {
         Enter();
         std::vector<std::uint8_t> bytes;
         for (int a = 0; a <= 255; ++a) {
-            Send(32, 0, 0x9E, 0xA6);
-            Send(32, 0, 0x9C, 0xA6);
-            Send(32, 0, 0x0E, static_cast<std::uint8_t>(a));
-            Send(32, 0, 0x6E, 0xA9);
-            Send(32, 0, 0x0E, 0);
-            Send(32, 0, 0x6E, 0xAA);
-            Send(32, 0, 0x80, 0xA6);
-            Send(32, 0, 0x50, 0xA8);
-            Send(32, 0, 0x6E, 0xF5);
-            bytes.push_back(Send(34, 2, 2)[0]);
+            SendCore(instruction::kBcfEecon1Eepgd);
+            SendCore(instruction::kBcfEecon1Cfgs);
+            SendCore(MovlwWord(static_cast<std::uint8_t>(a)));
+            SendCore(instruction::kMovwfEeadr);
+            SendCore(MovlwWord(0));
+            SendCore(instruction::kMovwfEeadrh);
+            SendCore(instruction::kBsfEecon1Rd);
+            SendCore(instruction::kMovfEedataW);
+            SendCore(instruction::kMovwfTablat);
+            bytes.push_back(Send(Command::TableRead, icsp::kShiftOutTablat, 2)[0]);
         }
-        Send(50, 1);
-        Send(49, 2);
+        Send(Command::VppLevel, Code(VppLevel::FiveVolts));
+        Send(Command::LineMode, Code(LineMode::Mode2));
         return bytes;
     }
 
@@ -188,13 +201,13 @@ TEST(PanelSequencesTest, TheOtherGroupsEraseLeavesTheChipAsItWas) {
     host.WriteProgram(TestImage(), 3);
     // The 18F4520 sequence against a 452.
     host.Enter();
-    host.Send(33, 60, 0, 5);
-    host.Send(32, 12, 15, 15);
-    host.Send(33, 60, 0, 4);
-    host.Send(32, 12, 135, 135);
-    host.Send(35);
-    host.Send(35);
-    host.Send(50, 1);
+    host.Send(Command::SetTablePointer, address::kEraseKeyUpper, 0, address::kEraseKeyHigh);
+    host.SendIcsp(icsp::kTableWrite, kChipEraseKey4520High);
+    host.Send(Command::SetTablePointer, address::kEraseKeyUpper, 0, address::kEraseKeyLow);
+    host.SendIcsp(icsp::kTableWrite, kChipEraseKey4520Low);
+    host.Send(Command::ProgrammingNop);
+    host.Send(Command::ProgrammingNop);
+    host.Send(Command::VppLevel, Code(VppLevel::FiveVolts));
     EXPECT_EQ(host.ReadProgram(8), Prefix(TestImage(), 8));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "emulator/pic18_target.h"
+#include "tests/emulator/host_packets.h"
 
 namespace tamro::emu {
 namespace {
@@ -16,26 +17,22 @@ Options MemoryOnly(Device device = Device::Pic18F452) {
     return options;
 }
 
-Block Send(Programmer& programmer, std::uint8_t d0, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
-           std::uint8_t d3 = 0) {
-    return programmer.Exchange(Block{d0, d1, d2, d3, 0, 0, 0, 0});
-}
-
 // The device-ID read as the panel's start-up sends it; returns the ID word.
 int StartUpDeviceId(Programmer& programmer) {
-    Send(programmer, 50, 0);
-    Send(programmer, 49, 1);
-    Send(programmer, 50, 2);
-    Send(programmer, 33, 63, 255, 254);
-    const Block id = Send(programmer, 34, 9, 2);
-    Send(programmer, 50, 1);
-    Send(programmer, 49, 1);
+    Send(programmer, Command::VppLevel, Code(VppLevel::ZeroVolts));
+    Send(programmer, Command::LineMode, Code(LineMode::Mode1));
+    Send(programmer, Command::VppLevel, Code(VppLevel::Programming));
+    Send(programmer, Command::SetTablePointer, address::kDeviceIdUpper, address::kDeviceIdHigh,
+         address::kDeviceIdLow);
+    const Block id = Send(programmer, Command::TableRead, icsp::kTableReadPostIncrement, 2);
+    Send(programmer, Command::VppLevel, Code(VppLevel::FiveVolts));
+    Send(programmer, Command::LineMode, Code(LineMode::Mode1));
     return id[1] << 8 | id[0];
 }
 
 TEST(ProgrammerTest, IdentifiesAsTheEmulatorWithTwoVersionDigits) {
     Programmer programmer(MemoryOnly());
-    const Block reply = Send(programmer, 63);
+    const Block reply = Send(programmer, Command::Identify);
     const std::string text(reply.begin(), reply.end());
     EXPECT_EQ(text, "EMUL1830");
     EXPECT_TRUE(std::isdigit(reply[6]) && std::isdigit(reply[7]));
@@ -56,10 +53,10 @@ TEST(ProgrammerTest, StartUpReadsTheEmulatedDeviceId) {
 TEST(ProgrammerTest, KeepsSupplyLedVppAndLineMode) {
     Programmer programmer(MemoryOnly());
     EXPECT_TRUE(programmer.SupplyOn());
-    Send(programmer, 58, 0);
-    Send(programmer, 59, 1);
-    Send(programmer, 50, 1);
-    Send(programmer, 49, 2);
+    Send(programmer, Command::TargetSupply, 0);
+    Send(programmer, Command::Led, 1);
+    Send(programmer, Command::VppLevel, Code(VppLevel::FiveVolts));
+    Send(programmer, Command::LineMode, Code(LineMode::Mode2));
     EXPECT_FALSE(programmer.SupplyOn());
     EXPECT_TRUE(programmer.LedOn());
     EXPECT_EQ(programmer.VppLevel(), 1);
@@ -70,8 +67,8 @@ TEST(ProgrammerTest, AnalogChannelZeroFollowsTheVppLevel) {
     Programmer programmer(MemoryOnly());
     int previous = -1;
     for (std::uint8_t level = 0; level <= 2; ++level) {
-        Send(programmer, 50, level);
-        const Block reply = Send(programmer, 57, 0);
+        Send(programmer, Command::VppLevel, level);
+        const Block reply = Send(programmer, Command::AnalogRead, Code(AnalogChannel::Vpp));
         const int count = reply[0] << 8 | reply[1];
         EXPECT_GT(count, previous);
         previous = count;
@@ -83,7 +80,8 @@ TEST(ProgrammerTest, AnalogChannelZeroFollowsTheVppLevel) {
 
 TEST(ProgrammerTest, UnknownCommandsAnswerZerosAndAreCounted) {
     Programmer programmer(MemoryOnly());
-    EXPECT_EQ(programmer.Exchange(Block{99, 1, 2, 3, 4, 5, 6, 7}), Block{});
+    constexpr std::uint8_t kNoSuchCommand = 99;
+    EXPECT_EQ(programmer.Exchange(Block{kNoSuchCommand, 1, 2, 3, 4, 5, 6, 7}), Block{});
     EXPECT_EQ(programmer.UnknownCommands(), 1u);
     ASSERT_FALSE(programmer.Log().empty());
     EXPECT_NE(programmer.Log().back().find("99"), std::string::npos);

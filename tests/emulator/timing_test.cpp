@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tests/emulator/host_packets.h"
+
 namespace tamro::emu {
 namespace {
 
@@ -20,21 +22,29 @@ TEST(TimingTest, TargetTimeOfEachCommand) {
         nanoseconds expected;
     };
     const std::vector<Case> cases = {
-        {{32, 13, 0x12, 0x34}, Device::Pic18F452, 1000, microseconds(20)},
-        {{32, 0, 0x8E, 0xA6}, Device::Pic18F452, 10000, microseconds(2)},
-        {{33, 0, 0x01, 0x00}, Device::Pic18F452, 1000, microseconds(120)},
-        {{34, 9, 8}, Device::Pic18F4520, 1000, microseconds(160)},
-        {{34, 9, 2}, Device::Pic18F4520, 500, microseconds(80)},
-        {{34, 9, 200}, Device::Pic18F452, 1000, microseconds(160)},  // at most 8 bytes
+        {HostPacket(Command::Icsp, icsp::kTableWritePostIncrement2, 0x12, 0x34), Device::Pic18F452,
+         1000, microseconds(20)},
+        {CorePacket(instruction::kBsfEecon1Eepgd), Device::Pic18F452, 10000, microseconds(2)},
+        {HostPacket(Command::SetTablePointer, 0, 0x01, 0x00), Device::Pic18F452, 1000,
+         microseconds(120)},
+        {HostPacket(Command::TableRead, icsp::kTableReadPostIncrement, 8), Device::Pic18F4520, 1000,
+         microseconds(160)},
+        {HostPacket(Command::TableRead, icsp::kTableReadPostIncrement, 2), Device::Pic18F4520, 500,
+         microseconds(80)},
+        {HostPacket(Command::TableRead, icsp::kTableReadPostIncrement, 200), Device::Pic18F452,
+         1000, microseconds(160)},  // at most 8 bytes
         // A programming NOP discharges for P10 after its hold.
-        {{35}, Device::Pic18F452, 1000, microseconds(25)},
-        {{35}, Device::Pic18F4520, 1000, microseconds(120)},
-        {{56, 1}, Device::Pic18F452, 1000, milliseconds(1)},
-        {{56, 10}, Device::Pic18F4520, 10000, milliseconds(10)},
+        {HostPacket(Command::ProgrammingNop), Device::Pic18F452, 1000, microseconds(25)},
+        {HostPacket(Command::ProgrammingNop), Device::Pic18F4520, 1000, microseconds(120)},
+        {HostPacket(Command::ProgrammingWait, kRowWriteWait), Device::Pic18F452, 1000,
+         milliseconds(1)},
+        {HostPacket(Command::ProgrammingWait, kEraseWait), Device::Pic18F4520, 10000,
+         milliseconds(10)},
         // The programmer's own commands do not reach the target.
-        {{63}, Device::Pic18F452, 1000, nanoseconds(0)},
-        {{58, 1}, Device::Pic18F452, 1000, nanoseconds(0)},
-        {{50, 2}, Device::Pic18F4520, 1000, nanoseconds(0)},
+        {HostPacket(Command::Identify), Device::Pic18F452, 1000, nanoseconds(0)},
+        {HostPacket(Command::TargetSupply, 1), Device::Pic18F452, 1000, nanoseconds(0)},
+        {HostPacket(Command::VppLevel, Code(VppLevel::Programming)), Device::Pic18F4520, 1000,
+         nanoseconds(0)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TargetTime(c.packet, c.device, c.icspKhz), c.expected)
@@ -48,14 +58,16 @@ TEST(TimingTest, LatencyIsADelayLineInFrontOfAnInOrderFirmware) {
     Timeline timeline({.icspKhz = 1000, .linkLatency = milliseconds(1), .realTime = true},
                       Device::Pic18F452);
     const TimePoint t0{};
-    const Block icsp{32, 13, 0, 0};
-    EXPECT_EQ(timeline.Accept(icsp, t0), t0 + microseconds(20) + milliseconds(1));
-    EXPECT_EQ(timeline.Accept(icsp, t0 + microseconds(1)), t0 + microseconds(40) + milliseconds(1));
-    EXPECT_EQ(timeline.Accept(Block{56, 1}, t0 + microseconds(2)),
-              t0 + microseconds(1040) + milliseconds(1));
+    const Block tableWrite = HostPacket(Command::Icsp, icsp::kTableWritePostIncrement2, 0, 0);
+    EXPECT_EQ(timeline.Accept(tableWrite, t0), t0 + microseconds(20) + milliseconds(1));
+    EXPECT_EQ(timeline.Accept(tableWrite, t0 + microseconds(1)),
+              t0 + microseconds(40) + milliseconds(1));
+    EXPECT_EQ(
+        timeline.Accept(HostPacket(Command::ProgrammingWait, kRowWriteWait), t0 + microseconds(2)),
+        t0 + microseconds(1040) + milliseconds(1));
     // A packet that finds the firmware idle is served at once.
     const TimePoint later = t0 + milliseconds(5);
-    EXPECT_EQ(timeline.Accept(icsp, later), later + microseconds(20) + milliseconds(1));
+    EXPECT_EQ(timeline.Accept(tableWrite, later), later + microseconds(20) + milliseconds(1));
 
     const auto operation = timeline.Finish();
     ASSERT_TRUE(operation);
@@ -68,8 +80,10 @@ TEST(TimingTest, WithoutRealTimeTheTargetTimeIsOnlyCounted) {
     Timeline timeline({.icspKhz = 1000, .linkLatency = microseconds(300), .realTime = false},
                       Device::Pic18F4520);
     const TimePoint t0{};
-    EXPECT_EQ(timeline.Accept(Block{56, 10}, t0), t0 + microseconds(300));
-    EXPECT_EQ(timeline.Accept(Block{33}, t0 + microseconds(400)), t0 + microseconds(700));
+    EXPECT_EQ(timeline.Accept(HostPacket(Command::ProgrammingWait, kEraseWait), t0),
+              t0 + microseconds(300));
+    EXPECT_EQ(timeline.Accept(HostPacket(Command::SetTablePointer), t0 + microseconds(400)),
+              t0 + microseconds(700));
     const auto operation = timeline.Finish();
     ASSERT_TRUE(operation);
     EXPECT_EQ(operation->targetBusy, milliseconds(10) + microseconds(120));
@@ -80,13 +94,14 @@ TEST(TimingTest, APauseAfterTheLastReplyEndsAnOperation) {
                       Device::Pic18F452);
     const TimePoint t0{};
     EXPECT_FALSE(timeline.FinishIfIdle(t0));
-    const TimePoint firstReply = timeline.Accept(Block{32}, t0);
+    const TimePoint firstReply = timeline.Accept(HostPacket(Command::Icsp), t0);
     const TimePoint secondReply =
-        timeline.Accept(Block{32}, firstReply + kOperationGap - microseconds(1));
+        timeline.Accept(HostPacket(Command::Icsp), firstReply + kOperationGap - microseconds(1));
     EXPECT_FALSE(timeline.TakeFinished()) << "a shorter pause belongs to the operation";
 
     EXPECT_FALSE(timeline.FinishIfIdle(secondReply + kOperationGap - microseconds(1)));
-    timeline.Accept(Block{56, 1}, secondReply + kOperationGap);
+    timeline.Accept(HostPacket(Command::ProgrammingWait, kRowWriteWait),
+                    secondReply + kOperationGap);
     const auto first = timeline.TakeFinished();
     ASSERT_TRUE(first);
     EXPECT_EQ(first->packets, 2u);

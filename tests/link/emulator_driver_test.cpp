@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "common/protocol.h"
 #include "link/backends.h"
 #include "link/link.h"
 #include "tests/testing/fakes.h"
@@ -12,29 +12,11 @@
 namespace tamro {
 namespace {
 
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedVariable() {
-        if (old_.empty())
-            unsetenv(name_);
-        else
-            setenv(name_, old_.c_str(), 1);
-    }
-
-  private:
-    const char* name_;
-    std::string old_;
-};
-
 TEST(EmulatorDriverTest, FailsTheChosenWritesAndReadsAndGoesOn) {
-    ScopedVariable state("TAMRO18_EMULATOR_STATE", "none");
-    ScopedVariable failWrite("TAMRO18_EMULATOR_FAIL_WRITE", "2");
-    ScopedVariable failRead("TAMRO18_EMULATOR_FAIL_READ", "3,5");
-    auto driver = MakeEmulatorDriver();
+    DriverOptions options;
+    options.failingWrites = {2};
+    options.failingReads = {3, 5};
+    auto driver = MakeEmulatorDriver(options);
     ASSERT_EQ(driver->Open(), 0);
     EXPECT_EQ(driver->Open(), -1);  // already open
     testing::RecordingMessageBoxes messages;
@@ -48,16 +30,30 @@ TEST(EmulatorDriverTest, FailsTheChosenWritesAndReadsAndGoesOn) {
     EXPECT_EQ(messages.shown[1].text, "USB Read Error");
     EXPECT_EQ(link.ReplyText(), "EMUL1830");
     driver->Close();
-    std::uint8_t packet[8] = {63};
+    std::uint8_t packet[8] = {protocol::Code(protocol::Command::Identify)};
     EXPECT_EQ(driver->DataWrite(packet, 8), 0);
 }
 
 // A row write of the 18F452 group: TBLPTR, four table writes, the
 // programming NOP and its 1 ms wait; 1225 us of target time.
+using protocol::Code;
+using protocol::Command;
 const std::vector<Packet> kRowWrite = {
-    {33, 0, 0, 0}, {32, 13, 1, 2}, {32, 13, 3, 4}, {32, 13, 5, 6}, {32, 15, 7, 8}, {35}, {56, 1},
+    {Code(Command::SetTablePointer), 0, 0, 0},
+    {Code(Command::Icsp), protocol::icsp::kTableWritePostIncrement2, 1, 2},
+    {Code(Command::Icsp), protocol::icsp::kTableWritePostIncrement2, 3, 4},
+    {Code(Command::Icsp), protocol::icsp::kTableWritePostIncrement2, 5, 6},
+    {Code(Command::Icsp), protocol::icsp::kTableWriteStartProgramming, 7, 8},
+    {Code(Command::ProgrammingNop)},
+    {Code(Command::ProgrammingWait), protocol::kRowWriteWait},
 };
 constexpr std::chrono::microseconds kRowWriteBusy{120 + 4 * 20 + 25 + 1000};
+
+DriverOptions WithEmulator(const emu::Options& emulator) {
+    DriverOptions options;
+    options.emulator = emulator;
+    return options;
+}
 
 TEST(EmulatorDriverTest, TimingModelPacesRepliesOnTheGivenClock) {
     using std::chrono::milliseconds;
@@ -65,7 +61,7 @@ TEST(EmulatorDriverTest, TimingModelPacesRepliesOnTheGivenClock) {
     emu::Options options;
     options.clock = &clock;
     options.timing = {.icspKhz = 1000, .linkLatency = milliseconds(1), .realTime = true};
-    auto driver = MakeEmulatorDriver(options);
+    auto driver = MakeEmulatorDriver(WithEmulator(options));
     ASSERT_EQ(driver->Open(), 0);
     std::uint8_t reply[8];
 
@@ -86,7 +82,7 @@ TEST(EmulatorDriverTest, TimingModelPacesRepliesOnTheGivenClock) {
 
     // Without the timing model the emulator answers at once.
     options.timing = {};
-    auto instant = MakeEmulatorDriver(options);
+    auto instant = MakeEmulatorDriver(WithEmulator(options));
     ASSERT_EQ(instant->Open(), 0);
     start = clock.now;
     for (const Packet& packet : kRowWrite) {

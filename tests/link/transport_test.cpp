@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/protocol.h"
 #include "link/driver_table.h"
 #include "link/link.h"
 #include "link/stream_drivers.h"
@@ -202,7 +203,7 @@ TEST_P(TransportTest, ASecondClientIsRefusedAtOnceWhileTheFirstIsServed) {
     DaemonProcess daemon(GetParam().arguments);
     auto first = DriverFor(daemon, kTestTimeout);
     ASSERT_EQ(first->Open(), 0);
-    std::uint8_t identify[8] = {63};
+    std::uint8_t identify[8] = {protocol::Code(protocol::Command::Identify)};
     std::uint8_t reply[8] = {};
     ASSERT_EQ(first->DataWrite(identify, 8), 8);
     ASSERT_EQ(first->DataRead(reply, 8), 8);
@@ -351,14 +352,14 @@ TEST(TransportOpenTest, AFailedOpenSaysWhichSettingItTriedAndWhy) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.setting);
         std::string error;
-        auto driver = MakeDriverOrUnavailable(c.setting, &error);
+        auto driver = MakeDriverOrUnavailable(c.setting, {}, &error);
         const bool opened = driver->Open() == 0;
         if (c.problem == OpenProblem::None) {
             EXPECT_TRUE(opened);
             continue;
         }
         ASSERT_FALSE(opened);
-        std::uint8_t packet[8] = {63};
+        std::uint8_t packet[8] = {protocol::Code(protocol::Command::Identify)};
         EXPECT_EQ(driver->DataWrite(packet, 8), 0);
         const OpenFailure failure = DescribeOpenFailure(c.setting, *driver);
         EXPECT_EQ(failure.problem, c.problem);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/protocol.h"
 #include "link/driver_table.h"
 #include "tests/testing/daemon_process.h"
 
@@ -16,8 +17,15 @@ using Clock = std::chrono::steady_clock;
 
 // Packets whose replies tell them apart: identify, and analog reads of the
 // Vpp level as it changes.
+using protocol::Code;
+using protocol::Command;
 const std::vector<std::vector<std::uint8_t>> kPackets = {
-    {63}, {50, 1}, {57, 0}, {50, 0}, {57, 0}, {63},
+    {Code(Command::Identify)},
+    {Code(Command::VppLevel), Code(protocol::VppLevel::FiveVolts)},
+    {Code(Command::AnalogRead), Code(protocol::AnalogChannel::Vpp)},
+    {Code(Command::VppLevel), Code(protocol::VppLevel::ZeroVolts)},
+    {Code(Command::AnalogRead), Code(protocol::AnalogChannel::Vpp)},
+    {Code(Command::Identify)},
 };
 
 std::vector<std::string> ReplyTexts(DriverLibrary& driver, std::size_t count) {
@@ -74,7 +82,7 @@ TEST(WindowTest, RepliesComeInOrderAndDiscardedOnesAnswerNothingLater) {
     WriteAll(*driver);
     ReplyTexts(*driver, 2);
     driver->DiscardReplies();
-    std::uint8_t identify[8] = {63};
+    std::uint8_t identify[8] = {protocol::Code(protocol::Command::Identify)};
     ASSERT_EQ(driver->DataWrite(identify, 8), 8);
     EXPECT_EQ(ReplyTexts(*driver, 1).front(), "EMUL1830");
     driver->Close();

@@ -45,9 +45,10 @@ struct Panel : testing::PanelFakes {
     std::unique_ptr<TAMRO18_form> form;
 
     explicit Panel(const char* device) {
-        qputenv("TAMRO18_EMULATOR_DEVICE", device);
-        qputenv("TAMRO18_EMULATOR_STATE", "none");
-        driver = MakeDriver("emulator");
+        DriverOptions options;
+        options.emulator.device =
+            QByteArray(device) == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+        driver = MakeDriver("emulator", options);
         form = std::make_unique<TAMRO18_form>(Platform(*driver));
         store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F4520" ? " 10" : " 9");
     }

@@ -40,6 +40,13 @@ using tamro::testing::NotesColour;
 
 namespace {
 
+// Backend options with a short stream time-out, so that a dead daemon is noticed quickly.
+DriverOptions WithTimeout(int milliseconds) {
+    DriverOptions options;
+    options.timeout = std::chrono::milliseconds(milliseconds);
+    return options;
+}
+
 // ---------------------------------------------------------------- watchdog
 
 // A case that does not end within its time is a hang: the process names the
@@ -618,12 +625,11 @@ class FaultSweepTest : public QObject {
         QFETCH(bool, tcp);
         const std::string transport = tcp ? "tcp" : "pty";
         constexpr int kTimeoutMs = 300;
-        setenv("TAMRO18_DRIVER_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str(), 1);
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
         std::string error;
-        auto inner = MakeDriver(daemon.DriverSetting(), &error);
+        auto inner = MakeDriver(daemon.DriverSetting(), WithTimeout(kTimeoutMs), &error);
         QVERIFY2(inner, error.c_str());
         InterruptingDriver driver(*inner);
         driver.interrupt = [&daemon] { daemon.Kill(); };
@@ -715,7 +721,6 @@ class FaultSweepTest : public QObject {
             Count(transport, static_cast<int>(killPoints.size()),
                   static_cast<int>(killPoints.size()));
         }
-        unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");
     }
 
     void stalledDaemonMidReadLeavesNoStaleReply_data() {
@@ -728,11 +733,10 @@ class FaultSweepTest : public QObject {
         // the reply that comes late must not answer a packet of the next operation.
         QFETCH(bool, tcp);
         constexpr int kTimeoutMs = 300;
-        setenv("TAMRO18_DRIVER_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str(), 1);
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
-        auto inner = MakeDriver(daemon.DriverSetting());
+        auto inner = MakeDriver(daemon.DriverSetting(), WithTimeout(kTimeoutMs));
         QVERIFY(inner);
         InterruptingDriver driver(*inner);
         driver.interrupt = [&daemon] { daemon.Signal(SIGSTOP); };
@@ -779,7 +783,6 @@ class FaultSweepTest : public QObject {
                            form.session().images().program.begin()));
         Count(tcp ? "tcp" : "pty", 1, 1);
         Count(tcp ? "tcp" : "pty", 1, 1);
-        unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");
     }
 
     void startUpWithTheDaemonGone_data() {
@@ -789,11 +792,10 @@ class FaultSweepTest : public QObject {
     }
     void startUpWithTheDaemonGone() {
         QFETCH(bool, tcp);
-        setenv("TAMRO18_DRIVER_TIMEOUT_MS", "300", 1);
         QTemporaryDir scratch;
         RestartableDaemon daemon(tcp, scratch.path());
         QVERIFY2(!daemon.FirstLine().empty(), "the emulator daemon did not start");
-        auto driver = MakeDriver(daemon.DriverSetting());
+        auto driver = MakeDriver(daemon.DriverSetting(), WithTimeout(300));
         QVERIFY(driver);
         daemon.Kill();
         Panel panel(*driver);
@@ -806,7 +808,6 @@ class FaultSweepTest : public QObject {
         QVERIFY(clock.elapsed() < 2000);
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         QCOMPARE(panel.messages.shown[0].text, std::string("Unit not Found"));
-        unsetenv("TAMRO18_DRIVER_TIMEOUT_MS");
     }
 
     void cleanupTestCase() {

@@ -41,12 +41,13 @@ struct Bench : testing::PanelFakes {
     Bench() {
         driver.responder = [this](const Packet& packet) {
             Packet reply{};
-            if (packet[0] == 63) reply = {'E', 'M', 'U', 'L', '1', '8', '3', '0'};
-            if (packet[0] == 34) {
+            if (packet[0] == protocol::Code(protocol::Command::Identify))
+                reply = {'E', 'M', 'U', 'L', '1', '8', '3', '0'};
+            if (packet[0] == protocol::Code(protocol::Command::TableRead)) {
                 reply[0] = deviceId & 0xFF;
                 reply[1] = deviceId >> 8;
             }
-            if (packet[0] == 57) {
+            if (packet[0] == protocol::Code(protocol::Command::AnalogRead)) {
                 reply[0] = analog >> 8;
                 reply[1] = analog & 0xFF;
             }

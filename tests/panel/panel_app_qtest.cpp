@@ -53,7 +53,7 @@ class PanelAppTest : public QObject {
             for (QWidget* widget : QApplication::topLevelWidgets())
                 windowShown |= widget->isVisible();
         };
-        QCOMPARE(RunPanel("no-such-backend", messages, store, pump), 1);
+        QCOMPARE(RunPanel("no-such-backend", {}, messages, store, pump), 1);
         QCOMPARE(messages.shown.size(), std::size_t{1});
         QCOMPARE(messages.shown[0].text, std::string("Unit not Found"));
         QVERIFY(!windowShown);
@@ -69,7 +69,7 @@ class PanelAppTest : public QObject {
                 if (widget->objectName() == "TAMRO18_form") widget->close();
             }
         });
-        QCOMPARE(RunPanel("emulator", messages, store, pump), 0);
+        QCOMPARE(RunPanel("emulator", {}, messages, store, pump), 0);
         QVERIFY(messages.shown.empty());
         QCOMPARE(store.Read("TAMRO18", "DATA", "DEVICE"), std::string(" 9"));
     }
@@ -145,7 +145,7 @@ class PanelAppTest : public QObject {
             QVERIFY(form->session().images().haveData == 1);
             form->close();
         });
-        QCOMPARE(RunPanel("no-such-backend", messages, store, pump, &chooser), status);
+        QCOMPARE(RunPanel("no-such-backend", {}, messages, store, pump, &chooser), status);
         QCOMPARE(static_cast<int>(messages.shown.size()), boxes);
         for (const auto& box : messages.shown) QCOMPARE(box.text, std::string("Unit not Found"));
         QCOMPARE(QString::fromStdString(store.Read("TAMRO18", "DATA", "DRIVER")), stored);

@@ -19,9 +19,10 @@ RecordingDriver::Responder FlashMirror(std::shared_ptr<std::vector<std::uint8_t>
     auto pointer = std::make_shared<std::uint32_t>(0);
     return [flash, pointer](const Packet& packet) {
         Packet reply{};
-        if (packet[0] == 33) {
+        if (packet[0] == protocol::Code(protocol::Command::SetTablePointer)) {
             *pointer = static_cast<std::uint32_t>(packet[1]) << 16 | packet[2] << 8 | packet[3];
-        } else if (packet[0] == 34 && packet[1] == 9) {
+        } else if (packet[0] == protocol::Code(protocol::Command::TableRead) &&
+                   packet[1] == protocol::icsp::kTableReadPostIncrement) {
             for (int i = 0; i < packet[2] && i < 8; ++i, ++*pointer) {
                 reply[i] = *pointer < flash->size() ? (*flash)[*pointer] : 0;
             }

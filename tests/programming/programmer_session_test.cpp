@@ -250,7 +250,8 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
         auto programmer = std::make_shared<emu::Programmer>(options);
         driver.responder = [programmer](const Packet& p) {
             auto reply = programmer->Exchange(p);
-            if (p[0] == 34 && p[2] == 2) reply = {0x45, 0x21};  // 2145h: an 18F4221
+            // 2145h: an 18F4221
+            if (p[0] == protocol::Code(Command::TableRead) && p[2] == 2) reply = {0x45, 0x21};
             return reply;
         };
         session.UseDeviceGroup(DeviceGroup::Pic18F452);

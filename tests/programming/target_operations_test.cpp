@@ -258,7 +258,8 @@ TEST_F(OperationsTest, ConfigurationWriteOrderAndOperands) {
                "38 02 00 00 00 00 00 00"}));
     Texts pointers;
     for (const Packet& packet : driver.packets) {
-        if (packet[0] == 33) pointers.push_back(PacketText(packet));
+        if (packet[0] == protocol::Code(protocol::Command::SetTablePointer))
+            pointers.push_back(PacketText(packet));
     }
     EXPECT_EQ(pointers, (Texts{"21 30 00 00 00 00 00 00", "21 30 00 02 00 00 00 00",
                                "21 30 00 04 00 00 00 00", "21 30 00 06 00 00 00 00",
@@ -316,7 +317,8 @@ TEST_F(OperationsTest, EepromReadRoundForAddress12h) {
     int shifts = 0;
     driver.responder = [&](const Packet& packet) {
         Packet reply{};
-        if (packet[0] == 34 && packet[1] == 2)
+        if (packet[0] == protocol::Code(protocol::Command::TableRead) &&
+            packet[1] == protocol::icsp::kShiftOutTablat)
             reply[0] = static_cast<std::uint8_t>(shifts++ ^ 0x5A);
         return reply;
     };

@@ -31,7 +31,7 @@ std::int32_t RecordingDriver::DataRead(std::uint8_t* buffer, std::int32_t count)
 }
 
 RecordingDriver::Responder EmulatorResponder() {
-    auto programmer = std::make_shared<emu::Programmer>(emu::Options::FromEnvironment());
+    auto programmer = std::make_shared<emu::Programmer>(emu::Options{});
     return [programmer](const Packet& packet) { return programmer->Exchange(packet); };
 }
 

@@ -60,8 +60,13 @@ inline constexpr std::uint8_t kCoreInstruction = 0x0;
 inline constexpr std::uint8_t kShiftOutTablat = 0x2;
 inline constexpr std::uint8_t kTableRead = 0x8;
 inline constexpr std::uint8_t kTableReadPostIncrement = 0x9;
+inline constexpr std::uint8_t kTableReadPostDecrement = 0xA;
+inline constexpr std::uint8_t kTableReadPreIncrement = 0xB;
 inline constexpr std::uint8_t kTableWrite = 0xC;
 inline constexpr std::uint8_t kTableWritePostIncrement2 = 0xD;
+// 18FXX2: table write, post-decrement by 2; 18F2XXX/4XXX: table write, start
+// programming, post-increment by 2. The host does not send it.
+inline constexpr std::uint8_t kTableWrite1110 = 0xE;
 inline constexpr std::uint8_t kTableWriteStartProgramming = 0xF;
 }  // namespace icsp
 
@@ -90,6 +95,9 @@ inline constexpr std::uint16_t kGoto100000First = 0xEF00;
 inline constexpr std::uint16_t kGoto100000Second = 0xF800;
 // MOVLW k: the high byte of the word; the literal is its low byte.
 inline constexpr std::uint8_t kMovlwHigh = 0x0E;
+// MOVWF f (access bank): the high byte of the word; the register's low address byte is its low
+// byte.
+inline constexpr std::uint8_t kMovwfAccessHigh = 0x6E;
 }  // namespace instruction
 
 // The two values written to EECON2 right before BSF EECON1,WR (18F452 group).

@@ -1,0 +1,58 @@
+#pragma once
+// Packets to the emulated programmer as the host builds them, by the
+// protocol's names.
+
+#include <cstdint>
+
+#include "common/protocol.h"
+#include "emulator/programmer.h"
+
+namespace tamro::emu {
+
+using protocol::AnalogChannel;
+using protocol::Code;
+using protocol::Command;
+using protocol::EventCounterAction;
+using protocol::FrequencyGate;
+using protocol::kChipEraseKey452;
+using protocol::kChipEraseKey4520High;
+using protocol::kChipEraseKey4520Low;
+using protocol::kConfigWriteWait;
+using protocol::kEraseWait;
+using protocol::kRowWriteWait;
+using protocol::kSinglePanelWrites;
+using protocol::LineMode;
+using protocol::VppLevel;
+namespace address = protocol::address;
+namespace icsp = protocol::icsp;
+namespace instruction = protocol::instruction;
+
+constexpr Block HostPacket(Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
+                           std::uint8_t d3 = 0) {
+    return Block{Code(command), d1, d2, d3, 0, 0, 0, 0};
+}
+// A 4-bit ICSP command with its 16-bit operand.
+constexpr Block IcspPacket(std::uint8_t icspCommand, std::uint16_t operand) {
+    return HostPacket(Command::Icsp, icspCommand, static_cast<std::uint8_t>(operand >> 8),
+                      static_cast<std::uint8_t>(operand & 0xFF));
+}
+constexpr Block CorePacket(std::uint16_t instructionWord) {
+    return IcspPacket(icsp::kCoreInstruction, instructionWord);
+}
+// MOVLW `literal`.
+constexpr std::uint16_t MovlwWord(std::uint8_t literal) {
+    return static_cast<std::uint16_t>(instruction::kMovlwHigh << 8 | literal);
+}
+
+inline Block Send(Programmer& programmer, Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
+                  std::uint8_t d3 = 0) {
+    return programmer.Exchange(HostPacket(command, d1, d2, d3));
+}
+inline Block SendIcsp(Programmer& programmer, std::uint8_t icspCommand, std::uint16_t operand) {
+    return programmer.Exchange(IcspPacket(icspCommand, operand));
+}
+inline Block SendCore(Programmer& programmer, std::uint16_t instructionWord) {
+    return programmer.Exchange(CorePacket(instructionWord));
+}
+
+}  // namespace tamro::emu
