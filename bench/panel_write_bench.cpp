@@ -9,10 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 
 #include "bench/write_bench_support.h"
 #include "images/images.h"
@@ -26,26 +24,9 @@
 namespace tamro {
 namespace {
 
-using bench::CountingMessages;
 using bench::FillProgram;
 using bench::RunWrites;
 using bench::SetRates;
-
-class MemorySettings final : public SettingsStore {
-  public:
-    std::string Read(const std::string& application, const std::string& section,
-                     const std::string& key) override {
-        auto it = values_.find({application, section, key});
-        return it == values_.end() ? "" : it->second;
-    }
-    void Write(const std::string& application, const std::string& section, const std::string& key,
-               const std::string& value) override {
-        values_[{application, section, key}] = value;
-    }
-
-  private:
-    std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
-};
 
 class NoLauncher final : public DesktopLauncher {
   public:
@@ -77,8 +58,9 @@ std::unique_ptr<DriverLibrary> EmulatedProgrammer(bool is4520) {
 void BM_FullWriteThroughPanel(benchmark::State& state) {
     const bool is4520 = state.range(0) == 1;
     auto driver = EmulatedProgrammer(is4520);
-    CountingMessages messages;
-    MemorySettings settings;
+    testing::RecordingMessageBoxes messages;
+    messages.answer = false;
+    testing::MemorySettingsStore settings;
     settings.Write("TAMRO18", "DATA", "DEVICE", is4520 ? " 10" : " 9");
     QtEventPump events;
     NoLauncher launcher;
@@ -101,7 +83,7 @@ void BM_FullWriteThroughPanel(benchmark::State& state) {
         const std::uint64_t before = form.session().Exchanges();
         write->click();
         exchanges += form.session().Exchanges() - before;
-        if (messages.shown != 0 || notes->text() != "Write Complete") {
+        if (!messages.shown.empty() || notes->text() != "Write Complete") {
             state.SkipWithError("the WRITE did not complete");
             break;
         }

@@ -6,49 +6,19 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "bench/write_bench_support.h"
+#include "common/protocol.h"
 #include "images/images.h"
 #include "link/driver_table.h"
 #include "link/link.h"
-#include "common/protocol.h"
 #include "programming/device.h"
+#include "tests/testing/fakes.h"
+#include "tests/testing/operations_fakes.h"
 
 namespace tamro {
 namespace {
-
-// Answers table reads from the image itself, so the verify passes, and does
-// nothing else: the cost of the link and the operations alone.
-class MirrorDriver final : public DriverLibrary {
-  public:
-    explicit MirrorDriver(const Images& images) : images_(images) {}
-    std::int32_t Open() override { return 0; }
-    void Close() override {}
-    std::int32_t DataWrite(const std::uint8_t* buffer, std::int32_t count) override {
-        reply_ = {};
-        using protocol::Code;
-        using protocol::Command;
-        if (buffer[0] == Code(Command::SetTablePointer)) {
-            pointer_ = buffer[1] << 16 | buffer[2] << 8 | buffer[3];
-        }
-        if (buffer[0] == Code(Command::TableRead) &&
-            buffer[1] == protocol::icsp::kTableReadPostIncrement) {
-            for (int i = 0; i < buffer[2] && i < 8; ++i, ++pointer_) {
-                reply_[i] = pointer_ < kProgramBytes ? images_.program[pointer_] : 0;
-            }
-        }
-        return count;
-    }
-    std::int32_t DataRead(std::uint8_t* buffer, std::int32_t count) override {
-        std::copy(reply_.begin(), reply_.end(), buffer);
-        return count;
-    }
-
-  private:
-    const Images& images_;
-    std::array<std::uint8_t, 8> reply_{};
-    std::uint32_t pointer_ = 0;
-};
 
 void BM_FullWriteOnEmulator(benchmark::State& state) {
     const bool is4520 = state.range(0) == 1;
@@ -66,7 +36,15 @@ BENCHMARK(BM_FullWriteOnEmulator)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 void BM_FullWriteLinkAndOperationsOnly(benchmark::State& state) {
     Images images;
     bench::FillProgram(images);
-    MirrorDriver driver(images);
+    // Table reads answered from the image itself, so the verify passes, and
+    // nothing else: the cost of the link and the operations alone.
+    testing::RecordingDriver driver;
+    driver.keepPackets = false;
+    // The device IDs of an 18F452 and an 18F4520 (revision 7).
+    const std::uint16_t deviceId = state.range(0) == 1 ? 0x1087 : 0x0427;
+    driver.responder = testing::FlashMirror(
+        std::make_shared<std::vector<std::uint8_t>>(images.program.begin(), images.program.end()),
+        deviceId);
     bench::RunWrites(state, driver, images, state.range(0) == 1 ? kOption4520 : kOption452);
 }
 BENCHMARK(BM_FullWriteLinkAndOperationsOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

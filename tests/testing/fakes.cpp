@@ -13,7 +13,7 @@ std::int32_t RecordingDriver::DataWrite(const std::uint8_t* buffer, std::int32_t
     if (failWrites.count(writes)) return 0;
     Packet packet{};
     std::copy(buffer, buffer + std::min(count, 8), packet.begin());
-    packets.push_back(packet);
+    if (keepPackets) packets.push_back(packet);
     pendingReplies_.push_back(responder ? responder(packet) : Packet{});
     return count;
 }

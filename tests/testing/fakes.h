@@ -107,8 +107,10 @@ class RecordingDriver final : public DriverLibrary {
         pendingReplies_.clear();
     }
 
-    // Packets written successfully, in order.
+    // Packets written successfully, in order (none when `keepPackets` is off,
+    // for long runs).
     std::vector<Packet> packets;
+    bool keepPackets = true;
     Responder responder;
     std::int32_t openResult = 0;
     std::set<int> failWrites;  // 1-based write numbers that fail
