@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #include "emulator/device_facts.h"
 #include "emulator/pic18_target.h"
@@ -53,26 +54,37 @@ struct Programmer::State {
     std::uint64_t exchanges = 0;
     std::uint64_t unknownCommands = 0;
     std::deque<std::string> log;
+    std::vector<std::string> stateProblems;
+    bool saveFailed = false;
 
     void Note(std::string text) {
         if (log.size() == kLogLines) log.pop_front();
         log.push_back(std::move(text));
     }
 
+    void StateProblem(std::string text) {
+        Note(text);
+        stateProblems.push_back(std::move(text));
+    }
+
     void LoadState() {
         if (options.stateFile.empty()) return;
-        if (auto memory = LoadStateFile(options.stateFile, options.device)) {
-            target.SetMemory(*memory);
+        StateFileLoad loaded = LoadStateFile(options.stateFile, options.device);
+        if (loaded.memory) {
+            target.SetMemory(*loaded.memory);
         } else {
             target.ResetMemoryToFactory();
         }
+        if (!loaded.problem.empty()) StateProblem(std::move(loaded.problem));
         target.ClearMemoryChanged();
     }
 
     bool SaveState() {
         if (options.stateFile.empty() || !target.MemoryChanged()) return true;
-        if (!SaveStateFile(options.stateFile, options.device, target.Memory())) {
-            Note("could not write the state file " + options.stateFile);
+        const FileResult saved = SaveStateFile(options.stateFile, options.device, target.Memory());
+        if (!saved.ok()) {
+            saveFailed = true;
+            StateProblem(saved.error);
             return false;
         }
         target.ClearMemoryChanged();
@@ -217,6 +229,14 @@ const std::deque<std::string>& Programmer::Log() const {
 }
 bool Programmer::SaveState() {
     return state_->SaveState();
+}
+
+std::vector<std::string> Programmer::TakeStateProblems() {
+    return std::exchange(state_->stateProblems, {});
+}
+
+bool Programmer::StateSaveFailed() const {
+    return state_->saveFailed;
 }
 
 }  // namespace tamro::emu

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/platform.h"
 #include "emulator/signal_source.h"
@@ -79,6 +80,11 @@ class Programmer {
     // Writes the target's memory to the state file now if it changed.
     // False when a write failed; true without a state file.
     bool SaveState();
+    // What went wrong with the state file since the last call (a file kept
+    // aside as corrupt, one that could not be read, a failed save), oldest first.
+    std::vector<std::string> TakeStateProblems();
+    // True once a save of the state file has failed.
+    bool StateSaveFailed() const;
 
   private:
     struct State;

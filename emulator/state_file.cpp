@@ -1,27 +1,23 @@
 #include "emulator/state_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <system_error>
 #include <vector>
 
 namespace tamro::emu {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr char kMagic[8] = {'T', 'E', 'M', 'U', 'S', 'T', '0', '1'};
 
-std::uint32_t Checksum(const std::vector<std::uint8_t>& bytes, std::size_t end) {
+std::uint32_t Checksum(std::string_view bytes) {
     std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (std::size_t i = 0; i < end; ++i) {
-        hash ^= bytes[i];
+    for (const char byte : bytes) {
+        hash ^= static_cast<std::uint8_t>(byte);
         hash *= 16777619u;
     }
     return hash;
@@ -30,26 +26,35 @@ std::uint32_t Checksum(const std::vector<std::uint8_t>& bytes, std::size_t end) 
 constexpr std::size_t kPayloadSize = kFlashSize + kEepromSize + kConfigSize + kIdSize;
 constexpr std::size_t kFileSize = sizeof kMagic + 1 + kPayloadSize + 4;
 
+// Renames the file to the first free PATH.corrupt[-N]; that name, or "" when
+// it could not be moved.
+std::string KeepAside(const std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string aside =
+            path + ".corrupt" + (attempt ? "-" + std::to_string(attempt) : std::string());
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(aside, error))) continue;
+        if (std::rename(path.c_str(), aside.c_str()) == 0) return aside;
+        return "";
+    }
+    return "";
+}
+
 }  // namespace
 
-std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    char chunk[4096];
-    while (in && bytes.size() <= kFileSize) {
-        in.read(chunk, sizeof chunk);
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-    }
+std::optional<TargetMemory> StateFromBytes(std::string_view bytes, Device device) {
     if (bytes.size() != kFileSize) return std::nullopt;
     if (std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) return std::nullopt;
-    if (bytes[sizeof kMagic] != static_cast<std::uint8_t>(device)) return std::nullopt;
+    if (static_cast<std::uint8_t>(bytes[sizeof kMagic]) != static_cast<std::uint8_t>(device)) {
+        return std::nullopt;
+    }
     const std::size_t sumAt = kFileSize - 4;
-    const std::uint32_t stored = static_cast<std::uint32_t>(bytes[sumAt]) |
-                                 static_cast<std::uint32_t>(bytes[sumAt + 1]) << 8 |
-                                 static_cast<std::uint32_t>(bytes[sumAt + 2]) << 16 |
-                                 static_cast<std::uint32_t>(bytes[sumAt + 3]) << 24;
-    if (stored != Checksum(bytes, sumAt)) return std::nullopt;
+    std::uint32_t stored = 0;
+    for (int i = 0; i < 4; ++i) {
+        stored |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[sumAt + i]))
+                  << (8 * i);
+    }
+    if (stored != Checksum(bytes.substr(0, sumAt))) return std::nullopt;
 
     TargetMemory memory;
     auto at = bytes.begin() + sizeof kMagic + 1;
@@ -63,42 +68,58 @@ std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device
     return memory;
 }
 
-bool SaveStateFile(const std::string& path, Device device, const TargetMemory& memory) {
-    std::vector<std::uint8_t> bytes(kMagic, kMagic + sizeof kMagic);
-    bytes.push_back(static_cast<std::uint8_t>(device));
-    bytes.insert(bytes.end(), memory.flash.begin(), memory.flash.end());
-    bytes.insert(bytes.end(), memory.eeprom.begin(), memory.eeprom.end());
-    bytes.insert(bytes.end(), memory.config.begin(), memory.config.end());
-    bytes.insert(bytes.end(), memory.id.begin(), memory.id.end());
-    const std::uint32_t sum = Checksum(bytes, bytes.size());
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(sum >> (8 * i)));
+StateFileLoad LoadStateFile(const std::string& path, Device device) {
+    // One byte beyond the size tells a long file from a whole one.
+    const FileReadResult read = ReadRegularFile(path, kFileSize + 1);
+    if (read.problem == FileProblem::Missing || (read.ok() && read.bytes.empty())) return {};
+    if (!read.ok() && read.problem != FileProblem::TooLarge) {
+        return {StateLoad::Unreadable, std::nullopt,
+                "cannot read the state file " + path + ": " + read.reason};
+    }
+    if (read.ok()) {
+        if (auto memory = StateFromBytes(read.bytes, device)) {
+            return {StateLoad::Loaded, std::move(memory), {}};
+        }
+    }
+    const std::string aside = KeepAside(path);
+    return {StateLoad::Corrupt, std::nullopt,
+            "state file " + path + " is not a whole state of the " + DeviceName(device) +
+                (aside.empty() ? " and could not be moved aside" : "; it is kept as " + aside) +
+                ", and the chip starts erased"};
+}
+
+FileResult SaveStateFile(const std::string& path, Device device, const TargetMemory& memory) {
+    std::string bytes(kMagic, sizeof kMagic);
+    bytes.reserve(kFileSize);
+    bytes.push_back(static_cast<char>(device));
+    bytes.append(reinterpret_cast<const char*>(memory.flash.data()), memory.flash.size());
+    bytes.append(reinterpret_cast<const char*>(memory.eeprom.data()), memory.eeprom.size());
+    bytes.append(reinterpret_cast<const char*>(memory.config.data()), memory.config.size());
+    bytes.append(reinterpret_cast<const char*>(memory.id.data()), memory.id.size());
+    const std::uint32_t sum = Checksum(bytes);
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(sum >> (8 * i)));
 
     std::error_code error;
-    const std::filesystem::path target(path);
-    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
+    const fs::path target(path);
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
+    FileResult written = WriteFileAtomically(path, bytes);
+    if (!written.ok())
+        written.error = "cannot write the state file " + path + ": " + written.reason;
+    return written;
+}
 
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return false;
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool complete = written == bytes.size() && fsync(fd) == 0;
-    close(fd);
-    if (!complete || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+FileResult CheckStateFile(const std::string& path) {
+    std::error_code error;
+    const fs::path target(path);
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
+    FileResult checked = CheckWritableFile(path);
+    if (!checked.ok()) checked.error = "state file " + path + " refused: " + checked.reason;
+    return checked;
 }
 
 std::string DefaultStateFile(const std::string& dataFolder, Device device) {
     if (dataFolder.empty()) return "";
-    const std::filesystem::path base(dataFolder);
+    const fs::path base(dataFolder);
     return (base / "tamro18" / ("emulator-" + DeviceName(device) + ".state")).string();
 }
 

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+
+#include "common/file_io.h"
 
 namespace tamro {
 namespace {
@@ -97,14 +98,9 @@ std::string IntelHexText(const Images& images, const HexWriteOptions& options) {
 
 bool WriteIntelHexFile(const std::string& path, const Images& images,
                        const HexWriteOptions& options, std::string* error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file << IntelHexText(images, options);
-    if (file) file.close();
-    if (!file) {
-        if (error) *error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    const FileResult written = WriteFileAtomically(path, IntelHexText(images, options));
+    if (!written.ok() && error) *error = written.error;
+    return written.ok();
 }
 
 }  // namespace tamro

@@ -39,7 +39,8 @@ std::string IntelHexRecord(std::uint8_t type, std::uint16_t address,
 // and an erased chip reads FFh, so the file means the same image.
 std::string IntelHexText(const Images& images, const HexWriteOptions& options);
 
-// Writes IntelHexText to `path`; false with `error` set when the file cannot be written.
+// Writes IntelHexText to `path` whole or not at all (WriteFileAtomically); false
+// with `error` set when the file cannot be written, the old file then as it was.
 bool WriteIntelHexFile(const std::string& path, const Images& images,
                        const HexWriteOptions& options, std::string* error);
 

@@ -1,8 +1,8 @@
 #include "instruments/capture_export.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <sstream>
+
+#include "common/file_io.h"
 
 namespace tamro {
 
@@ -84,16 +84,14 @@ void WriteCsv(const LogicCapture& capture, std::ostream& out) {
 
 CaptureFileResult WriteCaptureFile(const LogicCapture& capture, CaptureFileFormat format,
                                    const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return {false, "cannot open " + path + ": " + std::strerror(errno)};
+    std::ostringstream text;
     if (format == CaptureFileFormat::Vcd) {
-        WriteVcd(capture, file);
+        WriteVcd(capture, text);
     } else {
-        WriteCsv(capture, file);
+        WriteCsv(capture, text);
     }
-    file.close();
-    if (!file) return {false, "cannot write " + path};
-    return {true, {}};
+    const FileResult written = WriteFileAtomically(path, text.str());
+    return {written.ok(), written.error};
 }
 
 }  // namespace tamro

@@ -1,12 +1,12 @@
 #include "app/cli/cli.h"
 
-#include <fstream>
 #include <span>
 #include <string_view>
 
 #include "app/cli/instrument_cli.h"
 #include "app/cli/programming_commands.h"
 #include "common/arguments.h"
+#include "common/file_io.h"
 #include "common/number_text.h"
 #include "images/checksum.h"
 #include "images/config_display.h"
@@ -76,12 +76,10 @@ int RunHex(Arguments arguments, std::ostream& out, std::ostream& err) {
         << "\n";
 
     if (!binaryOut.empty()) {
-        std::ofstream binary(binaryOut, std::ios::binary | std::ios::trunc);
-        binary.write(reinterpret_cast<const char*>(images.program.data()),
-                     static_cast<std::streamsize>(images.program.size()));
-        binary.close();
-        if (!binary) {
-            err << "Can't write " << binaryOut << "\n";
+        const std::string_view bytes(reinterpret_cast<const char*>(images.program.data()),
+                                     images.program.size());
+        if (const FileResult written = WriteFileAtomically(binaryOut, bytes); !written.ok()) {
+            err << "Can't write " << binaryOut << " (" << written.error << ")\n";
             return kExitFile;
         }
     }

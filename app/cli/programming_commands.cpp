@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <span>
 
 #include "common/arguments.h"
+#include "common/file_io.h"
 #include "common/number_text.h"
 #include "images/checksum.h"
 #include "images/hex_writer.h"
@@ -153,8 +153,9 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
     const std::string file = line.positional.empty() ? "" : line.positional[0];
     // An output file that cannot be written fails before anything is read from the chip.
     if (line.command == "read" || line.command == "read-eeprom") {
-        if (!std::ofstream(file, std::ios::binary | std::ios::app)) {
-            err << "file error: cannot write " << file << '\n';
+        // Checked without creating it: the file appears only with its contents.
+        if (const FileResult writable = CheckWritableFile(file); !writable.ok()) {
+            err << "file error: " << writable.error << '\n';
             return kExitFile;
         }
     }
@@ -256,12 +257,11 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
         }
     } else if (command == "read-eeprom") {
         if (outcome(session.ReadEeprom())) {
-            std::ofstream binary(file, std::ios::binary | std::ios::trunc);
-            binary.write(reinterpret_cast<const char*>(images.eeprom.data()),
-                         std::min<int>(session.groupValues().eepromLast, 255) + 1);
-            if (!binary) {
+            const std::string_view bytes(reinterpret_cast<const char*>(images.eeprom.data()),
+                                         std::min<int>(session.groupValues().eepromLast, 255) + 1);
+            if (const FileResult written = WriteFileAtomically(file, bytes); !written.ok()) {
                 failureStatus = kExitFile;
-                failure = "file error: cannot write " + file;
+                failure = "file error: " + written.error;
             }
         }
     }

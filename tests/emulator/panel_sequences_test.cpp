@@ -10,6 +10,7 @@
 #include "emulator/programmer.h"
 #include "emulator/state_file.h"
 #include "tests/emulator/host_packets.h"
+#include "tests/testing/file_system.h"
 
 namespace tamro::emu {
 namespace {
@@ -237,7 +238,7 @@ TEST_F(StateFileTest, MemorySurvivesBetweenProgrammers) {
     const auto read = again.ReadProgram(0x40);
     EXPECT_EQ(read, Prefix(TestImage(), 0x40));
     // A different device does not take over another device's file.
-    EXPECT_FALSE(LoadStateFile(path, Device::Pic18F452).has_value());
+    EXPECT_FALSE(StateFromBytes(testing::ReadFileBytes(path), Device::Pic18F452).has_value());
     // No temporary files are left beside it.
     int files = 0;
     for ([[maybe_unused]] const auto& entry :
@@ -246,34 +247,52 @@ TEST_F(StateFileTest, MemorySurvivesBetweenProgrammers) {
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(StateFileTest, ShortOrCorruptFilesStartErased) {
+// A file that is not a whole state of the device starts the chip erased and
+// is kept aside, byte for byte, instead of being overwritten.
+TEST_F(StateFileTest, CorruptFilesAreKeptAsideAndTheChipStartsErased) {
     {
         PanelHost host(Device::Pic18F452, path);
         host.WriteProgram(std::vector<std::uint8_t>(kFlashSize, 0x00), 3);
     }
-    const auto size = std::filesystem::file_size(path);
-    // Flip one byte: the checksum refuses it.
-    {
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(100);
-        file.put('\x5A');
+    const std::string whole = testing::ReadFileBytes(path);
+    std::string flipped = whole;
+    flipped[100] ^= 0x5A;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Device device;
+    };
+    const Case cases[] = {
+        {"one byte changed", flipped, Device::Pic18F452},
+        {"short", whole.substr(0, 5), Device::Pic18F452},
+        {"one byte short", whole.substr(0, whole.size() - 1), Device::Pic18F452},
+        {"one byte long", whole + "x", Device::Pic18F452},
+        {"another device's", whole, Device::Pic18F4520},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(path + ".corrupt");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        PanelHost host(c.device, path);
+        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF)) << c.what;
+        EXPECT_EQ(testing::ReadFileBytes(path + ".corrupt"), c.bytes) << c.what;
+        const std::vector<std::string> problems = host.programmer.TakeStateProblems();
+        ASSERT_EQ(problems.size(), 1u) << c.what;
+        EXPECT_NE(problems[0].find(path + ".corrupt"), std::string::npos) << problems[0];
     }
-    {
-        PanelHost host(Device::Pic18F452, path);
-        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
-    }
-    // Truncated and empty files, and garbage.
-    for (std::size_t length : {std::size_t{0}, std::size_t{5}, std::size_t{size - 1}}) {
-        std::filesystem::resize_file(path, length);
-        PanelHost host(Device::Pic18F452, path);
-        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
-    }
+    // An empty file is a new chip, not a damaged one.
+    std::ofstream(path, std::ios::trunc).close();
+    PanelHost fresh(Device::Pic18F452, path);
+    EXPECT_EQ(fresh.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
+    EXPECT_TRUE(fresh.programmer.TakeStateProblems().empty());
+
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);  // a directory where the file should be
     PanelHost host(Device::Pic18F452, path);
     EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF));
     host.WriteProgram(std::vector<std::uint8_t>(kFlashSize, 0x00), 3);
     EXPECT_FALSE(host.programmer.SaveState());
+    EXPECT_TRUE(host.programmer.StateSaveFailed());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 }  // namespace

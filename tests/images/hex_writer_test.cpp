@@ -136,7 +136,7 @@ TEST(HexWriterTest, WholeChipFileLoadsBackIdentically) {
 TEST(HexWriterTest, UnwritableFileFails) {
     std::string error;
     EXPECT_FALSE(WriteIntelHexFile("/nonexistent-folder/x.hex", Erased(), {}, &error));
-    EXPECT_EQ(error, "cannot write /nonexistent-folder/x.hex");
+    EXPECT_EQ(error, "cannot write /nonexistent-folder/x.hex: No such file or directory");
 }
 
 // gpasm's own file for a program using every region comes back byte for byte.
