@@ -9,20 +9,19 @@
  *   - ICSP command: 4 command bits and 16 operand bits, least significant
  *     first; PGD changes while PGC is low and the target latches it on PGC's
  *     falling edge.
- *   - Programming NOP: three clocks of the NOP command 0000, then PGC rises for
- *     the fourth and stays high: the write or erase the previous command set
- *     up runs while it is held. The programming wait that follows ends the
- *     hold; any other packet ends it after one wait unit.
- *   - Programming wait d1: holds that fourth clock until d1 units (1 ms) have
- *     passed since it rose, then PGC low for P10 (100 us, enough for both
- *     families) and the NOP's 16 operand clocks. Without an open NOP it waits
+ *   - Programming NOP: the NOP command 0000. After a start-programming write
+ *     its fourth clock rises and stays high: the write runs while it is held
+ *     (P9). After anything else (the erase's NOPs) the four clocks complete
+ *     and PGC stays low while a bulk erase runs (P11). The NOP's operand waits.
+ *   - Programming wait d1: keeps that state until d1 units (1 ms) have passed
+ *     since the fourth clock rose (or fell), then PGC low for P10 (100 us,
+ *     enough for both families) and the NOP's 16 operand clocks. Any other
+ *     packet closes an open NOP after one unit. Without an open NOP it waits
  *     d1 ms with the lines still (a self-timed data EEPROM write).
  *   - Line mode 1: PGC and PGD driven low. Line mode 2: both released (inputs,
  *     no pull-up), so the target's own circuit has its pins back.
  *   - An unknown command code is answered with eight zero bytes.
  */
-#include "board.h"
-
 #include <avr/interrupt.h>
 #include <avr/io.h>
 #include <avr/sleep.h>
@@ -30,6 +29,7 @@
 #include <string.h>
 #include <util/delay.h>
 
+#include "board.h"
 #include "protocol_codes.h"
 
 #define BIT(n) (1u << (n))
@@ -134,13 +134,13 @@ static uint8_t vppLevel;
 static uint8_t programmingSinceSupply;
 
 static void LinesLow(void) {
-    PORTB &= (uint8_t)~(BIT(PIN_PGC) | BIT(PIN_PGD));
+    PORTB &= (uint8_t) ~(BIT(PIN_PGC) | BIT(PIN_PGD));
     DDRB |= BIT(PIN_PGC) | BIT(PIN_PGD);
 }
 
 static void LinesReleased(void) {
-    DDRB &= (uint8_t)~(BIT(PIN_PGC) | BIT(PIN_PGD));
-    PORTB &= (uint8_t)~(BIT(PIN_PGC) | BIT(PIN_PGD));
+    DDRB &= (uint8_t) ~(BIT(PIN_PGC) | BIT(PIN_PGD));
+    PORTB &= (uint8_t) ~(BIT(PIN_PGC) | BIT(PIN_PGD));
 }
 
 static void SetVpp(uint8_t level) {
@@ -219,11 +219,16 @@ static uint8_t ClockIn(void) {
     return value;
 }
 
-/* The open programming NOP: its fourth clock is high since `nopStart`. */
+/* The NOP that the programming NOP command opens and the programming wait
+ * closes. After a start-programming write its fourth clock stays high (the
+ * write runs while PGC is high, P9); after anything else the four command
+ * clocks complete and PGC stays low (a bulk erase runs meanwhile, P11).
+ * `nopStart` is when the fourth clock rose or fell. */
 static uint8_t nopOpen;
+static uint8_t nopClockHigh;
 static uint16_t nopStart;
-
-static void IcspCommand(uint8_t command, uint16_t operand);
+/* The last ICSP command was a start-programming write. */
+static uint8_t programmingWritten;
 
 static void CloseNop(uint16_t holdTicks) {
     if (!nopOpen) return;
@@ -238,8 +243,14 @@ static void CloseNop(uint16_t holdTicks) {
 static void OpenNop(void) {
     CloseNop(TAMRO_WAIT_UNIT_TICKS);
     LinesLow();
-    ClockOut(0, 3);
-    PORTB |= BIT(PIN_PGC);
+    nopClockHigh = programmingWritten;
+    programmingWritten = 0;
+    if (nopClockHigh) {
+        ClockOut(0, 3);
+        PORTB |= BIT(PIN_PGC);
+    } else {
+        ClockOut(0, 4);
+    }
     nopStart = Ticks();
     nopOpen = 1;
 }
@@ -253,8 +264,8 @@ static void IcspCommand(uint8_t command, uint16_t operand) {
 
 static uint8_t IcspRead(uint8_t command) {
     ClockOut(command, 4);
-    _delay_us(0.1);          /* P5 */
-    ClockOut(0, 8);          /* the target ignores this byte */
+    _delay_us(0.1);                 /* P5 */
+    ClockOut(0, 8);                 /* the target ignores this byte */
     DDRB &= (uint8_t)~BIT(PIN_PGD); /* hand PGD to the target (P6) */
     PORTB &= (uint8_t)~BIT(PIN_PGD);
     _delay_us(0.1);
@@ -304,7 +315,11 @@ static void CountReply(uint32_t count, uint8_t reply[8]) {
 static void FrequencyCount(uint8_t gate, uint8_t reply[8]) {
     const uint8_t windows = gate == GATE_1S ? 10 : 1;
     const uint32_t first = Edges();
-    for (uint8_t i = 0; i < windows; ++i) WaitTicksSince(Ticks(), 100 * TICKS_PER_MS);
+    uint16_t start = Ticks();
+    for (uint8_t i = 0; i < windows; ++i) {
+        WaitTicksSince(start, 100 * TICKS_PER_MS);
+        start = (uint16_t)(start + 100 * TICKS_PER_MS);
+    }
     CountReply(Edges() - first, reply);
 }
 
@@ -374,6 +389,8 @@ static void Execute(const uint8_t packet[8], uint8_t reply[8]) {
     switch (packet[0]) {
         case CMD_ICSP:
             LinesLow();
+            programmingWritten = (d1 & 0x0F) == ICSP_TABLE_WRITE_START_PROGRAMMING ||
+                                 (d1 & 0x0F) == ICSP_TABLE_WRITE_1110;
             if (IsReadCommand(d1 & 0x0F)) {
                 reply[0] = IcspRead(d1 & 0x0F);
             } else {
@@ -382,10 +399,12 @@ static void Execute(const uint8_t packet[8], uint8_t reply[8]) {
             break;
         case CMD_SET_TABLE_POINTER:
             LinesLow();
+            programmingWritten = 0;
             SetTablePointer(packet[1], packet[2], packet[3]);
             break;
         case CMD_TABLE_READ: {
             LinesLow();
+            programmingWritten = 0;
             const uint8_t count = packet[2] > 8 ? 8 : packet[2];
             for (uint8_t i = 0; i < count; ++i) reply[i] = IcspRead(d1 & 0x0F);
             break;
@@ -477,8 +496,8 @@ static void Start(void) {
 /* Drops Vpp and the supply when the host has gone quiet in the middle of
  * programming. */
 static void Watchdog(uint16_t lastPacket) {
-    const uint8_t armed = vppLevel == VPP_PROGRAMMING ||
-                          (programmingSinceSupply && (PORTB & BIT(PIN_SUPPLY)));
+    const uint8_t armed =
+        vppLevel == VPP_PROGRAMMING || (programmingSinceSupply && (PORTB & BIT(PIN_SUPPLY)));
     if (!armed || (uint16_t)(Milliseconds() - lastPacket) < TAMRO_WATCHDOG_MS) return;
     CloseNop(TAMRO_WAIT_UNIT_TICKS);
     SetVpp(VPP_ZERO);

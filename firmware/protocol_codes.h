@@ -41,6 +41,9 @@
 #define ICSP_SHIFT_OUT_TABLAT 0x2
 #define ICSP_TABLE_READ 0x8
 #define ICSP_TABLE_READ_PRE_INCREMENT 0xB
+/* The writes that start programming (1110 on the 18F2XXX/4XXX only). */
+#define ICSP_TABLE_WRITE_1110 0xE
+#define ICSP_TABLE_WRITE_START_PROGRAMMING 0xF
 
 /* MOVLW k (high byte; k is the low byte) and MOVWF TBLPTRU/H/L. */
 #define INSTR_MOVLW_HIGH 0x0E

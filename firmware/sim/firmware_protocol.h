@@ -64,6 +64,8 @@ static_assert(ICSP_CORE_INSTRUCTION == protocol::icsp::kCoreInstruction);
 static_assert(ICSP_SHIFT_OUT_TABLAT == protocol::icsp::kShiftOutTablat);
 static_assert(ICSP_TABLE_READ == protocol::icsp::kTableRead);
 static_assert(ICSP_TABLE_READ_PRE_INCREMENT == protocol::icsp::kTableReadPreIncrement);
+static_assert(ICSP_TABLE_WRITE_1110 == protocol::icsp::kTableWrite1110);
+static_assert(ICSP_TABLE_WRITE_START_PROGRAMMING == protocol::icsp::kTableWriteStartProgramming);
 static_assert(INSTR_MOVLW_HIGH == instruction::kMovlwHigh);
 static_assert(INSTR_MOVWF_TBLPTRU == MovwfAccess(emu::sfr::kTblptru));
 static_assert(INSTR_MOVWF_TBLPTRH == MovwfAccess(emu::sfr::kTblptrh));
