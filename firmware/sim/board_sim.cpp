@@ -352,10 +352,18 @@ int Board::Run() {
         return 1;
     }
     if (!options_.stateFile.empty()) {
-        if (auto memory = emu::LoadStateFile(options_.stateFile, options_.device)) {
-            target_.SetMemory(*memory);
+        if (const FileResult usable = emu::CheckStateFile(options_.stateFile); !usable.ok()) {
+            std::fprintf(stderr, "tamro18-firmware-sim: %s\n", usable.error.c_str());
+            return 1;
+        }
+        const emu::StateFileLoad loaded = emu::LoadStateFile(options_.stateFile, options_.device);
+        if (loaded.memory) {
+            target_.SetMemory(*loaded.memory);
         } else {
             target_.ResetMemoryToFactory();
+        }
+        if (!loaded.problem.empty()) {
+            std::fprintf(stderr, "tamro18-firmware-sim: %s\n", loaded.problem.c_str());
         }
     } else {
         target_.ResetMemoryToFactory();
@@ -385,11 +393,13 @@ int Board::Run() {
         Pump(0);
     }
     Report();
-    if (!options_.stateFile.empty() && target_.MemoryChanged() &&
-        !emu::SaveStateFile(options_.stateFile, options_.device, target_.Memory())) {
-        std::fprintf(stderr, "tamro18-firmware-sim: could not write the state file %s\n",
-                     options_.stateFile.c_str());
-        status = 1;
+    if (!options_.stateFile.empty() && target_.MemoryChanged()) {
+        const FileResult saved =
+            emu::SaveStateFile(options_.stateFile, options_.device, target_.Memory());
+        if (!saved.ok()) {
+            std::fprintf(stderr, "tamro18-firmware-sim: %s\n", saved.error.c_str());
+            status = 1;
+        }
     }
     return status;
 }
