@@ -11,6 +11,9 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     gputils srecord ccache sigrok-cli
     libhidapi-dev libusb-1.0-0-dev
+    # The fonts Debian installs for Japanese text: the text-fit test measures
+    # the driver's Japanese messages with them.
+    fonts-droid-fallback fonts-noto-cjk
 )
 
 missing_packages() {
