@@ -433,9 +433,6 @@ CommandResult RunRead(const Invocation& invocation) {
         OperationResult result = session.ReadProgram(lastWord);
         if (result == OperationResult::Completed && !flashOnly) result = session.ReadEeprom();
         if (CommandResult failed = run.Outcome(result)) return failed;
-        const int eepromBytes = std::min<int>(session.groupValues().eepromLast, 255) + 1;
-        std::fill_n(images.eepromPresent.begin(), images.eepromPresent.size(), false);
-        std::fill_n(images.eepromPresent.begin(), flashOnly ? 0 : eepromBytes, true);
         const ConfigBytes& mask = session.groupValues().configMask;
         const HexWriteOptions options{flashOnly ? HexRegions::FlashOnly : HexRegions::WholeChip,
                                       lastWord, mask};
@@ -458,7 +455,7 @@ CommandResult RunReadEeprom(const Invocation& invocation) {
         if (CommandResult failed = run.Outcome(session.ReadEeprom())) return failed;
         errno = 0;
         std::ofstream binary(file, std::ios::binary | std::ios::trunc);
-        binary.write(reinterpret_cast<const char*>(session.images().eeprom.data()),
+        binary.write(reinterpret_cast<const char*>(session.images().eepromRead.data()),
                      std::min<int>(session.groupValues().eepromLast, 255) + 1);
         binary.close();
         if (!binary) return FileFailure(FileUse::Write, file, SystemReason());
