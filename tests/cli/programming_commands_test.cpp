@@ -39,16 +39,24 @@ fs::path LoopFile() {
     return file;
 }
 
-// Each kind of failure is worded one way, on one line of standard error, with
-// its exit status; nothing goes to standard output before it.
+// Each kind of failure is worded one way, on standard error, with its exit
+// status; standard output holds only what was done before it.
 TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
     const std::string loop = LoopFile().string();
+    const fs::path protecting = fs::temp_directory_path() / "tamro_cli_protecting.hex";
+    std::ofstream(protecting) << ":020000040030CA\n:0100080000F7\n:00000001FF\n";  // CP0-CP3
     const std::string noFolder = "/nonexistent/folder";
     const std::string missing = ": No such file or directory\n";
+    CliEnvironment noTarget, other, failingRead;
+    noTarget.driverOptions.emulator.targetAttached = false;
+    other.driverOptions.emulator.device = emu::Device::Pic18F4520;
+    failingRead.driverOptions.failingReads = {12};
     struct Case {
         std::vector<std::string> args;
         int status;
         std::string err;
+        CliEnvironment environment = {};
+        std::string out = "";
     };
     const Case cases[] = {
         {{"write"}, kExitUsage, "usage error: write needs one file name\n"},
@@ -94,35 +102,70 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
          kExitLink,
          "link failure: Unit not Found: driver setting \"serial:/nonexistent/tty\": "
          "/nonexistent/tty does not exist\n  driver: Driver Open:NG(ドライバオープンエラー)\n"},
+        {{"write", loop}, kExitLink, "link failure: no reply from the programmer\n", failingRead},
+        {{"--verbose", "write", loop},
+         kExitLink,
+         "link failure: no reply from the programmer\n  driver: USB Read Error\n",
+         failingRead,
+         "12 exchanges in T s\n"},
+        {{"write", loop}, kExitDeviceRefused, "refused: No target found\n", noTarget},
+        {{"write", loop, "--device", "18F452"},
+         kExitDeviceRefused,
+         "refused: 18F452 selected, the target reports 18F4520 (1087)\n",
+         other},
+        {{"write", protecting.string()},
+         kExitDeviceRefused,
+         "refused: the configuration turns on code or data protection (CP0, CP1, CP2, CP3) "
+         "(--allow-protect writes it)\n"},
+        {{"verify", loop},
+         kExitVerifyDifference,
+         "verify: 4 differences\n  flash 000000h: file 00h, chip FFh\n"
+         "  flash 000001h: file EFh, chip FFh\n  flash 000002h: file 00h, chip FFh\n"
+         "  flash 000003h: file F0h, chip FFh\n",
+         {},
+         "flash 6 B verified in T s: 4 differences\n"},
     };
     for (const Case& c : cases) {
-        const CliRun run = RunCli(c.args);
+        const CliRun run = RunCli(c.args, c.environment);
         EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(c.args);
         EXPECT_EQ(run.err, c.err);
-        EXPECT_EQ(run.out, "") << ::testing::PrintToString(c.args);
+        EXPECT_EQ(WithoutTimes(run.out), c.out) << ::testing::PrintToString(c.args);
     }
 }
 
-// A WRITE says what it did, one line per region; the options every
-// subcommand takes stand before or after it; --help answers wherever it stands.
-TEST(CliCommandsTest, WriteSaysWhatItDidPerRegion) {
+// The subcommands say what they did, one line per region; the options every
+// subcommand takes stand before or after it; --quiet keeps the results only;
+// --help answers wherever it stands; list names the emulated programmer first.
+TEST(CliCommandsTest, OneLinePerRegionWhereverTheOptionsStand) {
     const std::string loop = LoopFile().string();
-    const std::string said =
+    const std::string chip = (fs::temp_directory_path() / "tamro_cli_chip.hex").string();
+    const std::string written =
         "chip erased in T s\nflash 8 B written and verified in T s\n"
         "configuration 14 B written in T s\n";
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--driver", "emulator", "write", loop},
-          std::vector<std::string>{"write", loop, "--driver", "emulator"}}) {
-        const CliRun run = RunCli(args);
+    const std::string read =
+        "flash 32768 B read in T s\nID locations 8 B read in T s\n"
+        "configuration 14 B read in T s\nEEPROM 256 B read in T s\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"--driver", "emulator", "write", loop}, written},
+        {{"write", loop, "--driver", "emulator"}, written},
+        {{"write", "--quiet", loop}, ""},
+        {{"read", chip}, read + "checksum 82D8h\n"},
+        {{"--quiet", "read", chip}, "checksum 82D8h\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.args);
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(WithoutTimes(run.out), said);
+        EXPECT_EQ(WithoutTimes(run.out), c.out) << ::testing::PrintToString(c.args);
     }
-    const CliRun quiet = RunCli({"write", "--quiet", loop});
-    EXPECT_EQ(quiet.status, 0) << quiet.err;
-    EXPECT_EQ(quiet.out, "");
     const CliRun help = RunCli({"write", loop, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("usage: tamro18-cli")) << help.out;
+    const CliRun list = RunCli({"list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_TRUE(list.out.starts_with("emulator  ")) << list.out;
 }
 
 TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {
