@@ -103,11 +103,12 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
          "link failure: Unit not Found: driver setting \"serial:/nonexistent/tty\": "
          "/nonexistent/tty does not exist\n  driver: Driver Open:NG(ドライバオープンエラー)\n"},
         {{"write", loop}, kExitLink, "link failure: no reply from the programmer\n", failingRead},
+        // The twelfth exchange fails; four more leave the target safe.
         {{"--verbose", "write", loop},
          kExitLink,
          "link failure: no reply from the programmer\n  driver: USB Read Error\n",
          failingRead,
-         "12 exchanges in T s\n"},
+         "16 exchanges in T s\n"},
         {{"write", loop}, kExitDeviceRefused, "refused: No target found\n", noTarget},
         {{"write", loop, "--device", "18F452"},
          kExitDeviceRefused,
