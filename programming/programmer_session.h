@@ -198,6 +198,7 @@ class ProgrammerSession {
         void SetVccCaption(const std::string& caption) override;
         void SetLedCaption(const std::string& caption) override;
         void SetProgress(int done, int total) override { Target().SetProgress(done, total); }
+        void SetProgressStep(ProgressStep step) override { Target().SetProgressStep(step); }
         void ProcessPendingEvents() override { Target().ProcessPendingEvents(); }
         void SetStartAddress(const std::string& text) override { Target().SetStartAddress(text); }
         void ClearFileName() override { Target().ClearFileName(); }

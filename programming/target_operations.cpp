@@ -249,6 +249,7 @@ bool TargetOperations::WriteProgramFlash() {
     const int lastWord = CappedLastWord(images_.lastAddress);
     const int totalBlocks = lastWord < 0 ? 1 : lastWord / blockWords + 1;
     view_.StepStarted({StepAction::Write, ChipRegion::Flash, 2 * blockWords * totalBlocks});
+    view_.SetProgressStep({ProgressAction::Write, ChipRegion::Flash});
     int blocksDone = 0;
     int w = 0;
     do {
@@ -337,6 +338,7 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
             }
         }
     };
+    view_.SetProgressStep({ProgressAction::Verify, ChipRegion::Flash});
     for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
         const int first = w;
@@ -643,6 +645,7 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     const int lastWord = last < 0 ? 3 : CappedLastWord(last);
     const int totalGroups = GroupsFor(lastWord);
     view_.StepStarted({StepAction::Read, ChipRegion::Flash, 2 * (lastWord + 1)});
+    view_.SetProgressStep({ProgressAction::Read, ChipRegion::Flash});
     int w = 0;
     for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
@@ -717,6 +720,7 @@ bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kEepromEntries>& 
     }
     const int total = std::max(last, 0) + 1;
     view_.StepStarted({StepAction::Read, ChipRegion::Eeprom, total});
+    view_.SetProgressStep({ProgressAction::Read, ChipRegion::Eeprom});
     int a = 0;
     do {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(a)));
