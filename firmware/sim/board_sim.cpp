@@ -240,11 +240,7 @@ void Board::Attach() {
     avr_cycle_timer_register(avr_, kLongestSleep, OnWake, this);
     sleeping = this;
     avr_->sleep = OnSleep;
-    // The state at reset is the start, not a change.
-    const bool log = options_.powerLog;
-    options_.powerLog = false;
     PortChanged();
-    options_.powerLog = log;
 }
 
 void Board::SetAnalog(int channel, double volts) {
@@ -312,7 +308,9 @@ void Board::Feed() {
     const unsigned ubrr = avr_->data[0xC4] | (avr_->data[0xC5] & 0x0F) << 8;
     const bool doubleSpeed = avr_->data[0xC0] & 0x02;
     const Picoseconds byteTime = 10 * (ubrr + 1) * (doubleSpeed ? 8 : 16) * kCycle;
-    while (xon_ && !fromHost_.empty()) {
+    // Bytes wait until the firmware has switched its receiver on (RXEN0).
+    const bool receiving = avr_->data[0xC1] & 0x10;
+    while (receiving && xon_ && !fromHost_.empty()) {
         const std::uint8_t byte = fromHost_.front();
         fromHost_.pop_front();
         uartDrainedAt_ = std::max(uartDrainedAt_, Now()) + byteTime;
@@ -390,7 +388,13 @@ int Board::Run() {
                      std::strerror(errno));
         return 1;
     }
+    // The board has started (10 ms) before a host can reach it; its state
+    // then is the start, not a change.
+    const bool log = options_.powerLog;
+    options_.powerLog = false;
     Attach();
+    while (Now() < 10 * kMillisecond) avr_run(avr_);
+    options_.powerLog = log;
     std::fprintf(out_, "%s\n", path.c_str());
     std::fflush(out_);
     int status = 0;
