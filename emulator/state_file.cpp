@@ -27,12 +27,21 @@ std::uint32_t Checksum(const std::vector<std::uint8_t>& bytes, std::size_t end) 
     return hash;
 }
 
-constexpr std::size_t kPayloadSize = kFlashSize + kEepromSize + kConfigSize + kIdSize;
-constexpr std::size_t kFileSize = sizeof kMagic + 1 + kPayloadSize + 4;
+// The file's size for a device: its memories are as large as its table entry says.
+std::size_t FileSize(const DeviceFacts& facts) {
+    return sizeof kMagic + 1 + facts.flashSize + facts.eepromSize + kConfigSize + kIdSize + 4;
+}
+
+// The byte after the magic: the device's family (the file's name and size tell the device).
+std::uint8_t FamilyByte(const DeviceFacts& facts) {
+    return facts.family == Family::Fxx2 ? 0 : 1;
+}
 
 }  // namespace
 
 std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device) {
+    const DeviceFacts& facts = FactsFor(device);
+    const std::size_t kFileSize = FileSize(facts);
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> bytes;
@@ -43,7 +52,7 @@ std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device
     }
     if (bytes.size() != kFileSize) return std::nullopt;
     if (std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) return std::nullopt;
-    if (bytes[sizeof kMagic] != static_cast<std::uint8_t>(device)) return std::nullopt;
+    if (bytes[sizeof kMagic] != FamilyByte(facts)) return std::nullopt;
     const std::size_t sumAt = kFileSize - 4;
     const std::uint32_t stored = static_cast<std::uint32_t>(bytes[sumAt]) |
                                  static_cast<std::uint32_t>(bytes[sumAt + 1]) << 8 |
@@ -52,11 +61,13 @@ std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device
     if (stored != Checksum(bytes, sumAt)) return std::nullopt;
 
     TargetMemory memory;
+    memory.flash.assign(facts.flashSize, 0xFF);
+    memory.eeprom.assign(facts.eepromSize, 0xFF);
     auto at = bytes.begin() + sizeof kMagic + 1;
-    std::copy_n(at, kFlashSize, memory.flash.begin());
-    at += kFlashSize;
-    std::copy_n(at, kEepromSize, memory.eeprom.begin());
-    at += kEepromSize;
+    std::copy_n(at, facts.flashSize, memory.flash.begin());
+    at += facts.flashSize;
+    std::copy_n(at, facts.eepromSize, memory.eeprom.begin());
+    at += facts.eepromSize;
     std::copy_n(at, kConfigSize, memory.config.begin());
     at += kConfigSize;
     std::copy_n(at, kIdSize, memory.id.begin());
@@ -65,7 +76,7 @@ std::optional<TargetMemory> LoadStateFile(const std::string& path, Device device
 
 bool SaveStateFile(const std::string& path, Device device, const TargetMemory& memory) {
     std::vector<std::uint8_t> bytes(kMagic, kMagic + sizeof kMagic);
-    bytes.push_back(static_cast<std::uint8_t>(device));
+    bytes.push_back(FamilyByte(FactsFor(device)));
     bytes.insert(bytes.end(), memory.flash.begin(), memory.flash.end());
     bytes.insert(bytes.end(), memory.eeprom.begin(), memory.eeprom.end());
     bytes.insert(bytes.end(), memory.config.begin(), memory.config.end());

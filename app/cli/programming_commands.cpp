@@ -26,16 +26,17 @@ struct CommandLine {
     std::optional<DeviceGroup> device;  // nothing: the panel's stored selection
     std::optional<std::string> driver;
     std::string trace;
-    std::string last = "3FFF";
+    std::string last;  // empty: the device's last program word
     bool force = false;
     bool allowProtect = false;
     bool flashOnly = false;
 };
 
+// The group whose sequences serve a device of the table, by its name.
 std::optional<DeviceGroup> DeviceNamed(const std::string& device) {
-    if (device == "18F452") return DeviceGroup::Pic18F452;
-    if (device == "18F4520") return DeviceGroup::Pic18F4520;
-    return std::nullopt;
+    const devices::Device* entry = devices::Table().Find(device);
+    if (!entry || !entry->Served()) return std::nullopt;
+    return GroupOfFamily(entry->family);
 }
 
 // The reason line when the command line is refused.
@@ -69,9 +70,10 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, CommandLi
                       : line.command + " takes no file name";
     }
     const HexReading last = ReadHex(line.last);
-    if (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > kLastProgramWord ||
-        last.digits != static_cast<int>(line.last.size())) {
-        return "--last takes a hexadecimal word address 0 to 3FFF, not " + line.last;
+    if (!line.last.empty() &&
+        (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > 0x7FFF ||
+         last.digits != static_cast<int>(line.last.size()))) {
+        return "--last takes a hexadecimal word address 0 to 7FFF, not " + line.last;
     }
     if (deviceName) {
         line.device = DeviceNamed(*deviceName);
@@ -238,7 +240,8 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
     } else if (command == "read") {
         // Bytes beyond --last stay erased, as a HEX load leaves them.
         images.program.fill(0xFF);
-        const std::int16_t last = HexValue16(line.last);
+        const std::int16_t last =
+            line.last.empty() ? session.groupValues().lastAddress : HexValue16(line.last);
         if (outcome(session.ReadProgram(last)) &&
             (line.flashOnly || outcome(session.ReadEeprom()))) {
             const int eepromBytes = std::min<int>(session.groupValues().eepromLast, 255) + 1;
