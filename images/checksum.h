@@ -14,7 +14,8 @@ namespace tamro {
 // Sum of program bytes 0 to 7FFFh (the whole 32 KB of both groups) and of
 // configuration bytes 0 to 13 under `configMask`, modulo 10000h. The ID
 // locations and the data EEPROM do not count (Microchip adds the ID locations
-// only for a code-protected device).
+// only for a code-protected device). A program image that holds nothing yet
+// sums as the erased chip's FFh bytes.
 std::uint16_t ImageChecksum(const Images& images, const ConfigBytes& configMask);
 // Four hexadecimal digits and "h": "82D8h".
 std::string ChecksumText(std::uint16_t checksum);

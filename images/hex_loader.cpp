@@ -331,10 +331,12 @@ struct Loading {
 std::unique_ptr<Images> ScratchImages(const Images& images) {
     auto scratch = std::make_unique<Images>(images);
     scratch->program.fill(0xFF);
+    scratch->programHeld = true;
     scratch->lastAddress = 0;
     scratch->id.fill(0xFF);
     scratch->idPresent.fill(false);
     scratch->eepromPresent.fill(false);
+    scratch->eepromReadLast = -1;
     scratch->configPresent.fill(false);
     return scratch;
 }

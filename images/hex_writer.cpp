@@ -89,7 +89,13 @@ std::string IntelHexText(const Images& images, const HexWriteOptions& options) {
         }
         AddUpperAddress(text, kConfigBase);
         AddRecord(text, kTypeData, kConfigBase, config);
-        AddPresentBytes(text, kEepromBase, images.eeprom.data(), images.eepromPresent);
+        if (images.eepromReadLast >= 0) {
+            std::array<bool, kEepromBytes> read{};
+            std::fill_n(read.begin(), std::min(images.eepromReadLast + 1, kEepromBytes), true);
+            AddPresentBytes(text, kEepromBase, images.eepromRead.data(), read);
+        } else {
+            AddPresentBytes(text, kEepromBase, images.eeprom.data(), images.eepromPresent);
+        }
     }
     AddRecord(text, kTypeEnd, 0, {});
     return text;

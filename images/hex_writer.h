@@ -18,7 +18,8 @@ enum class HexRegions {
     FlashOnly,
     // Program flash, the ID locations marked present, all configuration
     // bytes 300000h to 30000Dh under the device's implemented-bit masks, and
-    // the data EEPROM bytes marked present: a file that clones the chip.
+    // the data EEPROM (as READ_EEPROM last read it, or else the bytes marked
+    // present): a file that clones the chip.
     WholeChip,
 };
 

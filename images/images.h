@@ -43,6 +43,18 @@ struct Images {
     std::array<bool, kEepromBytes> eepromPresent{};
     std::array<bool, kConfigSize> configPresent{};
 
+    // The program image holds a file's or a chip's bytes. Until then (the
+    // image of a freshly started panel is all zero) it counts as an erased
+    // chip, all FFh, wherever its contents are summed.
+    bool programHeld = false;
+
+    // The data EEPROM as the last READ_EEPROM read it, bytes 0 to
+    // eepromReadLast (-1: none read since the last HEX load). The EEPROM viewer
+    // and Save HEX show it; WRITE never writes it: WRITE writes only the bytes
+    // a loaded file gives (eeprom where eepromPresent).
+    std::array<std::uint8_t, kEepromBytes> eepromRead{};
+    int eepromReadLast = -1;
+
     bool operator==(const Images&) const = default;
 };
 

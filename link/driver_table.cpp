@@ -42,7 +42,8 @@ std::unique_ptr<DriverLibrary> MakeSerial(const ParsedDriverSetting& setting,
         SetError(error, "serial needs a device path");
         return nullptr;
     }
-    return MakeSerialDriver(setting.argument, options.timeout);
+    return MakeSerialDriver(setting.argument, options.timeout,
+                            setting.baud != 0 ? setting.baud : kDefaultSerialBaud);
 }
 
 std::unique_ptr<DriverLibrary> MakeTcp(const ParsedDriverSetting& setting,
@@ -97,7 +98,7 @@ const Backend kBackends[] = {
     {"hid", MakeHid},           {"usb", MakeUsb},
 };
 
-// Reads "window=N" (and later options) separated by '&'.
+// Reads "window=N" and "baud=N" separated by '&'.
 bool ParseOptions(std::string_view text, ParsedDriverSetting& parsed, std::string* error) {
     while (!text.empty()) {
         const std::size_t amp = text.find('&');
@@ -107,6 +108,22 @@ bool ParseOptions(std::string_view text, ParsedDriverSetting& parsed, std::strin
         const std::string_view key = option.substr(0, equals);
         const std::string_view value =
             equals == std::string_view::npos ? std::string_view() : option.substr(equals + 1);
+        if (key == "baud") {
+            int baud = 0;
+            const auto [end, status] =
+                std::from_chars(value.data(), value.data() + value.size(), baud);
+            const auto& rates = SerialBaudRates();
+            if (value.empty() || status != std::errc() || end != value.data() + value.size() ||
+                std::find(rates.begin(), rates.end(), baud) == rates.end()) {
+                std::string names;
+                for (const int rate : rates)
+                    names += (names.empty() ? "" : ", ") + std::to_string(rate);
+                SetError(error, "baud needs one of " + names);
+                return false;
+            }
+            parsed.baud = baud;
+            continue;
+        }
         if (key != "window") {
             SetError(error, "unknown driver option \"" + std::string(option) + "\"");
             return false;
@@ -142,6 +159,10 @@ std::optional<ParsedDriverSetting> ParseDriverSetting(std::string_view setting,
     if (colon != std::string_view::npos) {
         parsed.hasArgument = true;
         parsed.argument = std::string(head.substr(colon + 1));
+    }
+    if (parsed.baud != 0 && parsed.backend != "serial") {
+        SetError(error, "baud applies to serial settings only");
+        return std::nullopt;
     }
     return parsed;
 }

@@ -6,7 +6,8 @@
 //   "hid:VID:PID[:SERIAL]"          a USB HID programmer (hidapi)
 //   "usb:VID:PID[:OUT-EP:IN-EP]"    a vendor-class USB programmer (libusb)
 // Any setting may end in "?window=N": how many packets the link may keep in
-// flight (default 1, stop-and-wait).
+// flight (default 1, stop-and-wait). A serial setting may also name its line
+// rate, "?baud=N" (options joined by '&'); kDefaultSerialBaud otherwise.
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -40,7 +41,14 @@ struct ParsedDriverSetting {
     std::string argument;
     bool hasArgument = false;
     int window = 1;
+    // The serial line rate; 0 when the setting names none.
+    int baud = 0;
 };
+
+// The serial rate when a setting names none: the fastest that an ATmega328P
+// at 16 MHz and the common USB-serial bridges (ATmega16U2, CH340, FT232R,
+// CP2102) all carry without errors.
+inline constexpr int kDefaultSerialBaud = 1000000;
 
 // Splits a setting; nullopt (with `error` set) when its options are malformed.
 // "" is the emulator. Whether the backend exists is MakeDriver's question.

@@ -18,8 +18,8 @@
 #include <string>
 
 #include "common/platform.h"
-#include "link/driver_library.h"
 #include "common/protocol.h"
+#include "link/driver_library.h"
 
 namespace tamro {
 

@@ -16,10 +16,29 @@ namespace {
 // A programmer that appears as a serial device, in raw mode. It is held
 // exclusively: a lock on the device node (which holds even for root) and
 // TIOCEXCL, so a second panel fails to open instead of stealing replies.
+struct BaudRate {
+    int baud;
+    speed_t speed;
+};
+
+constexpr BaudRate kBaudRates[] = {
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {921600, B921600},   {1000000, B1000000}, {1500000, B1500000}, {2000000, B2000000},
+    {3000000, B3000000},
+};
+
+speed_t SpeedFor(int baud) {
+    for (const BaudRate& rate : kBaudRates) {
+        if (rate.baud == baud) return rate.speed;
+    }
+    return B115200;
+}
+
 class SerialDriver final : public StreamDriver {
   public:
-    SerialDriver(std::string path, std::chrono::milliseconds timeout)
-        : StreamDriver(timeout), path_(std::move(path)) {}
+    SerialDriver(std::string path, std::chrono::milliseconds timeout, int baud)
+        : StreamDriver(timeout), path_(std::move(path)), speed_(SpeedFor(baud)) {}
     ~SerialDriver() override { Close(); }
 
   protected:
@@ -47,8 +66,8 @@ class SerialDriver final : public StreamDriver {
             // With VMIN 0 an empty non-blocking read returns 0, which reads as a hang-up.
             settings.c_cc[VMIN] = 1;
             settings.c_cc[VTIME] = 0;
-            cfsetispeed(&settings, B115200);
-            cfsetospeed(&settings, B115200);
+            cfsetispeed(&settings, speed_);
+            cfsetospeed(&settings, speed_);
             if (tcsetattr(fd, TCSANOW, &settings) != 0) {
                 cause = OpenFailureFromErrno(path_, errno);
                 close(fd);
@@ -72,13 +91,23 @@ class SerialDriver final : public StreamDriver {
 
   private:
     std::string path_;
+    speed_t speed_;
 };
 
 }  // namespace
 
 std::unique_ptr<DriverLibrary> MakeSerialDriver(const std::string& path,
-                                                std::chrono::milliseconds timeout) {
-    return std::make_unique<SerialDriver>(path, timeout);
+                                                std::chrono::milliseconds timeout, int baud) {
+    return std::make_unique<SerialDriver>(path, timeout, baud);
+}
+
+const std::vector<int>& SerialBaudRates() {
+    static const std::vector<int> rates = [] {
+        std::vector<int> all;
+        for (const BaudRate& rate : kBaudRates) all.push_back(rate.baud);
+        return all;
+    }();
+    return rates;
 }
 
 }  // namespace tamro

@@ -596,6 +596,7 @@ OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
         return OperationResult::LinkFailed;
     }
     images_.program = scratch;
+    images_.programHeld = true;
     images_.id = rest.id;
     images_.idPresent.fill(true);
     std::copy(rest.config.begin(), rest.config.end(), images_.config.begin());
@@ -665,15 +666,17 @@ OperationResult TargetOperations::ReadEeprom() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "EE Read Error";
-    auto scratch = images_.eeprom;
+    std::array<std::uint8_t, kEepromEntries> scratch{};
+    std::copy(images_.eepromRead.begin(), images_.eepromRead.end(), scratch.begin());
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) || !ReadEepromData(scratch) ||
         !SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
-    images_.eeprom = scratch;
-    // What was read is held now: Save HEX writes it.
-    const int last = std::min<int>({group_.eepromLast, kLastEepromAddress, kEepromBytes - 1});
-    std::fill_n(images_.eepromPresent.begin(), std::max(last, 0) + 1, true);
+    // What was read goes to the viewer and to Save HEX; the bytes WRITE
+    // writes stay those of the loaded file.
+    std::copy_n(scratch.begin(), kEepromBytes, images_.eepromRead.begin());
+    images_.eepromReadLast =
+        std::max(std::min<int>({group_.eepromLast, kLastEepromAddress, kEepromBytes - 1}), 0);
     view_.ShowEepromBuffer();
     tickCountdown_ = 0;
     return OperationResult::Completed;

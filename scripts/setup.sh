@@ -10,6 +10,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     gputils srecord ccache sigrok-cli
+    gcc-avr avr-libc binutils-avr simavr libsimavr-dev avrdude
     libhidapi-dev libusb-1.0-0-dev
 )
 

@@ -244,8 +244,6 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
             line.last.empty() ? session.groupValues().lastAddress : HexValue16(line.last);
         if (outcome(session.ReadProgram(last)) &&
             (line.flashOnly || outcome(session.ReadEeprom()))) {
-            const int eepromBytes = std::min<int>(session.groupValues().eepromLast, 255) + 1;
-            std::fill_n(images.eepromPresent.begin(), line.flashOnly ? 0 : eepromBytes, true);
             const ConfigBytes& mask = session.groupValues().configMask;
             const HexWriteOptions options{
                 line.flashOnly ? HexRegions::FlashOnly : HexRegions::WholeChip, last, mask};
@@ -260,7 +258,7 @@ int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnviron
     } else if (command == "read-eeprom") {
         if (outcome(session.ReadEeprom())) {
             std::ofstream binary(file, std::ios::binary | std::ios::trunc);
-            binary.write(reinterpret_cast<const char*>(images.eeprom.data()),
+            binary.write(reinterpret_cast<const char*>(images.eepromRead.data()),
                          std::min<int>(session.groupValues().eepromLast, 255) + 1);
             if (!binary) {
                 failureStatus = kExitFile;

@@ -21,6 +21,7 @@ using testing::TempFolder;
 Images Erased() {
     Images images;
     images.program.fill(0xFF);
+    images.programHeld = true;
     images.id.fill(0xFF);
     images.eeprom.fill(0xFF);
     return images;

@@ -220,6 +220,10 @@ TEST(DriverTable, AnySettingMayAskForAWindow) {
         {"serial:/dev/ttyACM0?window=4x", 0},
         {"serial:/dev/ttyACM0?window=99999", 0},
         {"serial:/dev/ttyACM0?speed=9600", 0},
+        {"serial:/dev/ttyUSB0?baud=2000000&window=8", 8},
+        {"serial:/dev/ttyUSB0?baud=2000001", 0},
+        {"serial:/dev/ttyUSB0?baud=", 0},
+        {"tcp:127.0.0.1:5000?baud=115200", 0},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -239,6 +243,7 @@ TEST(DriverTable, AnySettingMayAskForAWindow) {
     EXPECT_EQ(parsed->backend, "tcp");
     EXPECT_EQ(parsed->argument, "localhost:5000");
     EXPECT_NE(MakeDriver("emulator?window=8"), nullptr);
+    EXPECT_EQ(ParseDriverSetting("serial:/dev/ttyUSB0?window=2&baud=500000")->baud, 500000);
 }
 
 }  // namespace

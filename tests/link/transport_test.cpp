@@ -47,7 +47,7 @@ std::unique_ptr<DriverLibrary> DriverFor(const DaemonProcess& daemon,
         const std::size_t colon = address.rfind(':');
         return MakeTcpDriver(address.substr(0, colon), address.substr(colon + 1), timeout);
     }
-    return MakeSerialDriver(setting.substr(7), timeout);
+    return MakeSerialDriver(setting.substr(7), timeout, kDefaultSerialBaud);
 }
 
 // Kills the daemon right after a chosen write, before its reply is read.

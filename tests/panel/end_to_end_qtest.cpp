@@ -133,8 +133,8 @@ class EndToEndTest : public QObject {
         // The data EEPROM of the erased chip reads blank.
         panel.form->menuAction("READ_EEPROM")->trigger();
         QCOMPARE(panel.Notes(), QString("EE Read Complete"));
-        QCOMPARE(panel.form->session().images().eeprom[0], std::uint8_t{0xFF});
-        QCOMPARE(panel.form->session().images().eeprom[255], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->session().images().eepromRead[0], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->session().images().eepromRead[255], std::uint8_t{0xFF});
     }
 
     void theOtherGroupsWriteIsRefusedAndTheChipKept() {

@@ -116,11 +116,13 @@ struct ImageSnapshot {
     explicit ImageSnapshot(const Images& images)
         : program(images.program),
           eeprom(images.eeprom),
+          eepromRead(images.eepromRead),
           config(images.config),
           haveData(images.haveData) {}
     bool operator==(const ImageSnapshot&) const = default;
     std::array<std::uint8_t, kProgramBytes> program;
     std::array<std::uint8_t, kEepromEntries> eeprom;
+    std::array<std::uint8_t, kEepromBytes> eepromRead;
     std::array<std::uint8_t, kConfigEntries> config;
     std::int16_t haveData;
 };
@@ -152,6 +154,9 @@ void FillImagesWithAPattern(Images& images) {
     }
     for (std::size_t i = 0; i < images.eeprom.size(); ++i) {
         images.eeprom[i] = static_cast<std::uint8_t>(0xC3 ^ i);
+    }
+    for (std::size_t i = 0; i < images.eepromRead.size(); ++i) {
+        images.eepromRead[i] = static_cast<std::uint8_t>(0x3C ^ i);
     }
     images.haveData = 1;
 }

@@ -172,10 +172,10 @@ TEST_P(EndToEndTest, IdLocationsAndEepromDataAreWrittenAndVerified) {
     for (int i = 0; i < 14; ++i) EXPECT_EQ(config[i], GetParam().config[i]) << i;
     const Images loaded = images;
     ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
-    EXPECT_EQ(images.eeprom[0], 0x11);
-    EXPECT_EQ(images.eeprom[1], 0x22);
-    EXPECT_EQ(images.eeprom[2], 0xFF);
-    EXPECT_EQ(images.eeprom[0xFF], 0xA5);
+    EXPECT_EQ(images.eepromRead[0], 0x11);
+    EXPECT_EQ(images.eepromRead[1], 0x22);
+    EXPECT_EQ(images.eepromRead[2], 0xFF);
+    EXPECT_EQ(images.eepromRead[0xFF], 0xA5);
     EXPECT_EQ(session.Verify(), OperationResult::Completed);
 
     // One changed byte in a region fails the verify, named in the message and
@@ -235,9 +235,42 @@ TEST_P(EndToEndTest, IdLocationsAndEepromDataAreWrittenAndVerified) {
 }
 
 TEST_P(EndToEndTest, EepromOfABlankTargetReadsErased) {
-    images.eeprom.fill(0);
+    images.eepromRead.fill(0);
     ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
-    for (int a = 0; a < 256; ++a) EXPECT_EQ(images.eeprom[a], 0xFF) << a;
+    for (int a = 0; a < 256; ++a) EXPECT_EQ(images.eepromRead[a], 0xFF) << a;
+}
+
+// With two chips: what READ_EEPROM read from the first must not reach the
+// second through the next WRITE, which writes only the loaded file's bytes.
+TEST_P(EndToEndTest, WriteAfterEepromReadWritesOnlyTheFilesEeprom) {
+    std::string first = Source(GetParam(), 0);
+    first.insert(first.rfind("        end"), "        org 0xF00000\n        de 0x11, 0x22\n");
+    std::string second = Source(GetParam(), 1);
+    second.insert(second.rfind("        end"), "        org 0xF00001\n        de 0x33\n");
+    const std::string firstFile = testing::AssembleWithGpasm(
+        first, GetParam().processor, std::string("e2e_ee1_") + GetParam().processor);
+    const std::string secondFile = testing::AssembleWithGpasm(
+        second, GetParam().processor, std::string("e2e_ee2_") + GetParam().processor);
+    ASSERT_FALSE(firstFile.empty() || secondFile.empty());
+    for (const std::string& file : {hexFile, secondFile}) {
+        ASSERT_TRUE(testing::LoadHexForTest(firstFile, images));
+        ASSERT_EQ(Write(), OperationResult::Completed);
+        ASSERT_TRUE(testing::LoadHexForTest(file, images));
+        ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
+        ASSERT_EQ(images.eepromRead[0], 0x11);
+        driver.packets.clear();
+        ASSERT_EQ(Write(), OperationResult::Completed);
+        const bool eepromWritten =
+            std::any_of(driver.packets.begin(), driver.packets.end(), [](const Packet& p) {
+                return p[0] == static_cast<std::uint8_t>(protocol::Command::Icsp) &&
+                       p[2] == (protocol::instruction::kBsfEecon1Wr >> 8) &&
+                       p[3] == (protocol::instruction::kBsfEecon1Wr & 0xFF);
+            });
+        EXPECT_EQ(eepromWritten, file == secondFile) << file;
+        ASSERT_EQ(session.ReadEeprom(), OperationResult::Completed);
+        EXPECT_EQ(images.eepromRead[0], 0xFF) << file;
+        EXPECT_EQ(images.eepromRead[1], file == secondFile ? 0x33 : 0xFF) << file;
+    }
 }
 
 TEST_P(EndToEndTest, TheOtherDeviceGroupIsRefusedAndTheChipKept) {

@@ -115,7 +115,8 @@ TEST(PipelinedOperationsTest, PacketsAndOutcomesMatchStopAndWait) {
             EXPECT_EQ(pipelined.Captions(), stopAndWait.Captions());
             EXPECT_TRUE(pipelined.messages.shown.empty());
             EXPECT_EQ(pipelined.session.images().program, stopAndWait.session.images().program);
-            EXPECT_EQ(pipelined.session.images().eeprom, stopAndWait.session.images().eeprom);
+            EXPECT_EQ(pipelined.session.images().eepromRead,
+                      stopAndWait.session.images().eepromRead);
             EXPECT_EQ(pipelined.session.images().config, stopAndWait.session.images().config);
             EXPECT_EQ(pipelined.session.images().id, stopAndWait.session.images().id);
         }

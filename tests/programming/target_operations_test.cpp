@@ -334,9 +334,9 @@ TEST_F(OperationsTest, EepromReadRoundForAddress12h) {
         (Texts{"20 00 0E 12 00 00 00 00", "20 00 6E A9 00 00 00 00", "20 00 0E 00 00 00 00 00",
                "20 00 6E AA 00 00 00 00", "20 00 80 A6 00 00 00 00", "20 00 50 A8 00 00 00 00",
                "20 00 6E F5 00 00 00 00", "22 02 02 00 00 00 00 00", "20 00 0E 13 00 00 00 00"}));
-    EXPECT_EQ(images.eeprom[0x12], 0x12 ^ 0x5A);
-    EXPECT_EQ(images.eeprom[255], 255 ^ 0x5A);
-    EXPECT_EQ(images.eeprom[256], 0);
+    EXPECT_EQ(images.eepromRead[0x12], 0x12 ^ 0x5A);
+    EXPECT_EQ(images.eepromRead[255], 255 ^ 0x5A);
+    EXPECT_EQ(images.eepromReadLast, 255);
     EXPECT_EQ(view.currentAddress, "FF");
     EXPECT_EQ(view.Last().text, "EE Read Complete");
     EXPECT_EQ(view.eepromShows, 1);
@@ -370,6 +370,7 @@ class FailureTest : public OperationsTest {
         images.program.fill(0xFF);
         images.program[0] = 0x12;
         images.eeprom.fill(0x77);
+        images.eepromRead.fill(0x66);
         images.config.fill(0x3C);
     }
     template <typename Run>
@@ -412,6 +413,7 @@ class FailureTest : public OperationsTest {
                 }
                 EXPECT_EQ(images.program, original.program);
                 EXPECT_EQ(images.eeprom, original.eeprom);
+                EXPECT_EQ(images.eepromRead, original.eepromRead);
                 EXPECT_EQ(images.config, original.config);
                 EXPECT_EQ(images.haveData, original.haveData);
                 EXPECT_FALSE(guard.Busy());

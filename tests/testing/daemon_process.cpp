@@ -18,25 +18,29 @@ constexpr const char* kListening = "listening on ";
 
 }  // namespace
 
-std::string EmulatorDaemonPath() {
+std::string AppProgramPath(const std::string& name) {
     if (const char* binary = std::getenv("TAMRO_BINARY_DIR"); binary && *binary) {
-        return std::string(binary) + "/app/tamro18-emulator";
+        return std::string(binary) + "/app/" + name;
     }
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     // tests/<folder>/<test>, or bench/<benchmark>.
     for (auto folder = self.parent_path(); !folder.empty() && folder != folder.root_path();
          folder = folder.parent_path()) {
-        const auto daemon = folder / "app" / "tamro18-emulator";
-        if (std::filesystem::exists(daemon, error)) return daemon.string();
+        const auto program = folder / "app" / name;
+        if (std::filesystem::exists(program, error)) return program.string();
     }
-    return (self.parent_path().parent_path().parent_path() / "app" / "tamro18-emulator").string();
+    return (self.parent_path().parent_path().parent_path() / "app" / name).string();
 }
 
-DaemonProcess::DaemonProcess(std::vector<std::string> arguments) {
+std::string EmulatorDaemonPath() {
+    return AppProgramPath("tamro18-emulator");
+}
+
+DaemonProcess::DaemonProcess(std::vector<std::string> arguments, std::string program) {
     int out[2];
     if (pipe(out) != 0) return;
-    const std::string path = EmulatorDaemonPath();
+    const std::string path = program.empty() ? EmulatorDaemonPath() : std::move(program);
     pid_ = fork();
     if (pid_ == 0) {
         // The pipe may have taken descriptor 0 or 1 when the test runs without them.

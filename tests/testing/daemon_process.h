@@ -13,12 +13,15 @@ namespace tamro::testing {
 // TAMRO_BINARY_DIR/app/tamro18-emulator, or found from the running program's
 // own place in the build tree (tests/<folder>/<test>, bench/<benchmark>).
 std::string EmulatorDaemonPath();
+// A program of the build tree's app/ folder, found the same way.
+std::string AppProgramPath(const std::string& name);
 
-// Starts the daemon with `arguments` (and no state file) and keeps the first
+// Starts the daemon (or `program`, which serves the same way, such as the
+// board simulator) with `arguments` (and no state file) and keeps the first
 // line it prints: the pseudo-terminal's path or "listening on HOST:PORT".
 class DaemonProcess {
   public:
-    explicit DaemonProcess(std::vector<std::string> arguments);
+    explicit DaemonProcess(std::vector<std::string> arguments, std::string program = {});
     ~DaemonProcess();
     DaemonProcess(const DaemonProcess&) = delete;
     DaemonProcess& operator=(const DaemonProcess&) = delete;

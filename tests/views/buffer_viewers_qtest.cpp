@@ -71,8 +71,8 @@ class BufferViewersTest : public QObject {
 
     void EepromViewerShowsBytes() {
         Images images;
-        images.eeprom.fill(0);
-        images.eeprom[255] = 0xA5;
+        images.eepromRead.fill(0);
+        images.eepromRead[255] = 0xA5;
         BufferViewers viewers;
         viewers.ShowEepromView();
         viewers.FillEepromGrid(images);

@@ -172,7 +172,7 @@ void BufferViewers::ShowEepromView() {
 }
 
 void BufferViewers::FillEepromGrid(const Images& images) {
-    EepromView().Model().Fill(std::span<const std::uint8_t>(images.eeprom).first(256));
+    EepromView().Model().Fill(std::span<const std::uint8_t>(images.eepromRead));
 }
 
 }  // namespace tamro

@@ -73,7 +73,7 @@ class BufferViewers {
 
     EEVIEW& EepromView();
     void ShowEepromView();
-    // EEPROM grid fill: the 256 data cells from EepromImage.
+    // EEPROM grid fill: the 256 data cells as READ_EEPROM last read them.
     void FillEepromGrid(const Images& images);
 
   private:
