@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "app/cli/device_commands.h"
 #include "app/cli/instrument_cli.h"
 #include "app/cli/programming_commands.h"
 #include "common/arguments.h"
@@ -50,10 +51,9 @@ int RunHex(Arguments arguments, std::ostream& out, std::ostream& err) {
                                {"--device",
                                 {},
                                 [&](const std::string& value) {
-                                    if (value != "18F452" && value != "18F4520") {
-                                        throw ArgumentError{"unknown device " + value};
-                                    }
-                                    option = value == "18F452" ? kOption452 : kOption4520;
+                                    const devices::Device* device = devices::Table().Find(value);
+                                    if (!device) throw ArgumentError{"unknown device " + value};
+                                    option = OptionOfGroup(GroupOfFamily(device->family));
                                 }}},
                               [&](const std::string& word) {
                                   if (!file.empty()) throw ArgumentError{"one file"};
@@ -102,6 +102,9 @@ int RunList(Arguments arguments, std::ostream& out, std::ostream& err) {
 
 constexpr Command kCommands[] = {
     {"hex", "hex FILE [--bin OUT] [--device D]   load an Intel HEX file as the panel does", RunHex},
+    {"devices", "devices                the device table: ID, family, sizes, programmed or why not",
+     RunDevices},
+    {"config", "config FILE [--device D]   the configuration a HEX file sets, by name", RunConfig},
     {"list",
      "list                   devices that could be a programmer: driver setting, access, node",
      RunList},
