@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include "common/number_text.h"
@@ -18,6 +19,7 @@
 #include "images/hex_loader.h"
 #include "images/hex_writer.h"
 #include "panel/clickable_label.h"
+#include "panel/eliding_label.h"
 #include "panel/file_follow.h"
 #include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
@@ -85,9 +87,6 @@ void TAMRO18_form::WireControls() {
     auto targetRequest = [&](QPushButton* button, std::function<void()> request) {
         onClick(button, [this, request] { requests_.Run(request); });
     };
-    auto programming = [&](QPushButton* button, std::function<OperationResult()> operation) {
-        onClick(button, [this, operation] { requests_.RunProgramming(operation); });
-    };
     for (const auto& [index, option] : c.PICsel) {
         connect(option, &QRadioButton::clicked, this, [this, index] {
             // An option button reports a click only when it becomes the selected one.
@@ -141,11 +140,19 @@ void TAMRO18_form::WireControls() {
     });
     onClick(c.EXTButton, [this] { close(); });
 
-    programming(c.ERASEButton, [this] { return session_.Erase(); });
+    onClick(c.ERASEButton, [this] {
+        RunOperation(FinishedOperation::Erase, [this] { return session_.Erase(); });
+    });
     onClick(c.WriteButton, [this] { Write(); });
+    // Esc and the stop button end the running operation at its next exchange;
+    // the session then leaves the target at Vpp 0 V, supply off.
+    onClick(c.StopButton, [this] { requests_.Stop(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName("StopShortcut");
+    connect(escape, &QShortcut::activated, this, [this] { requests_.Stop(); });
     onClick(c.VerifyButton, [this] {
         if (requests_.RefuseWhileBusy() || !files_->ReloadIfChanged()) return;
-        if (requests_.RunProgramming([this] { return session_.Verify(); }) ==
+        if (RunOperation(FinishedOperation::Verify, [this] { return session_.Verify(); }) ==
             OperationResult::VerifyMismatch) {
             windows_->ShowDifferences();
         }
@@ -167,15 +174,14 @@ void TAMRO18_form::WireControls() {
 void TAMRO18_form::WireMenus() {
     PanelWindows& windows = *windows_;
     SetMenuHandler("FILEOPENMENU", UnlessBusy(&ToolRuns::FileOpen));
-    SetMenuHandler("READ", [this] {
-        requests_.RunProgramming([this] { return session_.ReadProgram(LastAddress()); });
-    });
+    SetMenuHandler("READ", [this] { Read(); });
     SetMenuHandler("Buffer_view", [this] { ShowBufferView(); });
-    SetMenuHandler("READ_EEPROM",
-                   [this] { requests_.RunProgramming([this] { return session_.ReadEeprom(); }); });
+    SetMenuHandler("READ_EEPROM", [this] {
+        RunOperation(FinishedOperation::ReadEeprom, [this] { return session_.ReadEeprom(); });
+    });
     SetMenuHandler("SaveHex", [this] { SaveHex(); });
     SetMenuHandler("BLANK_CHECK", [this] {
-        if (requests_.RunProgramming([this] { return session_.BlankCheck(); }) ==
+        if (RunOperation(FinishedOperation::BlankCheck, [this] { return session_.BlankCheck(); }) ==
             OperationResult::NotBlank) {
             platform_.messages.Show(MessageIcon::Exclamation, "BLANK CHECK",
                                     BlankCheckText(session_.BlankReport()));
@@ -308,10 +314,42 @@ void TAMRO18_form::Write() {
         controls_.ConfigAddrText[fault->index]->setFocus();
         return;
     }
-    if (requests_.RunProgramming([this] { return session_.Write(LastAddress()); }) ==
-        OperationResult::VerifyMismatch) {
-        windows_->ShowDifferences();
+    const OperationResult result =
+        RunOperation(FinishedOperation::Write, [this] { return session_.Write(LastAddress()); });
+    if (result == OperationResult::Completed) fileNotWritten_ = false;
+    if (result == OperationResult::VerifyMismatch) windows_->ShowDifferences();
+}
+
+void TAMRO18_form::Read() {
+    if (requests_.RefuseWhileBusy()) return;
+    if (fileNotWritten_ && session_.images().haveData != 0 &&
+        !platform_.messages.AskYesNo(
+            "READ", "The program image holds " + FilenameText() +
+                        ", which has not been written to a chip. Replace it with what the "
+                        "chip holds?")) {
+        return;
     }
+    if (RunOperation(FinishedOperation::Read, [this] {
+            return session_.ReadProgram(LastAddress());
+        }) == OperationResult::Completed) {
+        fileNotWritten_ = false;
+    }
+}
+
+OperationResult TAMRO18_form::RunOperation(FinishedOperation operation,
+                                           const std::function<OperationResult()>& run) {
+    const OperationResult result = requests_.RunProgramming([this, &run] {
+        SetNotes(kNotesWhite, "");
+        controls_.StopButton->show();
+        const OperationResult outcome = run();
+        controls_.StopButton->hide();
+        controls_.ShowProgress(0, 0);
+        return outcome;
+    });
+    if (const auto words = FinalWordsFor(operation, result, session_.BlankReport())) {
+        SetNotes(words->colour, words->text);
+    }
+    return result;
 }
 
 std::int16_t TAMRO18_form::LastAddress() const {
@@ -358,6 +396,7 @@ void TAMRO18_form::HexLoad() {
         if (result.fileBoxText) controls_.FilenameTextbox->setText(Q(*result.fileBoxText));
         return;
     }
+    fileNotWritten_ = true;
     files_->Loaded(toolFiles_.HexFileName);
     controls_.CurrentAddrText->setText(Q(outcome.lastAddressText));
     controls_.LastAddrText->setText(Q(outcome.lastAddressText));
@@ -416,7 +455,13 @@ void TAMRO18_form::SetLedCaption(const std::string& caption) {
 }
 
 void TAMRO18_form::SetProgress(int done, int total) {
-    controls_.ShowProgress(done, total);
+    progressDone_ = total > 0 ? done : 0;
+    controls_.ShowProgress(done, total,
+                           Q(progress_.Text(done, total, std::chrono::steady_clock::now())));
+}
+
+void TAMRO18_form::SetProgressStep(ProgressStep step) {
+    progress_.Begin(step, std::chrono::steady_clock::now(), progressDone_);
 }
 
 void TAMRO18_form::ProcessPendingEvents() {

@@ -12,6 +12,7 @@
 #include "panel/main_window_controls.h"
 #include "panel/panel_platform.h"
 #include "panel/panel_windows.h"
+#include "programming/final_words.h"
 #include "programming/hex_file_load.h"
 #include "programming/operation_view.h"
 #include "programming/panel_requests.h"
@@ -59,6 +60,7 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void SetVccCaption(const std::string& caption) override;
     void SetLedCaption(const std::string& caption) override;
     void SetProgress(int done, int total) override;
+    void SetProgressStep(ProgressStep step) override;
     void ProcessPendingEvents() override;
     void SetStartAddress(const std::string& text) override;
     void ClearFileName() override;
@@ -99,6 +101,13 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     // The programmer dialog; `startUp` runs the whole start-up on the chosen one.
     ProgrammerSwitch::Outcome ChooseProgrammer(bool startUp);
     void Write();
+    // Runs a target operation with the stop button shown and the notes
+    // cleared first; ends with the words that say its result.
+    OperationResult RunOperation(FinishedOperation operation,
+                                 const std::function<OperationResult()>& run);
+    // READ replaces the program image: asks first when it holds a file that
+    // was never written.
+    void Read();
     // LastAddrText as a word address.
     std::int16_t LastAddress() const;
 
@@ -114,6 +123,10 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     FileFollow* files_ = nullptr;
     QTimer* timer_ = nullptr;
     std::int16_t resetLampCount_ = 0;
+    ProgressEstimate progress_;
+    int progressDone_ = 0;
+    // The image holds a loaded file that no WRITE has written yet.
+    bool fileNotWritten_ = false;
     // The first click on kage after start-up keeps the normal height.
     bool kageExpandsNext_ = false;
 };

@@ -15,6 +15,7 @@
 #include "common/twips.h"
 #include "images/checksum.h"
 #include "panel/clickable_label.h"
+#include "panel/eliding_label.h"
 #include "programming/device.h"
 #include "programming/operation_view.h"
 
@@ -121,12 +122,6 @@ void BuildAddressesAndConfiguration(const Maker& make, MainWindowControls& c) {
     make.Label("Label_Current", "Current", 2700, 2400, 800, 255);
     c.CurrentAddrText =
         make.TextBox("CurrentAddrText", "Text3", 3550, 2370, 800, 315, "Current Address");
-    c.ProgressBar = new QProgressBar(make.parent);
-    c.ProgressBar->setObjectName("ProgressBar");
-    c.ProgressBar->setTextVisible(false);
-    // Clear of NotesLabel below it, which would hide its lower part.
-    Place(c.ProgressBar, 2700, 2700, 1650, 150);
-    c.ProgressBar->hide();
 
     make.Label("Label8", "Configration bit", 4560, 1650, 2400, 255);
     // Only hexadecimal digits can be typed into a configuration box.
@@ -169,11 +164,12 @@ void BuildTestPanel(const Maker& make, MainWindowControls& c) {
     c.Text_Device = make.TextBox("Text_Device", "", 6750, a, 1980, 330);
 
     const int b = a + 420;
-    // USBMSG holds the longest driver message whole; TEST shows paths of any length.
-    c.USBMSG = make.TextBox("USBMSG", "USB message", 120, b, 3240, 315);
-    c.Text2 = make.TextBox("Text2", "", 3420, b, 900, 315);
-    c.Text_ADMON = make.TextBox("Text_ADMON", "", 4380, b, 1800, 315);
-    c.TEST = make.TextBox("TEST", "", 6240, b, 2490, 315);
+    // USBMSG holds the longest driver message whole, also in the fonts Debian
+    // installs for Japanese; TEST shows paths of any length.
+    c.USBMSG = make.TextBox("USBMSG", "USB message", 120, b, 4290, 315);
+    c.Text2 = make.TextBox("Text2", "", 4470, b, 900, 315);
+    c.Text_ADMON = make.TextBox("Text_ADMON", "", 5430, b, 1440, 315);
+    c.TEST = make.TextBox("TEST", "", 6930, b, 1800, 315);
 
     const int d = b + 390;
     c.Label7 = make.Label("Label7", "", 120, d, 4300, 255);
@@ -256,7 +252,9 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
 
     BuildAddressesAndConfiguration(make, c);
 
-    c.NotesLabel = make.Label("NotesLabel", "", 120, 2850, 4230, 420);
+    c.NotesLabel = new ElidingLabel(client);
+    c.NotesLabel->setObjectName("NotesLabel");
+    Place(c.NotesLabel, 120, 2850, 4230, 420);
     SetBackground(c.NotesLabel, Rgb{0, 0, 96});
     c.NotesLabel->setIndent(Px(90));
     QFont notesFont = c.NotesLabel->font();
@@ -276,6 +274,16 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
     c.Label12->setCursor(Qt::PointingHandCursor);
     c.Label12->setText(options.homePage);
     c.Label12->setStyleSheet("color: rgb(0, 0, 192); text-decoration: underline;");
+
+    c.ProgressBar = new QProgressBar(client);
+    c.ProgressBar->setObjectName("ProgressBar");
+    c.ProgressBar->setAlignment(Qt::AlignCenter);
+    Place(c.ProgressBar, 570, 4020, 2820, 330);
+    c.ProgressBar->hide();
+    c.StopButton =
+        make.Button("StopButton", "Stop", "Stop the operation (Esc): the target is left safe", 3450,
+                    4005, 900, 360);
+    c.StopButton->hide();
 
     BuildTestPanel(make, c);
     c.actions = BuildMenus(window.menuBar());
@@ -308,13 +316,14 @@ void MainWindowControls::SetResetLamp(Rgb colour) {
     SetBackground(RESET_LAMP, colour);
 }
 
-void MainWindowControls::ShowProgress(int done, int total) {
+void MainWindowControls::ShowProgress(int done, int total, const QString& text) {
     if (total <= 0) {
         ProgressBar->hide();
         return;
     }
     ProgressBar->setRange(0, total);
     ProgressBar->setValue(done);
+    ProgressBar->setFormat(text.isEmpty() ? QStringLiteral("%p %") : text);
     ProgressBar->show();
 }
 

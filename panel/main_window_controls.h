@@ -26,6 +26,7 @@ class QWidget;
 namespace tamro {
 
 class ClickableLabel;
+class ElidingLabel;
 
 inline constexpr int kNormalHeightTwips = 5400;
 inline constexpr int kExpandedHeightTwips = 6900;
@@ -56,10 +57,13 @@ struct MainWindowControls {
     QLineEdit* CurrentAddrText = nullptr;
     QLineEdit* StartAddrText = nullptr;
     QLineEdit* LastAddrText = nullptr;
+    // Below the programmer's name while an operation runs: its percentage,
+    // region and time left, and StopButton beside it.
     QProgressBar* ProgressBar = nullptr;
+    QPushButton* StopButton = nullptr;
     std::array<QLineEdit*, kConfigBoxes> ConfigAddrText{};
     std::array<QLineEdit*, kConfigWords> Text_Configbit{};
-    QLabel* NotesLabel = nullptr;
+    ElidingLabel* NotesLabel = nullptr;
     ClickableLabel* kage = nullptr;
     ClickableLabel* Label_ZEKname = nullptr;
     ClickableLabel* Label12 = nullptr;
@@ -85,7 +89,8 @@ struct MainWindowControls {
     std::array<std::string, kConfigBoxes> ConfigBoxTexts() const;
     void SetNotesColour(Rgb colour);
     void SetResetLamp(Rgb colour);
-    void ShowProgress(int done, int total);
+    // `text` on the bar ("flash 45 %, 12 s left"); 0 of 0 hides the bar.
+    void ShowProgress(int done, int total, const QString& text = {});
     void ShowChecksum(std::uint16_t checksum);
 };
 

@@ -46,6 +46,7 @@ bool TargetOperations::ReadWholeChip(ChipContents& chip, std::vector<std::uint8_
     const int eepromBytes = std::clamp<int>(group_.eepromLast, 0, kEepromBytes - 1) + 1;
     const int flashGroups = kProgramBytes / 8;
     const int total = flashGroups + eepromBytes;
+    view_.SetProgressStep({ProgressAction::BlankCheck, ChipRegion::Flash});
     for (int group = 0; group < flashGroups; ++group) {
         if (group % 64 == 0)
             view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(4 * group)));
@@ -62,6 +63,7 @@ bool TargetOperations::ReadWholeChip(ChipContents& chip, std::vector<std::uint8_
         return Fail(kBlankCheckError);
     }
     eeprom.assign(eepromBytes, 0);
+    view_.SetProgressStep({ProgressAction::BlankCheck, ChipRegion::Eeprom});
     for (int a = 0; a < eepromBytes; ++a) {
         if (!ReadEepromByte(a, eeprom[a])) return Fail(kBlankCheckError);
         view_.SetProgress(flashGroups + a + 1, total);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/platform.h"
+#include "programming/progress_estimate.h"
 
 namespace tamro {
 
@@ -25,6 +26,8 @@ class OperationView {
     virtual void SetLedCaption(const std::string& caption) = 0;   // "LED on" / "LED off"
     // Progress of a long operation: `done` of `total` steps (0 of 0 ends it).
     virtual void SetProgress(int done, int total) = 0;
+    // What the progress that follows is of: writing flash, reading EEPROM, ...
+    virtual void SetProgressStep(ProgressStep /*step*/) {}
     // Let pending events run (repaint, timer ticks, input).
     virtual void ProcessPendingEvents() = 0;
 

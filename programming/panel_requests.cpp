@@ -52,6 +52,10 @@ bool PanelRequests::MayClose() {
     return false;
 }
 
+void PanelRequests::Stop() {
+    if (session_.Busy()) session_.RequestStop();
+}
+
 void PanelRequests::CloseIfStopped() {
     if (!closeWhenStopped_) return;
     closeWhenStopped_ = false;

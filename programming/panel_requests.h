@@ -42,6 +42,8 @@ class PanelRequests {
     // to stop it; on yes the request stops at its next exchange and the panel
     // closes after it.
     bool MayClose();
+    // Stops the running request at its next exchange, leaving the target safe.
+    void Stop();
 
   private:
     void CloseIfStopped();

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "common/platform.h"
+#include "common/protocol.h"
 #include "images/images.h"
 #include "link/driver_library.h"
 #include "link/link.h"
-#include "common/protocol.h"
 #include "programming/device.h"
 #include "programming/operation_guard.h"
 #include "programming/operation_view.h"
@@ -181,6 +181,7 @@ class ProgrammerSession {
         void SetVccCaption(const std::string& caption) override;
         void SetLedCaption(const std::string& caption) override;
         void SetProgress(int done, int total) override { Target().SetProgress(done, total); }
+        void SetProgressStep(ProgressStep step) override { Target().SetProgressStep(step); }
         void ProcessPendingEvents() override { Target().ProcessPendingEvents(); }
         void SetStartAddress(const std::string& text) override { Target().SetStartAddress(text); }
         void ClearFileName() override { Target().ClearFileName(); }

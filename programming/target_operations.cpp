@@ -245,6 +245,7 @@ bool TargetOperations::WriteProgramFlash() {
     if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
     const int lastWord = CappedLastWord(images_.lastAddress);
     const int totalBlocks = lastWord < 0 ? 1 : lastWord / blockWords + 1;
+    view_.SetProgressStep({ProgressAction::Write, ChipRegion::Flash});
     int blocksDone = 0;
     int w = 0;
     do {
@@ -332,6 +333,7 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
             }
         }
     };
+    view_.SetProgressStep({ProgressAction::Verify, ChipRegion::Flash});
     for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
         const int first = w;
@@ -619,6 +621,7 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     // Words 0 to L, L included; a negative L reads the first group of four.
     const int lastWord = last < 0 ? 3 : CappedLastWord(last);
     const int totalGroups = GroupsFor(lastWord);
+    view_.SetProgressStep({ProgressAction::Read, ChipRegion::Flash});
     int w = 0;
     for (int group = 0; group < totalGroups; ++group) {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
@@ -690,6 +693,7 @@ bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kEepromEntries>& 
         return Fail(kError);
     }
     const int total = std::max(last, 0) + 1;
+    view_.SetProgressStep({ProgressAction::Read, ChipRegion::Eeprom});
     int a = 0;
     do {
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(a)));

@@ -12,6 +12,9 @@ PACKAGES=(
     gputils srecord ccache sigrok-cli
     gcc-avr avr-libc binutils-avr simavr libsimavr-dev avrdude
     libhidapi-dev libusb-1.0-0-dev
+    # The fonts Debian installs for Japanese text: the text-fit test measures
+    # the driver's Japanese messages with them.
+    fonts-droid-fallback fonts-noto-cjk
 )
 
 missing_packages() {

@@ -46,6 +46,10 @@ constexpr double kDivider = 4.4;
 constexpr double kVppVolts[3] = {0.0, 5.0, 12.0};
 // Instructions run between looks at the host and the signals.
 constexpr int kSlice = 2048;
+// The longest the AVR sleeps in one go (25 us): simavr ends a sleep only at a
+// timer, so a byte from the host waits at most this long to wake the board,
+// as the receive interrupt would wake it at once.
+constexpr avr_cycle_count_t kLongestSleep = 400;
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -80,7 +84,7 @@ class Board {
     void PowerChanged(int vpp, bool supply, bool led);
 
     // Host link.
-    void Pump(int timeoutMs);
+    void Pump(Picoseconds timeout);
     void Feed();
     void Idle(avr_cycle_count_t howLong);
 
@@ -99,6 +103,9 @@ class Board {
         static_cast<Board*>(self)->xon_ = false;
     }
     static avr_cycle_count_t OnSignal(avr_t* avr, avr_cycle_count_t when, void* self);
+    static avr_cycle_count_t OnWake(avr_t*, avr_cycle_count_t when, void*) {
+        return when + kLongestSleep;
+    }
     static void OnSleep(avr_t* avr, avr_cycle_count_t howLong);
 
     BoardOptions options_;
@@ -130,8 +137,12 @@ class Board {
     bool signalHigh_ = false;
     double signalEdge_ = 0;
 
-    // Pacing while the firmware waits for the host.
+    // Pacing while the firmware waits for the host, and the simulated time
+    // spent so: what a faster host would have saved.
     bool idle_ = false;
+    Picoseconds hostWait_ = 0;
+    // When the UART will have delivered the last byte fed to it.
+    Picoseconds uartDrainedAt_ = 0;
     Picoseconds idleSimStart_ = 0;
     SteadyClock::time_point idleWallStart_;
 };
@@ -226,13 +237,10 @@ void Board::Attach() {
         signalEdge_ = 1000;  // the first rising edge, just after reset
         avr_cycle_timer_register(avr_, static_cast<avr_cycle_count_t>(signalEdge_), OnSignal, this);
     }
+    avr_cycle_timer_register(avr_, kLongestSleep, OnWake, this);
     sleeping = this;
     avr_->sleep = OnSleep;
-    // The state at reset is the start, not a change.
-    const bool log = options_.powerLog;
-    options_.powerLog = false;
     PortChanged();
-    options_.powerLog = log;
 }
 
 void Board::SetAnalog(int channel, double volts) {
@@ -278,13 +286,16 @@ void Board::PortChanged() {
 
 void Board::PowerChanged(int vpp, bool supply, bool led) {
     if (!options_.powerLog) return;
-    std::fprintf(out_, "%.6f s: Vpp %s, supply %s, LED %s; last host byte at %.6f s\n",
+    std::fprintf(out_,
+                 "%.6f s: Vpp %s, supply %s, LED %s; last host byte at %.6f s; waited for the "
+                 "host %.6f s\n",
                  static_cast<double>(Now()) / 1e12,
                  vpp == 2   ? "12 V"
                  : vpp == 1 ? "5 V"
                             : "0 V",
                  supply ? "on" : "off", led ? "on" : "off",
-                 static_cast<double>(std::max<Picoseconds>(lastHostByte_, 0)) / 1e12);
+                 static_cast<double>(std::max<Picoseconds>(lastHostByte_, 0)) / 1e12,
+                 static_cast<double>(hostWait_) / 1e12);
     std::fflush(out_);
 }
 
@@ -293,22 +304,31 @@ void Board::DrivePgd(bool level) {
 }
 
 void Board::Feed() {
-    while (xon_ && !fromHost_.empty()) {
+    // A byte is 10 bits on the line: UBRR0 and U2X0 of the ATmega328P's UART 0.
+    const unsigned ubrr = avr_->data[0xC4] | (avr_->data[0xC5] & 0x0F) << 8;
+    const bool doubleSpeed = avr_->data[0xC0] & 0x02;
+    const Picoseconds byteTime = 10 * (ubrr + 1) * (doubleSpeed ? 8 : 16) * kCycle;
+    // Bytes wait until the firmware has switched its receiver on (RXEN0).
+    const bool receiving = avr_->data[0xC1] & 0x10;
+    while (receiving && xon_ && !fromHost_.empty()) {
         const std::uint8_t byte = fromHost_.front();
         fromHost_.pop_front();
+        uartDrainedAt_ = std::max(uartDrainedAt_, Now()) + byteTime;
         avr_raise_irq(uartInput_, byte);
     }
 }
 
 // Moves bytes between the pseudo-terminal and the UART, waiting up to
-// `timeoutMs` for the host or a stop signal.
-void Board::Pump(int timeoutMs) {
+// `timeout` for the host or a stop signal.
+void Board::Pump(Picoseconds timeout) {
     if (!toHost_.empty()) {
         const ssize_t n = write(master_, toHost_.data(), toHost_.size());
         if (n > 0) toHost_.erase(toHost_.begin(), toHost_.begin() + n);
     }
     pollfd fds[2] = {{master_, POLLIN, 0}, {signalFd_, POLLIN, 0}};
-    if (poll(fds, 2, timeoutMs) <= 0) return;
+    const timespec wait{static_cast<time_t>(timeout / (1000 * kMillisecond)),
+                        static_cast<long>(timeout % (1000 * kMillisecond) / kNanosecond)};
+    if (ppoll(fds, 2, &wait, nullptr) <= 0) return;
     if (fds[1].revents & POLLIN) stop_ = true;
     if (fds[0].revents & POLLIN) {
         std::uint8_t buffer[512];
@@ -326,7 +346,8 @@ void Board::Pump(int timeoutMs) {
 // takes at least its own length in wall time.
 void Board::Idle(avr_cycle_count_t howLong) {
     Pump(0);
-    if (!fromHost_.empty() || !toHost_.empty() || stop_) return;
+    if (!fromHost_.empty() || !toHost_.empty() || Now() < uartDrainedAt_ || stop_) return;
+    hostWait_ += static_cast<Picoseconds>(howLong) * kCycle;
     const Picoseconds simNow = Now() + static_cast<Picoseconds>(howLong) * kCycle;
     const auto wallNow = SteadyClock::now();
     if (!idle_) {
@@ -338,7 +359,7 @@ void Board::Idle(avr_cycle_count_t howLong) {
         std::chrono::duration_cast<std::chrono::nanoseconds>(wallNow - idleWallStart_).count() *
         kNanosecond;
     const Picoseconds ahead = (simNow - idleSimStart_) - wall;
-    if (ahead > kMillisecond) Pump(static_cast<int>(ahead / kMillisecond));
+    if (ahead > 0) Pump(std::min(ahead, 100 * kMillisecond));
 }
 
 void Board::OnSleep(avr_t*, avr_cycle_count_t howLong) {
@@ -367,12 +388,18 @@ int Board::Run() {
                      std::strerror(errno));
         return 1;
     }
+    // The board has started (10 ms) before a host can reach it; its state
+    // then is the start, not a change.
+    const bool log = options_.powerLog;
+    options_.powerLog = false;
     Attach();
+    while (Now() < 10 * kMillisecond) avr_run(avr_);
+    options_.powerLog = log;
     std::fprintf(out_, "%s\n", path.c_str());
     std::fflush(out_);
     int status = 0;
     while (!stop_) {
-        for (int i = 0; i < kSlice; ++i) {
+        for (int i = 0; i < kSlice && !stop_; ++i) {
             const int state = avr_run(avr_);
             if (state == cpu_Done || state == cpu_Crashed) {
                 std::fprintf(stderr, "tamro18-firmware-sim: the firmware stopped (state %d)\n",
@@ -395,7 +422,8 @@ int Board::Run() {
 }
 
 void Board::Report() {
-    std::fprintf(out_, "simulated time: %.6f s\n", static_cast<double>(Now()) / 1e12);
+    std::fprintf(out_, "simulated time: %.6f s (waiting for the host %.6f s)\n",
+                 static_cast<double>(Now()) / 1e12, static_cast<double>(hostWait_) / 1e12);
     std::fprintf(out_, "ICSP commands: %llu\n",
                  static_cast<unsigned long long>(pins_.CommandsDecoded()));
     for (const auto& [rule, count] : pins_.Violations()) {

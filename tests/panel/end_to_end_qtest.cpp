@@ -97,7 +97,7 @@ class EndToEndTest : public QObject {
 
         Control<QPushButton>(*panel.form, "WriteButton")->click();
         QVERIFY(panel.messages.shown.empty());
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         QCOMPARE(NotesColour(*panel.form), kNotesViolet);
         QCOMPARE(Control<QPushButton>(*panel.form, "Command_VCC")->text(), QString("VCC off"));
         QCOMPARE(Control<QPushButton>(*panel.form, "Command_LED")->text(), QString("LED off"));
@@ -145,7 +145,7 @@ class EndToEndTest : public QObject {
         panel.dialogs.openAnswer = hexFile_.toStdString();
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();
         Control<QPushButton>(*panel.form, "WriteButton")->click();
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
 
         Control<QRadioButton>(*panel.form, "PICsel_9")->click();
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();

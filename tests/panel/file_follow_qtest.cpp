@@ -104,7 +104,7 @@ class FileFollowTest : public QObject {
         QCOMPARE(panel.images().program[0], std::uint8_t{0x34});
         QCOMPARE(panel.FileNote(), QString("Reloaded blink.hex"));
         QCOMPARE(panel.Notes(),
-                 button == "WriteButton" ? QString("Write Complete") : QString("Verify Error"));
+                 button == "WriteButton" ? QString("Write Complete, verified") : QString("Verify Error"));
 
         QFile::resize(panel.folder.filePath("blink.hex"), 5);
         panel.messages.shown.clear();
@@ -136,7 +136,7 @@ class FileFollowTest : public QObject {
         QCOMPARE(panel.images().program[0], std::uint8_t{0x12});  // seen once: may be written still
         panel.files().Poll();
         QCOMPARE(panel.images().program[0], std::uint8_t{0x34});
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         QCOMPARE(panel.FileNote(), QString("Reloaded blink.hex"));
 
         Panel again;

@@ -122,7 +122,7 @@ class OperationGuardTest : public QObject {
             Find<QLineEdit>(panel.form.get(), "LastAddrText")->setText("3");
         });
 
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         QVERIFY(panel.messages.shown.empty());
         QVERIFY(panel.form->session().images().program == loaded);
         QVERIFY(panel.messages.beeps >= 5);
@@ -136,32 +136,52 @@ class OperationGuardTest : public QObject {
         QVERIFY(panel.SentSince(panel.driver.packets.size() - 9).front().starts_with("36"));
     }
 
-    void closingDuringAWriteAsksThenStopsItAndLeavesTheTargetSafe_data() {
+    // EXIT (answered yes or no), Esc and the stop button, each during a WRITE.
+    void stoppingAWriteLeavesTheTargetSafe_data() {
+        QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("stop");
-        QTest::newRow("stop") << true;
-        QTest::newRow("go on") << false;
+        QTest::newRow("Esc") << "Esc" << true;
+        QTest::newRow("stop button") << "StopButton" << true;
+        QTest::newRow("EXIT, stop") << "EXIT" << true;
+        QTest::newRow("EXIT, go on") << "EXIT" << false;
     }
-    void closingDuringAWriteAsksThenStopsItAndLeavesTheTargetSafe() {
+    void stoppingAWriteLeavesTheTargetSafe() {
+        QFETCH(QString, how);
         QFETCH(bool, stop);
         Panel panel;
         QVERIFY(panel.form->Form_Load());
+        panel.form->show();
+        // Esc reaches the window's shortcuts while it is the active window.
+        if (how == "Esc") {
+            panel.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(panel.form.get()));
+        }
         panel.dialogs.openAnswer = panel.first.toStdString();
         panel.Click("F_OpenButton");
         panel.messages.answer = stop;
-        std::size_t atClose = 0;
+        std::size_t atStop = 0;
+        bool stopShown = false;
         panel.WriteWith([&] {
-            atClose = panel.driver.packets.size();
-            panel.Click("EXTButton");
+            atStop = panel.driver.packets.size();
+            stopShown = Find<QPushButton>(panel.form.get(), "StopButton")->isVisible();
+            if (how == "EXIT") panel.Click("EXTButton");
+            if (how == "Esc") QTest::keyClick(panel.form.get(), Qt::Key_Escape);
+            if (how == "StopButton") panel.Click("StopButton");
         });
-        QCOMPARE(panel.messages.asked.size(), std::size_t{1});
+        QVERIFY(stopShown);
+        QVERIFY(!Find<QPushButton>(panel.form.get(), "StopButton")->isVisible());
+        QCOMPARE(panel.messages.asked.size(), std::size_t{how == "EXIT" ? 1u : 0u});
         QVERIFY(panel.messages.shown.empty());
         if (stop) {
-            QCOMPARE(panel.SentSince(atClose),
+            QCOMPARE(panel.SentSince(atStop),
                      (std::vector<std::string>{"32 00 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
                                                "3B 00 00 00 00 00 00 00"}));
-            QCOMPARE(panel.driver.closes, 1);
+            QCOMPARE(panel.driver.closes, how == "EXIT" ? 1 : 0);
+            if (how != "EXIT") {
+                QCOMPARE(panel.Notes(), QString("Stopped: the target is at Vpp 0 V, supply off"));
+            }
         } else {
-            QCOMPARE(panel.Notes(), QString("Write Complete"));
+            QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
             QCOMPARE(panel.driver.closes, 0);
         }
     }

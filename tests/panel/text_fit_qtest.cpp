@@ -3,6 +3,8 @@
 // and no control lies under a sibling drawn over it.
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,7 @@
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/logic_capture_view.h"
 #include "instruments/ui/volt_meter.h"
+#include "panel/eliding_label.h"
 #include "panel/main_window.h"
 #include "panel/programmer_dialog.h"
 #include "programming/device.h"
@@ -133,12 +136,67 @@ QString Describe(const QWidget& control, const QString& text, const TextRoom& ro
         .arg(room.room.height());
 }
 
-void CheckText(const QWidget& control, const QString& text, QStringList& faults) {
+// The fonts Debian installs for Japanese text (scripts/setup.sh installs
+// them). A text outside Latin-1 is measured with each of them as well as with
+// the control's own font, so that the result does not hang on which fallback
+// font the machine picks; where they are missing only the control's font
+// counts. TAMRO_FONT_ROOT (default "/") is where their folders are looked for.
+QStringList JapaneseFontFamilies() {
+    static const QStringList families = [] {
+        const QString root = qEnvironmentVariable("TAMRO_FONT_ROOT", "/");
+        QStringList found;
+        for (const char* file : {"usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
+                                 "usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+                                 "usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc"}) {
+            const QString path = root + "/" + file;
+            if (!QFileInfo::exists(path)) continue;
+            for (const QString& family :
+                 QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(path))) {
+                if ((family.contains("Droid") || family.endsWith(" JP")) &&
+                    !found.contains(family)) {
+                    found << family;
+                }
+            }
+        }
+        return found;
+    }();
+    return families;
+}
+
+bool OutsideLatin1(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+}
+
+void CheckOneFont(const QWidget& control, const QString& text, QStringList& faults) {
     const auto room = RoomOf(control, text);
     if (room && (room->needed.width() > room->room.width() ||
                  room->needed.height() > room->room.height())) {
-        faults << Describe(control, text, *room);
+        faults << Describe(control, text, *room) + " in " + control.font().family();
     }
+}
+
+void CheckText(QWidget& control, const QString& text, QStringList& faults) {
+    if (auto* eliding = dynamic_cast<ElidingLabel*>(&control)) {
+        // It shows what fits and the whole text in its tool tip.
+        const QString before = eliding->text();
+        eliding->setText(text);
+        CheckOneFont(control, eliding->ShownText(), faults);
+        if (eliding->ShownText() != text && eliding->toolTip() != text) {
+            faults << control.objectName() + " elides \"" + text + "\" without a tool tip";
+        }
+        eliding->setText(before);
+        return;
+    }
+    CheckOneFont(control, text, faults);
+    if (!OutsideLatin1(text)) return;
+    const QFont own = control.font();
+    for (const QString& family : JapaneseFontFamilies()) {
+        QFont font = own;
+        font.setFamilies({family});
+        control.setFont(font);
+        CheckOneFont(control, text, faults);
+    }
+    control.setFont(own);
 }
 
 // The part of its parent a control paints: a label or a radio button without
@@ -335,6 +393,10 @@ class TextFitTest : public QObject {
                {"Read OK!:", "Write NG!:", "Driver Open:NG(-8)",
                 "Driver Open:NG(ドライバをオープンしていない)"}},
               {"Text_Device", DeviceTexts()},
+              {"Text_ADMON", {"32767  255"}},
+              {"NotesLabel",
+               {QString::fromStdString(DeviceMismatchText(DeviceGroup::Pic18F4520, 0x0427)),
+                "Stopped: the target is at Vpp 0 V, supply off"}},
               {"Text_AD", {"22.0"}},
               {"StartAddrText", {"FFFFFF"}},
               {"LastAddrText", {"FFFFFF"}},

@@ -98,7 +98,7 @@ class WholeChipTest : public QObject {
         QCOMPARE(panel.Checksum(), fileSum);
 
         panel.Click("WriteButton");
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         panel.images().program.fill(0);
         Control<QLineEdit>(*panel.form, "LastAddrText")->setText("3FFF");
         panel.form->menuAction("READ")->trigger();
@@ -115,15 +115,15 @@ class WholeChipTest : public QObject {
         QCOMPARE(blankCheck->parent()->objectName(), QString("Function"));
 
         blankCheck->trigger();
-        QCOMPARE(panel.Notes(), QString("Blank Check Complete"));
+        QCOMPARE(panel.Notes(), QString("Chip is blank"));
         QVERIFY(panel.messages.shown.empty());
 
         QTemporaryDir folder;
         panel.Open(WriteProgramFile(folder));
         panel.Click("WriteButton");
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         blankCheck->trigger();
-        QCOMPARE(panel.Notes(), QString("Not Blank"));
+        QCOMPARE(panel.Notes(), QString("Not blank: flash 000000h"));
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         const QString report = QString::fromStdString(panel.messages.shown[0].text);
         for (const char* line : {"flash not blank from 000000h", "ID locations not blank from",
@@ -134,7 +134,7 @@ class WholeChipTest : public QObject {
         panel.messages.shown.clear();
         panel.Click("ERASEButton");
         blankCheck->trigger();
-        QCOMPARE(panel.Notes(), QString("Blank Check Complete"));
+        QCOMPARE(panel.Notes(), QString("Chip is blank"));
         QVERIFY(panel.messages.shown.empty());
     }
 
@@ -158,7 +158,7 @@ class WholeChipTest : public QObject {
         QTemporaryDir folder;
         panel.Open(WriteProgramFile(folder, 1600));
         panel.Click("WriteButton");
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         QVERIFY(!panel.form->findChild<DifferenceWindow*>());
 
         for (int i = 0; i < changedBytes; ++i) panel.images().program[0x10 + i] ^= 0xFF;
@@ -196,7 +196,7 @@ class WholeChipTest : public QObject {
         panel.Open(WriteProgramFile(folder));
         const Images loaded = panel.images();
         panel.Click("WriteButton");
-        QCOMPARE(panel.Notes(), QString("Write Complete"));
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
 
         Control<QLineEdit>(*panel.form, "LastAddrText")->setText("3FFF");
         panel.form->menuAction("READ")->trigger();
