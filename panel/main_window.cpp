@@ -189,7 +189,7 @@ void TAMRO18_form::WireMenus() {
     });
     SetMenuHandler("PROGRAMMER", [this] {
         if (ChooseProgrammer(false) == ProgrammerSwitch::Outcome::NotFound) {
-            platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
+            platform_.messages.Show(MessageIcon::Critical, "USB ERROR", UnitNotFound());
         }
     });
     SetMenuHandler("Editor", [this] { toolRuns_->OpenEditor(); });
@@ -247,7 +247,7 @@ bool TAMRO18_form::Form_Load() {
     requests_.Run([this, &started] { started = session_.Start(); });
     // "Unit not Found" offers the programmer dialog until one opens or the user cancels.
     while (!started) {
-        platform_.messages.Show(MessageIcon::Critical, "USB ERROR", "Unit not Found");
+        platform_.messages.Show(MessageIcon::Critical, "USB ERROR", UnitNotFound());
         if (!platform_.programmerSwitch) break;
         const ProgrammerSwitch::Outcome outcome = ChooseProgrammer(true);
         if (outcome != ProgrammerSwitch::Outcome::NotFound) {
@@ -278,6 +278,13 @@ ProgrammerSwitch::Outcome TAMRO18_form::ChooseProgrammer(bool startUp) {
         ShowProgrammerKind(controls_.Label_ZEKname, platform_.programmerSwitch->Emulated());
     }
     return outcome;
+}
+
+std::string TAMRO18_form::UnitNotFound() const {
+    const std::optional<std::string> setting = platform_.programmerSwitch
+                                                   ? platform_.programmerSwitch->Current()
+                                                   : platform_.driverSetting;
+    return setting ? UnitNotFoundText(*setting, platform_.driver) : "Unit not Found";
 }
 
 void TAMRO18_form::Shutdown() {

@@ -100,6 +100,8 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void ShowChecksum();
     // The programmer dialog; `startUp` runs the whole start-up on the chosen one.
     ProgrammerSwitch::Outcome ChooseProgrammer(bool startUp);
+    // "Unit not Found" with the setting tried and the reason, where known.
+    std::string UnitNotFound() const;
     void Write();
     // Runs a target operation with the stop button shown and the notes
     // cleared first; ends with the words that say its result.

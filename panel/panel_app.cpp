@@ -38,8 +38,12 @@ int RunPanel(const std::string& driverSetting, const DriverOptions& driverOption
     PanelPlatform platform{driver,   messages, settings,  events,
                            launcher, dialogs,  processes, IsEmulatorSetting(driverSetting)};
     platform.programmerSwitch = programmerSwitch ? &*programmerSwitch : nullptr;
+    platform.driverSetting = driverSetting;
     TAMRO18_form form(platform);
-    if (auto* qtChooser = dynamic_cast<QtProgrammerChooser*>(chooser)) qtChooser->SetParent(&form);
+    if (auto* qtChooser = dynamic_cast<QtProgrammerChooser*>(chooser)) {
+        qtChooser->SetParent(&form);
+        qtChooser->SetLister([] { return ProgrammerChoices(ListProgrammers()); });
+    }
     dialogs.SetParent(&form);
     if (auto* qtMessages = dynamic_cast<QtMessageBoxes*>(&messages)) qtMessages->SetParent(&form);
     if (!form.Form_Load()) return 1;

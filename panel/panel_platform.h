@@ -1,6 +1,9 @@
 #pragma once
 // What the main window and the windows it opens need from the platform.
 
+#include <optional>
+#include <string>
+
 #include "common/platform.h"
 #include "link/driver_library.h"
 #include "programming/programmer_choice.h"
@@ -24,6 +27,9 @@ struct PanelPlatform {
     // Function → "Programmer..." and the way on after "Unit not Found"; none
     // leaves the menu entry without effect.
     ProgrammerSwitch* programmerSwitch = nullptr;
+    // The driver setting the panel starts with, for "Unit not Found" to name;
+    // the programmer switch's current one once there is a switch.
+    std::optional<std::string> driverSetting = std::nullopt;
 };
 
 }  // namespace tamro

@@ -25,6 +25,16 @@ std::vector<ProgrammerChoice> ProgrammerChoices(const std::vector<ProgrammerCand
     return choices;
 }
 
+std::optional<std::string> DriverSettingProblem(const std::string& setting) {
+    std::string error;
+    if (MakeDriver(setting, &error)) return std::nullopt;
+    return error.empty() ? "the setting names no programmer" : error;
+}
+
+std::string UnitNotFoundText(const std::string& setting, const DriverLibrary& driver) {
+    return "Unit not Found\n" + OpenFailureText(DescribeOpenFailure(setting, driver));
+}
+
 std::string StoredDriverSetting(SettingsStore& settings) {
     return settings.Read(kApplication, kSection, kDriverKey);
 }

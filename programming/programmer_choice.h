@@ -33,6 +33,15 @@ class ProgrammerChooser {
                                               const std::string& current) = 0;
 };
 
+// A typed driver setting's fault ("no driver backend named \"x\"", a
+// malformed ?window= or ?baud=); nullopt when the setting names a backend
+// the panel can make.
+std::optional<std::string> DriverSettingProblem(const std::string& setting);
+
+// "Unit not Found" and, on the next line, why: the setting tried and what went
+// wrong when `driver` (made from `setting`) was opened.
+std::string UnitNotFoundText(const std::string& setting, const DriverLibrary& driver);
+
 // The choice kept in the settings store ("" when none was made).
 std::string StoredDriverSetting(SettingsStore& settings);
 void StoreDriverSetting(SettingsStore& settings, const std::string& setting);

@@ -1,7 +1,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -55,7 +57,10 @@ class PanelAppTest : public QObject {
         };
         QCOMPARE(RunPanel("no-such-backend", {}, messages, store, pump), 1);
         QCOMPARE(messages.shown.size(), std::size_t{1});
-        QCOMPARE(messages.shown[0].text, std::string("Unit not Found"));
+        // The box names the setting and why it did not open.
+        QCOMPARE(messages.shown[0].text,
+                 std::string("Unit not Found\ndriver setting \"no-such-backend\": no driver "
+                             "backend named \"no-such-backend\""));
         QVERIFY(!windowShown);
         QVERIFY(store.writes.empty());
     }
@@ -85,9 +90,40 @@ class PanelAppTest : public QObject {
             QCOMPARE(list->count(), 2);
             QCOMPARE(list->item(1)->text(), QString("hid:04d8:003f  yes"));
             QCOMPARE(list->currentRow(), row);
+            // The setting box holds the current setting, options and all.
             QCOMPARE(dialog.Selected(),
-                     row < 0 ? std::nullopt : std::optional<std::string>(choices[row].setting));
+                     std::optional<std::string>(current.empty() ? "emulator" : current));
         }
+    }
+
+    // A typed setting is taken only when it names a programmer; Refresh lists again.
+    void dialogTakesATypedSettingThatNamesAProgrammer() {
+        const struct {
+            const char* typed;
+            const char* problem;  // "" when OK takes it
+        } cases[] = {
+            {"tcp:127.0.0.1:5000?window=16", ""},
+            {"serial:/dev/ttyACM0?baud=115200&window=4", ""},
+            {"no-such:thing", "no driver backend named \"no-such\""},
+            {"tcp:127.0.0.1:5000?baud=9600", "baud applies to serial settings only"},
+            {"", "type a setting or choose a line"},
+        };
+        int listings = 0;
+        for (const auto& c : cases) {
+            ProgrammerDialog dialog({{"emulator", "emulator  emulated"}}, "emulator", nullptr, [&] {
+                ++listings;
+                return std::vector<ProgrammerChoice>{{"emulator", "emulator  emulated"},
+                                                     {"hid:04d8:003f", "hid:04d8:003f  yes"}};
+            });
+            dialog.findChild<QPushButton*>("RefreshButton")->click();
+            QCOMPARE(dialog.findChild<QListWidget*>("ProgrammerList")->count(), 2);
+            dialog.findChild<QLineEdit*>("SettingText")->setText(c.typed);
+            dialog.accept();
+            QCOMPARE(dialog.result(), *c.problem ? 0 : int(QDialog::Accepted));
+            QCOMPARE(dialog.findChild<QLabel*>("SettingProblem")->text(), QString(c.problem));
+            if (!*c.problem) QCOMPARE(dialog.Selected(), std::optional<std::string>(c.typed));
+        }
+        QCOMPARE(listings, int(std::size(cases)));
     }
 
     // "Unit not Found" offers the programmer dialog until a programmer opens or
@@ -147,7 +183,7 @@ class PanelAppTest : public QObject {
         });
         QCOMPARE(RunPanel("no-such-backend", {}, messages, store, pump, &chooser), status);
         QCOMPARE(static_cast<int>(messages.shown.size()), boxes);
-        for (const auto& box : messages.shown) QCOMPARE(box.text, std::string("Unit not Found"));
+        for (const auto& box : messages.shown) QVERIFY(box.text.starts_with("Unit not Found\n"));
         QCOMPARE(QString::fromStdString(store.Read("TAMRO18", "DATA", "DRIVER")), stored);
         QCOMPARE(chooser.offered.front().setting, std::string("emulator"));
         if (status == 0) {
