@@ -1,6 +1,7 @@
 #include "views/grid_texts.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "common/number_text.h"
 #include "images/images.h"
@@ -19,6 +20,22 @@ std::string GridRowLabel(int row, int labelWidth) {
     const std::string text = std::string(static_cast<std::size_t>(labelWidth - 1), ' ') +
                              HexText(static_cast<std::uint32_t>(row) * kGridColumns);
     return text.substr(text.size() - static_cast<std::size_t>(labelWidth));
+}
+
+std::string ProgramRowLabel(int row) {
+    char bytes[8];
+    std::snprintf(bytes, sizeof bytes, "%05X", static_cast<unsigned>(row) * kGridColumns * 2);
+    return GridRowLabel(row, kProgramGridShape.labelWidth) + "  " + bytes;
+}
+
+std::string AsciiText(std::span<const std::uint8_t> bytes, int row, int bytesPerRow) {
+    if (row < 0 || bytesPerRow <= 0) return {};
+    std::string text;
+    const std::size_t first = static_cast<std::size_t>(row) * bytesPerRow;
+    for (std::size_t i = first; i < first + bytesPerRow && i < bytes.size(); ++i) {
+        text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '.';
+    }
+    return text;
 }
 
 std::string ProgramCellText(std::span<const std::uint8_t> program, int row, int column) {

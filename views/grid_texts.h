@@ -21,9 +21,13 @@ struct GridShape {
     int labelColumnWidthTwips = 0;  // column 0
     int dataColumnWidthTwips = 0;   // columns 1 to 16
     int labelWidth = 0;             // characters of a row label
+    int asciiColumnWidthTwips = 0;  // the ASCII column after column 16
 };
-inline constexpr GridShape kProgramGridShape{600, 550, 5};
-inline constexpr GridShape kEepromGridShape{400, 350, 3};
+// The program grid's row label is the word address and then the byte address.
+inline constexpr GridShape kProgramGridShape{1200, 550, 5, 2700};
+inline constexpr GridShape kEepromGridShape{400, 350, 3, 1500};
+// The ASCII column's index, after the 16 data columns.
+constexpr int kAsciiColumn = kGridColumns;
 
 // Data rows of the program grid for a program size in words (ProgramSize / 16),
 // never more rows than ProgramImage holds.
@@ -36,6 +40,15 @@ std::string GridHeaderText(int column);
 // (cut to its last `labelWidth` characters).
 std::string GridRowLabel(int row, int labelWidth);
 
+// The program grid's row label: the word address as GridRowLabel gives it,
+// two blanks, and the row's byte address in five hexadecimal digits
+// ("   10  00020").
+std::string ProgramRowLabel(int row);
+
+// The row's bytes as text, `bytesPerRow` of them from row * bytesPerRow:
+// printable ASCII as it is, every other byte as ".".
+std::string AsciiText(std::span<const std::uint8_t> bytes, int row, int bytesPerRow);
+
 // Program cell: word row * 16 + column, high byte first, then a blank ("1234 ").
 std::string ProgramCellText(std::span<const std::uint8_t> program, int row, int column);
 // EEPROM cell: byte row * 16 + column, then a blank ("A5 ").
@@ -46,12 +59,14 @@ constexpr int kGridScrollBarTwips = 255;
 constexpr int kGridBorderTwips = 60;
 constexpr int GridWidthTwips(const GridShape& shape, bool withScrollBar) {
     return shape.labelColumnWidthTwips + kGridColumns * shape.dataColumnWidthTwips +
-           kGridBorderTwips + (withScrollBar ? kGridScrollBarTwips : 0);
+           shape.asciiColumnWidthTwips + kGridBorderTwips +
+           (withScrollBar ? kGridScrollBarTwips : 0);
 }
-constexpr int kDataviewWidthTwips = 11400;  // outer
+constexpr int kDataviewWidthTwips = 14700;  // outer
 constexpr int kDataviewHeightTwips = 6600;  // outer
 constexpr int kExitButtonWidthTwips = 1215;
 constexpr int kExitButtonHeightTwips = 375;
+constexpr int kEeviewButtonMarginTwips = 120;
 constexpr int kEeviewHeightTwips = 17 * kGridRowHeightTwips + kGridBorderTwips + 400 + 405;
 
 // Placement for a window's client size in pixels; each part is present only

@@ -136,6 +136,34 @@ class OperationGuardTest : public QObject {
         QVERIFY(panel.SentSince(panel.driver.packets.size() - 9).front().starts_with("36"));
     }
 
+    // READ asks before it replaces a loaded file that no WRITE has written.
+    void readAsksBeforeItReplacesAFileNeverWritten_data() {
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("not written, keep it") << false << false << 1 << false;
+        QTest::newRow("not written, replace it") << false << true << 1 << true;
+        QTest::newRow("written") << true << false << 0 << true;
+    }
+    void readAsksBeforeItReplacesAFileNeverWritten() {
+        QFETCH(bool, written);
+        QFETCH(bool, answer);
+        QFETCH(int, questions);
+        QFETCH(bool, replaced);
+        Panel panel;
+        QVERIFY(panel.form->Form_Load());
+        panel.dialogs.openAnswer = panel.first.toStdString();
+        panel.Click("F_OpenButton");
+        if (written) panel.Click("WriteButton");
+        panel.form->session().images().program[0] ^= 0xFF;
+        const auto before = panel.form->session().images().program;
+        panel.messages.answer = answer;
+        panel.Trigger("READ");
+        QCOMPARE(int(panel.messages.asked.size()), questions);
+        QCOMPARE(panel.form->session().images().program != before, replaced);
+    }
+
     // EXIT (answered yes or no), Esc and the stop button, each during a WRITE.
     void stoppingAWriteLeavesTheTargetSafe_data() {
         QTest::addColumn<QString>("how");

@@ -1,3 +1,5 @@
+#include <QAction>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -28,7 +30,7 @@ class BufferViewersTest : public QObject {
 
         QCOMPARE(view.DataGrid1->horizontalHeader()->sectionSize(0), Px(550));
         QCOMPARE(view.DataGrid1->verticalHeader()->sectionSize(0), Px(200));
-        QCOMPARE(view.DataGrid1->verticalHeader()->width(), Px(600));
+        QCOMPARE(view.DataGrid1->verticalHeader()->width(), Px(1200));
         QCOMPARE(&viewers.ProgramView(), &view);  // single window
     }
 
@@ -67,6 +69,58 @@ class BufferViewersTest : public QObject {
         eeview.resize(eeview.width(), 0);
         eeview.resize(eeview.width(), 500);
         QCOMPARE(eeview.DataGrid1->height(), Px(Twips(500) + 405 - 400));
+    }
+
+    // Both viewers: a selection copies as text, and EXIT or Esc closes the viewer.
+    void bothViewersCopyASelectionAndCloseOnExitOrEsc_data() {
+        QTest::addColumn<bool>("program");
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<QString>("copied");
+        for (bool escape : {false, true}) {
+            const char* how = escape ? "Esc" : "EXIT";
+            QTest::newRow(qPrintable(QString("program, ") + how))
+                << true << escape << "10  00020: 6548 6C6C Hello, PIC18!...................";
+            QTest::newRow(qPrintable(QString("EEPROM, ") + how))
+                << false << escape << "10: 48 65 Hello, PIC18!...";
+        }
+    }
+    void bothViewersCopyASelectionAndCloseOnExitOrEsc() {
+        QFETCH(bool, program);
+        QFETCH(bool, escape);
+        QFETCH(QString, copied);
+        Images images;
+        const std::string text = "Hello, PIC18!\n\x01";
+        std::copy(text.begin(), text.end(), images.program.begin() + 32);
+        std::copy(text.begin(), text.end(), images.eepromRead.begin() + 16);
+        BufferViewers viewers;
+        QWidget* window;
+        QTableView* grid;
+        QPushButton* exit;
+        if (program) {
+            viewers.ShowProgramView();
+            viewers.FillProgramGrid(images);
+            window = &viewers.ProgramView();
+            grid = viewers.ProgramView().DataGrid1;
+            exit = viewers.ProgramView().EXITButton;
+        } else {
+            viewers.ShowEepromView();
+            viewers.FillEepromGrid(images);
+            window = &viewers.EepromView();
+            grid = viewers.EepromView().DataGrid1;
+            exit = viewers.EepromView().EXITButton;
+        }
+        grid->setCurrentIndex(grid->model()->index(1, 0));
+        QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
+        grid->selectionModel()->select(grid->model()->index(1, kAsciiColumn),
+                                       QItemSelectionModel::Select);
+        grid->findChild<QAction*>("CopyAction")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied + "\n");
+        if (escape) {
+            QTest::keyClick(grid, Qt::Key_Escape);
+        } else {
+            exit->click();
+        }
+        QVERIFY(!window->isVisible());
     }
 
     void EepromViewerShowsBytes() {

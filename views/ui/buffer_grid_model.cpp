@@ -1,5 +1,7 @@
 #include "views/ui/buffer_grid_model.h"
 
+#include <map>
+
 namespace tamro {
 
 BufferGridModel::BufferGridModel(Kind kind, int dataRows, QObject* parent)
@@ -10,11 +12,14 @@ int BufferGridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int BufferGridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kGridColumns;
+    return parent.isValid() ? 0 : kGridColumns + 1;
 }
 
 std::string BufferGridModel::CellText(int row, int column) const {
     if (!filled_ || row < 0 || row >= dataRows_) return {};
+    if (column == kAsciiColumn) {
+        return AsciiText(bytes_, row, kind_ == Kind::Program ? 2 * kGridColumns : kGridColumns);
+    }
     return kind_ == Kind::Program ? ProgramCellText(bytes_, row, column)
                                   : EepromCellText(bytes_, row, column);
 }
@@ -30,23 +35,42 @@ QVariant BufferGridModel::headerData(int section, Qt::Orientation orientation, i
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     }
     if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal) return QString::fromStdString(GridHeaderText(section));
-    const int labelWidth =
-        kind_ == Kind::Program ? kProgramGridShape.labelWidth : kEepromGridShape.labelWidth;
-    return QString::fromStdString(GridRowLabel(section, labelWidth));
+    if (orientation == Qt::Horizontal) {
+        return section == kAsciiColumn ? QStringLiteral("ASCII")
+                                       : QString::fromStdString(GridHeaderText(section));
+    }
+    return QString::fromStdString(kind_ == Kind::Program
+                                      ? ProgramRowLabel(section)
+                                      : GridRowLabel(section, kEepromGridShape.labelWidth));
 }
 
 void BufferGridModel::Fill(std::span<const std::uint8_t> bytes) {
     bytes_.assign(bytes.begin(), bytes.end());
     filled_ = true;
-    if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, kGridColumns - 1));
+    if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, kAsciiColumn));
+}
+
+QString BufferGridModel::SelectionText(const QModelIndexList& cells) const {
+    std::map<int, std::map<int, std::string>> rows;
+    for (const QModelIndex& cell : cells) {
+        std::string text = CellText(cell.row(), cell.column());
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        rows[cell.row()][cell.column()] = text;
+    }
+    QString out;
+    for (const auto& [row, columns] : rows) {
+        out += headerData(row, Qt::Vertical).toString().trimmed() + ":";
+        for (const auto& [column, text] : columns) out += " " + QString::fromStdString(text);
+        out += "\n";
+    }
+    return out;
 }
 
 void BufferGridModel::Clear() {
     if (!filled_) return;
     filled_ = false;
     bytes_.clear();
-    if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, kGridColumns - 1));
+    if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, kAsciiColumn));
 }
 
 }  // namespace tamro

@@ -32,8 +32,12 @@ class BufferGridModel final : public QAbstractTableModel {
     void Clear();
     bool Filled() const { return filled_; }
 
-    // The text of data cell (row, column), empty before a fill.
+    // The text of data cell (row, column), empty before a fill; column
+    // kAsciiColumn is the row as ASCII text.
     std::string CellText(int row, int column) const;
+    // The cells as text, a line per row: the row label, ":", and the cells'
+    // texts in column order ("   10  00020: 1234 5678").
+    QString SelectionText(const QModelIndexList& cells) const;
 
   private:
     Kind kind_;

@@ -1,8 +1,12 @@
 #include "views/ui/buffer_viewers.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -18,9 +22,12 @@ class GridCellDelegate final : public QStyledItemDelegate {
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected) painter->fillRect(option.rect, option.palette.color(QPalette::Highlight));
         const QString text = index.data(Qt::DisplayRole).toString();
         if (text.isEmpty()) return;
-        painter->setPen(option.palette.color(QPalette::Text));
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 };
@@ -36,7 +43,18 @@ QTableView* MakeGrid(QWidget* parent, BufferGridModel* model, const GridShape& s
     grid->setModel(model);
     grid->setItemDelegate(new GridCellDelegate(grid));
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    // A selection copies as text (Ctrl+C or the grid's menu).
+    grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    auto* copy = new QAction(QStringLiteral("Copy"), grid);
+    copy->setObjectName(QStringLiteral("CopyAction"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(copy, &QAction::triggered, grid, [grid, model] {
+        QGuiApplication::clipboard()->setText(
+            model->SelectionText(grid->selectionModel()->selectedIndexes()));
+    });
+    grid->addAction(copy);
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
     grid->setWordWrap(false);
     grid->setTextElideMode(Qt::ElideNone);
     grid->setCornerButtonEnabled(false);
@@ -46,6 +64,7 @@ QTableView* MakeGrid(QWidget* parent, BufferGridModel* model, const GridShape& s
     columns->setMinimumSectionSize(0);
     columns->setSectionResizeMode(QHeaderView::Fixed);
     columns->setDefaultSectionSize(Px(shape.dataColumnWidthTwips));
+    columns->resizeSection(kAsciiColumn, Px(shape.asciiColumnWidthTwips));
     columns->setFixedHeight(Px(kGridRowHeightTwips));
     columns->setHighlightSections(false);
 
@@ -57,6 +76,13 @@ QTableView* MakeGrid(QWidget* parent, BufferGridModel* model, const GridShape& s
     rows->setFixedWidth(Px(shape.labelColumnWidthTwips));
     rows->setHighlightSections(false);
     return grid;
+}
+
+// Esc closes the viewer, as its close button does (the grid passes the key on).
+bool ClosesOnEscape(QWidget& window, QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) return false;
+    window.close();
+    return true;
 }
 
 }  // namespace
@@ -93,6 +119,10 @@ void DATAVIEW::resizeEvent(QResizeEvent* event) {
     }
 }
 
+void DATAVIEW::keyPressEvent(QKeyEvent* event) {
+    if (!ClosesOnEscape(*this, event)) QWidget::keyPressEvent(event);
+}
+
 void DATAVIEW::closeEvent(QCloseEvent* event) {
     model_->Clear();
     DataGrid1->scrollToTop();
@@ -110,9 +140,17 @@ EEVIEW::EEVIEW(QWidget* parent)
     const int gridWidth = Px(GridWidthTwips(kEepromGridShape, false));
     DataGrid1->move(0, 0);
     DataGrid1->resize(gridWidth, Px(kEeviewHeightTwips - 400));
-    // The grid's width is the window's: the user can change only the height.
-    setFixedWidth(gridWidth);
-    resize(gridWidth, Px(ClientForOuter(0, kEeviewHeightTwips).height));
+    // The close button beside the grid, at its top.
+    EXITButton = new QPushButton(QStringLiteral("EXIT"), this);
+    EXITButton->setObjectName(QStringLiteral("EXITButton"));
+    EXITButton->setToolTip(QStringLiteral("Close the EEPROM viewer (Esc)"));
+    EXITButton->setGeometry(gridWidth + Px(kEeviewButtonMarginTwips), Px(kEeviewButtonMarginTwips),
+                            Px(kExitButtonWidthTwips), Px(kExitButtonHeightTwips));
+    connect(EXITButton, &QPushButton::clicked, this, &QWidget::close);
+    // The user can change only the height.
+    const int width = gridWidth + Px(2 * kEeviewButtonMarginTwips + kExitButtonWidthTwips);
+    setFixedWidth(width);
+    resize(width, Px(ClientForOuter(0, kEeviewHeightTwips).height));
 }
 
 void EEVIEW::resizeEvent(QResizeEvent* event) {
@@ -121,6 +159,10 @@ void EEVIEW::resizeEvent(QResizeEvent* event) {
     if (const auto gridHeight = PlaceEeviewGridHeight(height())) {
         DataGrid1->resize(DataGrid1->width(), *gridHeight);
     }
+}
+
+void EEVIEW::keyPressEvent(QKeyEvent* event) {
+    if (!ClosesOnEscape(*this, event)) QWidget::keyPressEvent(event);
 }
 
 void EEVIEW::closeEvent(QCloseEvent* event) {

@@ -3,8 +3,10 @@
 // EEVIEW ("EEPROM Data buffer", EepromImage as bytes), and BufferViewers, which
 // keeps each of them single.
 //
-// Closing a viewer (EXITButton or the close box) hides it and empties its
-// table, so the next opening shows data only after a fill.
+// Closing a viewer (EXITButton, Esc or the close box) hides it and empties its
+// table, so the next opening shows data only after a fill. Each grid has an
+// ASCII column after its 16 data columns, and copies the cells selected in it
+// as text (Ctrl+C, or Copy in its menu).
 
 #include <QPointer>
 #include <QWidget>
@@ -32,6 +34,7 @@ class DATAVIEW final : public QWidget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void EXITButton_Click();
@@ -45,10 +48,12 @@ class EEVIEW final : public QWidget {
 
     BufferGridModel& Model() { return *model_; }
     QTableView* DataGrid1 = nullptr;
+    QPushButton* EXITButton = nullptr;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     BufferGridModel* model_;
