@@ -11,10 +11,14 @@ int main(int argc, char** argv) {
     tamro::emu::DaemonOptions options =
         tamro::app::DaemonDefaults(tamro::app::ProcessEnvironment(), std::cerr);
     std::string error;
-    bool help = false;
-    if (!tamro::emu::ParseDaemonArguments(argc, argv, options, error, help)) {
-        if (help) {
+    tamro::emu::DaemonInfo info = tamro::emu::DaemonInfo::None;
+    if (!tamro::emu::ParseDaemonArguments(argc, argv, options, error, info)) {
+        if (info == tamro::emu::DaemonInfo::Help) {
             std::fputs(tamro::emu::DaemonUsage().c_str(), stdout);
+            return 0;
+        }
+        if (info == tamro::emu::DaemonInfo::Version) {
+            std::printf("tamro18-emulator %s\n", TAMRO_VERSION_TEXT);
             return 0;
         }
         std::fprintf(stderr, "tamro18-emulator: %s\n%s", error.c_str(),

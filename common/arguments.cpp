@@ -6,28 +6,25 @@ namespace tamro {
 
 std::optional<std::string> ParseArguments(std::span<const std::string> words,
                                           const ArgumentRules& rules) {
-    try {
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const std::string& word = words[i];
-            const ArgumentOption* option = nullptr;
-            for (const ArgumentOption& candidate : rules.options) {
-                if (candidate.name == word) {
-                    option = &candidate;
-                    break;
-                }
-            }
-            if (!option) {
-                if (!rules.otherWord) throw ArgumentError{"unknown argument " + word};
-                rules.otherWord(word);
-            } else if (option->value) {
-                if (i + 1 >= words.size()) throw ArgumentError{word + " needs a value"};
-                option->value(words[++i]);
-            } else {
-                option->flag();
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const ArgumentOption* option = nullptr;
+        for (const ArgumentOption& candidate : rules.options) {
+            if (candidate.name == word) {
+                option = &candidate;
+                break;
             }
         }
-    } catch (const ArgumentError& error) {
-        return error.reason;
+        ArgumentRefusal refused;
+        if (!option) {
+            refused = rules.otherWord ? rules.otherWord(word) : "unknown argument " + word;
+        } else if (option->value) {
+            if (i + 1 >= words.size()) return word + " needs a value";
+            refused = option->value(words[++i]);
+        } else {
+            option->flag();
+        }
+        if (refused) return refused;
     }
     return std::nullopt;
 }

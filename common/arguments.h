@@ -12,23 +12,22 @@
 
 namespace tamro {
 
-// Thrown by a rule to refuse the command line, with the one-line reason.
-struct ArgumentError {
-    std::string reason;
-};
+// What a rule answers for a word: the one-line reason it refuses the command
+// line, or nothing when it takes the word.
+using ArgumentRefusal = std::optional<std::string>;
 
 struct ArgumentOption {
     std::string name;  // the whole word, such as "--device"
     // An option without a value sets `flag`; one with a value sets `value`,
     // which gets the word after it.
     std::function<void()> flag;
-    std::function<void(const std::string& value)> value;
+    std::function<ArgumentRefusal(const std::string& value)> value;
 };
 
 struct ArgumentRules {
     std::vector<ArgumentOption> options;
-    // Every word that names no option; refuses it by throwing ArgumentError.
-    std::function<void(const std::string& word)> otherWord;
+    // Every word that names no option.
+    std::function<ArgumentRefusal(const std::string& word)> otherWord;
 };
 
 // Applies `rules` to `words` in order. Returns the reason of the first

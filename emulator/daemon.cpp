@@ -293,35 +293,30 @@ std::string DaemonUsage() {
            "       [--revision N] [--state PATH|none] [--no-target] [--latency-ms MS]\n"
            "       [--signal-hz HZ] [--icsp-khz KHZ] [--link-latency-ms MS]\n"
            "       [--delay-replies N[,N...]] [--delay-ms MS]\n"
+           "       tamro18-emulator --help | --version\n"
            "The TAMRO18_EMULATOR_* environment variables give the defaults.\n";
 }
 
 bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::string& error,
-                          bool& help) {
-    help = false;
+                          DaemonInfo& info) {
+    info = DaemonInfo::None;
     bool stateGiven = false;
     bool modeGiven = false;
-    // A number from `minimum` to `maximum`, or the option's reason line.
-    auto number = [](const std::string& text, double minimum, double maximum,
-                     const std::string& reason) {
+    // A number from `minimum` to `maximum`, or nothing.
+    auto number = [](const std::string& text, double minimum,
+                     double maximum) -> std::optional<double> {
         char* end = nullptr;
         const double value = std::strtod(text.c_str(), &end);
         if (end == text.c_str() || *end || !(value >= minimum) || value > maximum) {
-            throw ArgumentError{reason};
+            return std::nullopt;
         }
         return value;
     };
-    auto whole = [](const std::string& text, long minimum, long maximum,
-                    const std::string& reason) {
-        const std::optional<long> value = WholeNumberArgument(text, minimum, maximum);
-        if (!value) throw ArgumentError{reason};
-        return *value;
-    };
-    struct HelpAsked {};
-    const auto showHelp = [] { throw HelpAsked{}; };
+    const auto showHelp = [&] { info = DaemonInfo::Help; };
     const ArgumentRules rules{
         {{"--help", showHelp, {}},
          {"-h", showHelp, {}},
+         {"--version", [&] { info = DaemonInfo::Version; }, {}},
          {"--pty",
           [&] {
               options.pty = true;
@@ -330,7 +325,7 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
           {}},
          {"--tcp",
           {},
-          [&](std::string value) {
+          [&](std::string value) -> ArgumentRefusal {
               const std::size_t colon = value.rfind(':');
               if (colon != std::string::npos) {
                   options.tcpHost = value.substr(0, colon);
@@ -341,82 +336,95 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
               }
               options.tcpPort = value;
               if (options.tcpPort.empty() || options.tcpHost.empty()) {
-                  throw ArgumentError{"--tcp needs [HOST:]PORT"};
+                  return "--tcp needs [HOST:]PORT";
               }
               options.pty = false;
               modeGiven = true;
+              return {};
           }},
          {"--device",
           {},
-          [&](const std::string& value) {
+          [&](const std::string& value) -> ArgumentRefusal {
               const auto device = DeviceFromName(value);
-              if (!device) throw ArgumentError{"unknown device " + value + " (18F452 or 18F4520)"};
+              if (!device) return "unknown device " + value + " (18F452 or 18F4520)";
               options.emulator.device = *device;
+              return {};
           }},
          {"--revision",
           {},
-          [&](const std::string& value) {
-              options.emulator.revision =
-                  static_cast<int>(whole(value, 0, kMaxRevision, "--revision needs 0 to 31"));
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<long> revision = WholeNumberArgument(value, 0, kMaxRevision);
+              if (!revision) return "--revision needs 0 to 31";
+              options.emulator.revision = static_cast<int>(*revision);
+              return {};
           }},
          {"--state",
           {},
-          [&](const std::string& value) {
+          [&](const std::string& value) -> ArgumentRefusal {
               options.emulator.stateFile = value == "none" ? "" : value;
               stateGiven = true;
+              return {};
           }},
          {"--delay-replies",
           {},
-          [&](const std::string& value) {
+          [&](const std::string& value) -> ArgumentRefusal {
               if (!ParsePacketNumbers(value, options.delayedReplies)) {
-                  throw ArgumentError{
-                      "--delay-replies needs packet numbers from 1 on, such as 3 or 3,7"};
+                  return "--delay-replies needs packet numbers from 1 on, such as 3 or 3,7";
               }
+              return {};
           }},
          {"--delay-ms",
           {},
-          [&](const std::string& value) {
-              options.replyDelay = std::chrono::milliseconds(
-                  whole(value, 0, 600000, "--delay-ms needs 0 to 600000"));
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<long> ms = WholeNumberArgument(value, 0, 600000);
+              if (!ms) return "--delay-ms needs 0 to 600000";
+              options.replyDelay = std::chrono::milliseconds(*ms);
+              return {};
           }},
          {"--no-target", [&] { options.emulator.targetAttached = false; }, {}},
          {"--icsp-khz",
           {},
-          [&](const std::string& value) {
-              options.emulator.timing.icspKhz =
-                  static_cast<int>(whole(value, 1, 100000, "--icsp-khz needs 1 to 100000"));
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<long> khz = WholeNumberArgument(value, 1, 100000);
+              if (!khz) return "--icsp-khz needs 1 to 100000";
+              options.emulator.timing.icspKhz = static_cast<int>(*khz);
               options.emulator.timing.realTime = true;
+              return {};
           }},
          {"--link-latency-ms",
           {},
-          [&](const std::string& value) {
-              const double ms = number(value, 0, 60000, "--link-latency-ms needs 0 to 60000");
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<double> ms = number(value, 0, 60000);
+              if (!ms) return "--link-latency-ms needs 0 to 60000";
               options.emulator.timing.linkLatency =
-                  std::chrono::microseconds(static_cast<long long>(ms * 1000));
+                  std::chrono::microseconds(static_cast<long long>(*ms * 1000));
               options.emulator.timing.realTime = true;
+              return {};
           }},
          {"--latency-ms",
           {},
-          [&](const std::string& value) {
-              const double ms = number(value, 0, 1e7, "--latency-ms needs a number");
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<double> ms = number(value, 0, 1e7);
+              if (!ms) return "--latency-ms needs a number";
               options.emulator.latency =
-                  std::chrono::microseconds(static_cast<long long>(ms * 1000));
+                  std::chrono::microseconds(static_cast<long long>(*ms * 1000));
+              return {};
           }},
          {"--signal-hz",
           {},
-          [&](const std::string& value) {
-              options.emulator.signal.frequencyHz =
-                  number(value, 0, 1e7, "--signal-hz needs a number");
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<double> hz = number(value, 0, 1e7);
+              if (!hz) return "--signal-hz needs a number";
+              options.emulator.signal.frequencyHz = *hz;
+              return {};
           }}},
         {}};
     const std::vector<std::string> words(argv + std::min(argc, 1), argv + argc);
-    try {
-        if (auto refused = ParseArguments(words, rules)) {
-            error = *refused;
-            return false;
-        }
-    } catch (const HelpAsked&) {
-        help = true;
+    const ArgumentRefusal refused = ParseArguments(words, rules);
+    // --help and --version answer whatever else the line holds.
+    if (info != DaemonInfo::None) return false;
+    if (refused) {
+        error = *refused;
         return false;
     }
     if (!modeGiven) {

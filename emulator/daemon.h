@@ -27,10 +27,14 @@ struct DaemonOptions {
     std::chrono::milliseconds replyDelay{1000};
 };
 
+// What the command line asks for instead of serving.
+enum class DaemonInfo { None, Help, Version };
+
 // Parses the command line over `options`, the defaults from the environment.
-// False with `error` set (or `help` true) when the daemon should not start.
+// False with `error` set (or `info` naming what to print) when the daemon
+// should not start.
 bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::string& error,
-                          bool& help);
+                          DaemonInfo& info);
 std::string DaemonUsage();
 
 // Serves until SIGTERM, SIGINT or SIGHUP; prints the pty path or

@@ -85,14 +85,14 @@ void WriteCsv(const LogicCapture& capture, std::ostream& out) {
 CaptureFileResult WriteCaptureFile(const LogicCapture& capture, CaptureFileFormat format,
                                    const std::string& path) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return {false, "cannot open " + path + ": " + std::strerror(errno)};
+    if (!file) return {false, "cannot write " + path + ": " + std::strerror(errno)};
     if (format == CaptureFileFormat::Vcd) {
         WriteVcd(capture, file);
     } else {
         WriteCsv(capture, file);
     }
     file.close();
-    if (!file) return {false, "cannot write " + path};
+    if (!file) return {false, "cannot write " + path + ": " + std::strerror(errno)};
     return {true, {}};
 }
 

@@ -28,94 +28,85 @@ const std::map<std::string, Instrument> kInstruments{{"volts", Instrument::Volts
                                                      {"count", Instrument::Count},
                                                      {"capture", Instrument::Capture}};
 
-int WholeNumber(const std::string& option, const std::string& text, int minimum, int maximum) {
-    const std::optional<long> value = WholeNumberArgument(text, minimum, maximum);
-    if (!value) {
-        throw ArgumentError{option + " takes a whole number from " + std::to_string(minimum) +
-                            " to " + std::to_string(maximum)};
+// Sets `value` to the whole number `text` names, or refuses it.
+ArgumentRefusal WholeNumber(const std::string& option, const std::string& text, int minimum,
+                            int maximum, int& value) {
+    const std::optional<long> number = WholeNumberArgument(text, minimum, maximum);
+    if (!number) {
+        return option + " takes a whole number from " + std::to_string(minimum) + " to " +
+               std::to_string(maximum);
     }
-    return static_cast<int>(*value);
+    value = static_cast<int>(*number);
+    return std::nullopt;
 }
 
+// Sets `value` to the choice `text` names, or refuses it with the names there are.
 template <typename Value>
-Value Choice(const std::string& option, const std::string& text,
-             const std::map<std::string, Value>& choices) {
+ArgumentRefusal Choice(const std::string& option, const std::string& text,
+                       const std::map<std::string, Value>& choices, Value& value) {
     const auto found = choices.find(text);
-    if (found != choices.end()) return found->second;
+    if (found != choices.end()) {
+        value = found->second;
+        return std::nullopt;
+    }
     std::string names;
-    for (const auto& [name, value] : choices) names += (names.empty() ? "" : "|") + name;
-    throw ArgumentError{option + " takes " + names};
+    for (const auto& choice : choices) names += (names.empty() ? "" : "|") + choice.first;
+    return option + " takes " + names;
 }
 
 // The options of one instrument, with the two that every instrument takes.
 std::vector<ArgumentOption> OptionsOf(InstrumentCommand& command) {
     auto value = [](std::string name, auto apply) {
         return ArgumentOption{
-            name, {}, [name, apply](const std::string& text) { apply(name, text); }};
+            name, {}, [name, apply](const std::string& text) { return apply(name, text); }};
     };
     std::vector<ArgumentOption> options{
         value("--repeat",
               [&](const std::string& name, const std::string& text) {
-                  command.repeat = WholeNumber(name, text, 1, kMaxRepeat);
+                  return WholeNumber(name, text, 1, kMaxRepeat, command.repeat);
               }),
         value("--interval", [&](const std::string& name, const std::string& text) {
-            command.intervalMs = WholeNumber(name, text, 0, kMaxIntervalMs);
+            return WholeNumber(name, text, 0, kMaxIntervalMs, command.intervalMs);
         })};
     switch (command.instrument) {
         case Instrument::Volts:
             options.push_back(
                 value("--channel", [&](const std::string& name, const std::string& text) {
-                    command.channelOption = Choice(name, text, kChannels);
+                    return Choice(name, text, kChannels, command.channelOption);
                 }));
             break;
         case Instrument::Frequency:
             options.push_back(
                 value("--gate", [&](const std::string& name, const std::string& text) {
-                    command.gate = Choice(name, text, kGates);
+                    return Choice(name, text, kGates, command.gate);
                 }));
             break;
         case Instrument::Capture:
             options.push_back(
                 value("--sample-time", [&](const std::string& name, const std::string& text) {
-                    command.sampleTime =
-                        static_cast<std::uint8_t>(WholeNumber(name, text, 0, kSampleTimeLimit));
+                    int sampleTime = 0;
+                    const ArgumentRefusal refused =
+                        WholeNumber(name, text, 0, kSampleTimeLimit, sampleTime);
+                    command.sampleTime = static_cast<std::uint8_t>(sampleTime);
+                    return refused;
                 }));
             options.push_back(
                 value("--edge", [&](const std::string& name, const std::string& text) {
-                    command.risingEdge = Choice(name, text, kEdges);
+                    return Choice(name, text, kEdges, command.risingEdge);
                 }));
             options.push_back(value("--vcd", [&](const std::string&, const std::string& text) {
                 command.vcdPath = text;
+                return ArgumentRefusal{};
             }));
             options.push_back(value("--csv", [&](const std::string&, const std::string& text) {
                 command.csvPath = text;
+                return ArgumentRefusal{};
             }));
             break;
         case Instrument::Count:
             break;
     }
     return options;
-}
-
-InstrumentCommand Parse(const std::vector<std::string>& args) {
-    InstrumentCommand command;
-    command.instrument = Choice("command", args.at(0), kInstruments);
-    bool actionGiven = false;
-    const ArgumentRules rules{
-        OptionsOf(command), [&](const std::string& word) {
-            if (command.instrument != Instrument::Count || actionGiven || word.starts_with("--")) {
-                throw ArgumentError{"unknown argument " + word + " for " + args[0]};
-            }
-            command.counterAction = Choice("count", word, kCounterActions);
-            actionGiven = true;
-        }};
-    if (auto error = ParseArguments(std::span(args).subspan(1), rules)) {
-        throw ArgumentError{*error};
-    }
-    if (command.instrument == Instrument::Count && !actionGiven) {
-        throw ArgumentError{"count needs reset, start, stop or read"};
-    }
-    return command;
 }
 
 std::string SamplesLine(const LogicCapture& capture) {
@@ -132,11 +123,26 @@ bool IsInstrumentCommand(const std::string& name) {
 
 ParsedInstrumentCommand ParseInstrumentCommand(const std::vector<std::string>& args) {
     if (args.empty()) return {std::nullopt, "no command"};
-    try {
-        return {Parse(args), {}};
-    } catch (const ArgumentError& error) {
-        return {std::nullopt, error.reason};
+    InstrumentCommand command;
+    if (ArgumentRefusal refused = Choice("command", args[0], kInstruments, command.instrument)) {
+        return {std::nullopt, *refused};
     }
+    bool actionGiven = false;
+    const ArgumentRules rules{
+        OptionsOf(command), [&](const std::string& word) -> ArgumentRefusal {
+            if (command.instrument != Instrument::Count || actionGiven || word.starts_with("--")) {
+                return "unknown argument " + word + " for " + args[0];
+            }
+            actionGiven = true;
+            return Choice("count", word, kCounterActions, command.counterAction);
+        }};
+    if (ArgumentRefusal refused = ParseArguments(std::span(args).subspan(1), rules)) {
+        return {std::nullopt, *refused};
+    }
+    if (command.instrument == Instrument::Count && !actionGiven) {
+        return {std::nullopt, "count needs reset, start, stop or read"};
+    }
+    return {command, {}};
 }
 
 std::string InstrumentUsage() {
@@ -148,7 +154,7 @@ std::string InstrumentUsage() {
 
 InstrumentOutcome RunInstrumentCommand(const InstrumentCommand& command, InstrumentPort& port,
                                        Clock& clock, float attenuationFactor, std::ostream& out,
-                                       std::ostream& err) {
+                                       std::string& fileError) {
     AutoGate autoGate;
     const bool reads =
         command.instrument != Instrument::Count || command.counterAction == CounterAction::Read;
@@ -201,7 +207,7 @@ InstrumentOutcome RunInstrumentCommand(const InstrumentCommand& command, Instrum
                     if (path.empty()) continue;
                     const CaptureFileResult written = WriteCaptureFile(capture, format, path);
                     if (!written.written) {
-                        err << "file error: " << written.error << '\n';
+                        fileError = written.error;
                         return InstrumentOutcome::FileFailed;
                     }
                 }

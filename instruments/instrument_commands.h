@@ -62,11 +62,11 @@ std::string InstrumentUsage();
 
 enum class InstrumentOutcome { Completed, LinkFailed, FileFailed };
 
-// Takes the readings and prints one line each to `out`; a failure's reason
-// goes to `err` and ends the run. `attenuationFactor` scales the volts as the
-// volt meter's factor does.
+// Takes the readings and prints one line each to `out`; a failure ends the
+// run, a file's with what failed in `fileError` ("cannot write PATH: REASON").
+// `attenuationFactor` scales the volts as the volt meter's factor does.
 InstrumentOutcome RunInstrumentCommand(const InstrumentCommand& command, InstrumentPort& port,
                                        Clock& clock, float attenuationFactor, std::ostream& out,
-                                       std::ostream& err);
+                                       std::string& fileError);
 
 }  // namespace tamro

@@ -95,7 +95,10 @@ ExchangeResult Link::Write(const Packet& packet, bool reportFailure) {
     if (driver_.DataWrite(sendBuffer_.data(), 8) != 8) {
         SetUsbMessage("Write NG!:");
         DropInFlight();
-        if (reportFailure) messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Write Error");
+        if (reportFailure) {
+            lastFailure_ = LinkFailure::WriteFailed;
+            messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Write Error");
+        }
         return {LinkFailure::WriteFailed, {}};
     }
     SetUsbMessage("Write OK!:");
@@ -110,8 +113,12 @@ ExchangeResult Link::Collect(bool reportFailure) {
     if (got != 8) {
         SetUsbMessage("Read NG!:");
         DropInFlight();
-        if (reportFailure) messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Read Error");
-        return {got > 0 ? LinkFailure::ShortRead : LinkFailure::TimedOut, {}};
+        const LinkFailure failure = got > 0 ? LinkFailure::ShortRead : LinkFailure::TimedOut;
+        if (reportFailure) {
+            lastFailure_ = failure;
+            messages_.Show(MessageIcon::Critical, "USB ERROR", "USB Read Error");
+        }
+        return {failure, {}};
     }
     SetUsbMessage("Read OK!:");
     for (int i = 0; i < 8 && replyText_.size() < 8; ++i) {

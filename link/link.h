@@ -95,6 +95,9 @@ class Link {
     const std::string& ReplyText() const { return replyText_; }
     const std::string& UsbMessage() const { return usbMessage_; }
     std::uint64_t Exchanges() const { return exchanges_; }
+    // The failure of the last exchange that was reported (quiet ones, the
+    // way back to a safe target, leave it as it is); nothing before any.
+    std::optional<LinkFailure> LastFailure() const { return lastFailure_; }
 
     // Shows each text the link puts into the USBMSG box.
     void SetUsbMessageSink(std::function<void(const std::string&)> sink);
@@ -117,6 +120,7 @@ class Link {
     std::string replyText_;
     std::string usbMessage_ = "USB message";
     std::uint64_t exchanges_ = 0;
+    std::optional<LinkFailure> lastFailure_;
     // Handlers of the posted packets whose replies are still to be read, oldest first.
     std::deque<ReplyHandler> inFlight_;
     std::function<void(const std::string&)> usbMessageSink_;

@@ -7,7 +7,7 @@ namespace tamro {
 std::optional<FinalWords> FinalWordsFor(FinishedOperation operation, OperationResult result,
                                         const BlankCheckReport& blankReport) {
     if (result == OperationResult::Stopped) {
-        return FinalWords{kNotesRed, "Stopped: the target is at Vpp 0 V, supply off"};
+        return FinalWords{kNotesRed, "Stopped: Vpp 0 V, supply off"};
     }
     if (operation == FinishedOperation::Write && result == OperationResult::Completed) {
         return FinalWords{kNotesViolet, "Write Complete, verified"};

@@ -2,9 +2,11 @@
 // What the programming session shows while its requests run. The main window
 // implements it with its controls; the command-line tool prints progress instead.
 
+#include <optional>
 #include <string>
 
 #include "common/platform.h"
+#include "programming/chip_regions.h"
 #include "programming/progress_estimate.h"
 
 namespace tamro {
@@ -14,6 +16,15 @@ inline constexpr Rgb kNotesWhite{255, 255, 255};
 inline constexpr Rgb kNotesRed{255, 0, 0};
 inline constexpr Rgb kNotesViolet{214, 204, 238};  // tool runs, WRITE's final report
 inline constexpr Rgb kNotesCyan{106, 230, 238};    // program and EEPROM reads
+
+// One step of a long operation: what it does to which memory, over how many
+// bytes. A chip erase has no region: it takes the whole chip.
+enum class StepAction { Erase, Write, Verify, Read };
+struct OperationStep {
+    StepAction action = StepAction::Erase;
+    std::optional<ChipRegion> region;
+    int bytes = 0;
+};
 
 class OperationView {
   public:
@@ -44,6 +55,9 @@ class OperationView {
     virtual void DeviceGroupSelected(int /*option*/) {}
     // The configuration image changed as a whole: show all of it.
     virtual void ShowConfiguration() {}
+    // A step of a long operation begins; it ends when the next one begins or
+    // the operation returns.
+    virtual void StepStarted(const OperationStep& /*step*/) {}
 };
 
 }  // namespace tamro

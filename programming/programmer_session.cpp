@@ -199,6 +199,12 @@ bool ProgrammerSession::Confirm(Question question, const std::string& text) {
 }
 
 OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
+    refusal_.reset();
+    const auto refuse = [this](ChipChangeRefusal::Reason reason, std::string found,
+                               OperationResult result) {
+        refusal_ = ChipChangeRefusal{reason, std::move(found)};
+        return result;
+    };
     if (change != ChipChange::Erase) {
         const std::vector<std::string> bits = ProtectionBitsOn(group_.device, images_.config.data());
         if (!bits.empty()) {
@@ -208,7 +214,8 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
                          "This configuration turns on code or data protection (" + names +
                              "). A protected chip reads back as zeros and can only be "
                              "changed after an erase. Write it?")) {
-                return OperationResult::Declined;
+                return refuse(ChipChangeRefusal::Reason::Protection, names,
+                              OperationResult::Declined);
             }
         }
     }
@@ -217,21 +224,27 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
     switch (CheckDevice(group_.group, deviceId_.deviceId)) {
         case DeviceVerdict::Served:
             return OperationResult::Completed;
-        case DeviceVerdict::Unknown:
-            return Confirm(Question::UnknownDevice,
-                           DeviceMismatchText(group_.group, deviceId_.deviceId) +
-                               ", which the selected sequences are not known to serve. Go on?")
-                       ? OperationResult::Completed
-                       : OperationResult::DeviceRefused;
+        case DeviceVerdict::Unknown: {
+            const std::string found = DeviceMismatchText(group_.group, deviceId_.deviceId);
+            if (Confirm(Question::UnknownDevice,
+                        found + ", which the selected sequences are not known to serve. Go on?")) {
+                return OperationResult::Completed;
+            }
+            return refuse(ChipChangeRefusal::Reason::UnknownDevice, found,
+                          OperationResult::DeviceRefused);
+        }
         case DeviceVerdict::NoTarget:
         case DeviceVerdict::OtherGroup: {
-            const std::string text = IsNoTargetId(deviceId_.deviceId)
+            const bool noTarget = IsNoTargetId(deviceId_.deviceId);
+            const std::string text = noTarget
                                          ? std::string("No target found")
                                          : DeviceMismatchText(group_.group, deviceId_.deviceId);
             relay_.SetNotesColour(kNotesRed);
             relay_.SetNotesCaption(text);
             messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
-            return OperationResult::DeviceRefused;
+            return refuse(noTarget ? ChipChangeRefusal::Reason::NoTarget
+                                   : ChipChangeRefusal::Reason::OtherGroup,
+                          text, OperationResult::DeviceRefused);
         }
     }
     return OperationResult::DeviceRefused;

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,16 @@ namespace tamro {
 enum class Question {
     UnknownDevice,     // the target's ID names no device the selected group serves
     TurnOnProtection,  // the configuration turns on code or data protection
+};
+
+// Why an ERASE, WRITE or configuration write left the chip as it was though
+// the link worked: the device check, or a question answered no.
+struct ChipChangeRefusal {
+    enum class Reason { NoTarget, OtherGroup, UnknownDevice, Protection };
+    Reason reason = Reason::NoTarget;
+    // What was found: "No target found", "18F452 selected, the target reports
+    // 18F4520 (1087)", or the protection bits the configuration turns on.
+    std::string found;
 };
 
 class ProgrammerSession {
@@ -162,6 +173,12 @@ class ProgrammerSession {
     const std::string& UsbMessage() const { return link_.UsbMessage(); }
     std::uint64_t Exchanges() const { return link_.Exchanges(); }
 
+    // What ended the last request that failed: the link's reported failure,
+    // and the refusal of the last chip change that was refused (nothing when
+    // the last chip change went ahead).
+    std::optional<LinkFailure> LastLinkFailure() const { return link_.LastFailure(); }
+    const std::optional<ChipChangeRefusal>& LastRefusal() const { return refusal_; }
+
   private:
     // Passes everything on to the window's view and keeps what the supply and
     // LED captions show: the test-panel buttons toggle from it.
@@ -189,6 +206,7 @@ class ProgrammerSession {
         void ShowEepromBuffer() override { Target().ShowEepromBuffer(); }
         void DeviceGroupSelected(int option) override { Target().DeviceGroupSelected(option); }
         void ShowConfiguration() override { Target().ShowConfiguration(); }
+        void StepStarted(const OperationStep& step) override { Target().StepStarted(step); }
     };
 
     // Runs a target operation; a stop request met on the way leaves the
@@ -228,6 +246,7 @@ class ProgrammerSession {
     ViewRelay relay_;
     TargetOperations operations_;
     Confirmation confirmation_;
+    std::optional<ChipChangeRefusal> refusal_;
 };
 
 }  // namespace tamro

@@ -159,6 +159,7 @@ OperationResult TargetOperations::Erase() {
 
 bool TargetOperations::EraseChip() {
     constexpr const char* kError = "Erase Error";
+    view_.StepStarted({StepAction::Erase, std::nullopt, 0});
     if (!EnterProgramming()) return Fail(kError);
     // The device's chip erase operands: one goes to 3C0004h; of two, the
     // first goes to 3C0005h and the second to 3C0004h.
@@ -245,6 +246,7 @@ bool TargetOperations::WriteProgramFlash() {
     if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
     const int lastWord = CappedLastWord(images_.lastAddress);
     const int totalBlocks = lastWord < 0 ? 1 : lastWord / blockWords + 1;
+    view_.StepStarted({StepAction::Write, ChipRegion::Flash, 2 * blockWords * totalBlocks});
     view_.SetProgressStep({ProgressAction::Write, ChipRegion::Flash});
     int blocksDone = 0;
     int w = 0;
@@ -319,6 +321,7 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
     // the list holds every difference.
     const int lastWord = images_.lastAddress <= 0 ? 3 : CappedLastWord(images_.lastAddress);
     const int totalGroups = GroupsFor(lastWord);
+    view_.StepStarted({StepAction::Verify, ChipRegion::Flash, 2 * (lastWord + 1)});
     int w = 0;
     // Each group's reply is compared when it arrives; with several packets in
     // flight that is after later reads have been sent.
@@ -393,9 +396,13 @@ bool TargetOperations::WriteIdAndEeprom() {
     if (!EnterProgramming()) return Fail(kError);
     const bool idPresent = std::find(images_.idPresent.begin(), images_.idPresent.end(), true) !=
                            images_.idPresent.end();
-    if (idPresent && !WriteIdLocations()) {
-        return Fail(kError);
+    if (idPresent) {
+        view_.StepStarted({StepAction::Write, ChipRegion::IdLocations, kIdBytes});
+        if (!WriteIdLocations()) return Fail(kError);
     }
+    const int eepromBytes = static_cast<int>(
+        std::count(images_.eepromPresent.begin(), images_.eepromPresent.end(), true));
+    if (eepromBytes > 0) view_.StepStarted({StepAction::Write, ChipRegion::Eeprom, eepromBytes});
     if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
     for (int a = 0; a < kEepromBytes; ++a) {
         if (!images_.eepromPresent[a]) continue;
@@ -481,6 +488,15 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
     if (!ComparesMoreThanFlash(configuration)) return VerifyOutcome::Passed;
     constexpr const char* kError = "Verify Error";
     Notes(kNotesWhite, "Verify");
+    const auto marked = [](const auto& marks) {
+        return static_cast<int>(std::count(marks.begin(), marks.end(), true));
+    };
+    if (const int bytes = marked(images_.idPresent); bytes > 0) {
+        view_.StepStarted({StepAction::Verify, ChipRegion::IdLocations, bytes});
+    }
+    if (const int bytes = marked(images_.configPresent); configuration && bytes > 0) {
+        view_.StepStarted({StepAction::Verify, ChipRegion::Configuration, bytes});
+    }
     IdAndConfiguration chip;
     if (!EnterProgramming() || !ReadIdAndConfiguration(chip) || !Settle()) {
         Fail(kError);
@@ -505,6 +521,9 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
     if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) {
         Fail(kError);
         return VerifyOutcome::LinkFailed;
+    }
+    if (const int bytes = marked(images_.eepromPresent); bytes > 0) {
+        view_.StepStarted({StepAction::Verify, ChipRegion::Eeprom, bytes});
     }
     for (int a = 0; a < kEepromBytes; ++a) {
         if (!images_.eepromPresent[a]) continue;
@@ -548,6 +567,7 @@ OperationResult TargetOperations::WriteConfiguration() {
 bool TargetOperations::WriteConfigurationWords() {
     constexpr const char* kError = "Config Write Error";
     Notes(kNotesRed, "Now Reading");
+    view_.StepStarted({StepAction::Write, ChipRegion::Configuration, kConfigSize});
     if (!EnterProgramming()) return Fail(kError);
     if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs))) return Fail(kError);
     if (group_.device.configGoto) {
@@ -621,6 +641,7 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     // Words 0 to L, L included; a negative L reads the first group of four.
     const int lastWord = last < 0 ? 3 : CappedLastWord(last);
     const int totalGroups = GroupsFor(lastWord);
+    view_.StepStarted({StepAction::Read, ChipRegion::Flash, 2 * (lastWord + 1)});
     view_.SetProgressStep({ProgressAction::Read, ChipRegion::Flash});
     int w = 0;
     for (int group = 0; group < totalGroups; ++group) {
@@ -639,6 +660,8 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     }
     // The last word read; a negative L leaves the word after the group.
     view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(last < 0 ? w : lastWord)));
+    view_.StepStarted({StepAction::Read, ChipRegion::IdLocations, kIdBytes});
+    view_.StepStarted({StepAction::Read, ChipRegion::Configuration, kConfigSize});
     if (!ReadIdAndConfiguration(rest) ||
         !LeaveProgramming(protocol::VppLevel::FiveVolts, protocol::LineMode::Mode2) || !Settle()) {
         return Fail(kError);
@@ -693,6 +716,7 @@ bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kEepromEntries>& 
         return Fail(kError);
     }
     const int total = std::max(last, 0) + 1;
+    view_.StepStarted({StepAction::Read, ChipRegion::Eeprom, total});
     view_.SetProgressStep({ProgressAction::Read, ChipRegion::Eeprom});
     int a = 0;
     do {

@@ -24,7 +24,7 @@ struct GridShape {
     int asciiColumnWidthTwips = 0;  // the ASCII column after column 16
 };
 // The program grid's row label is the word address and then the byte address.
-inline constexpr GridShape kProgramGridShape{1200, 550, 5, 2700};
+inline constexpr GridShape kProgramGridShape{1200, 550, 5, 3450};
 inline constexpr GridShape kEepromGridShape{400, 350, 3, 1500};
 // The ASCII column's index, after the 16 data columns.
 constexpr int kAsciiColumn = kGridColumns;
@@ -62,7 +62,7 @@ constexpr int GridWidthTwips(const GridShape& shape, bool withScrollBar) {
            shape.asciiColumnWidthTwips + kGridBorderTwips +
            (withScrollBar ? kGridScrollBarTwips : 0);
 }
-constexpr int kDataviewWidthTwips = 14700;  // outer
+constexpr int kDataviewWidthTwips = 15450;  // outer
 constexpr int kDataviewHeightTwips = 6600;  // outer
 constexpr int kExitButtonWidthTwips = 1215;
 constexpr int kExitButtonHeightTwips = 375;

@@ -27,11 +27,6 @@ std::string Unquoted(std::string value) {
 
 }  // namespace
 
-void TerminalMessages::Show(MessageIcon, const std::string& title, const std::string& text) {
-    ++shown;
-    last = title + ": " + text;
-}
-
 std::string StoredPanelSettings::Read(const std::string& application, const std::string& section,
                                       const std::string& key) {
     if (folder_.empty()) return "";
@@ -63,30 +58,52 @@ std::int32_t TracingDriver::DataRead(std::uint8_t* buffer, std::int32_t count) {
     return read;
 }
 
-bool CliSession::Open(const std::string& setting, const std::string& tracePath, std::ostream& err) {
+CliFailure LinkFailureOf(const ProgrammerSession& session) {
+    std::string text = "the exchange with the programmer failed";
+    // What the panel's box says of it.
+    std::string driverText;
+    if (const std::optional<LinkFailure> failure = session.LastLinkFailure()) {
+        switch (*failure) {
+            case LinkFailure::WriteFailed:
+                text = "the packet could not be sent to the programmer";
+                driverText = "USB Write Error";
+                break;
+            case LinkFailure::ShortRead:
+                text = "the programmer's reply was cut short";
+                driverText = "USB Read Error";
+                break;
+            case LinkFailure::TimedOut:
+                text = "no reply from the programmer";
+                driverText = "USB Read Error";
+                break;
+            case LinkFailure::NotOpen:
+                text = "the link to the programmer is closed";
+                break;
+        }
+    }
+    return {FailureKind::Link, text, driverText};
+}
+
+std::optional<CliFailure> CliSession::Open(const std::string& setting,
+                                           const std::string& tracePath) {
     std::string driverError;
     backend_ = MakeDriver(setting, driverOptions_, &driverError);
-    if (!backend_) {
-        err << "link failure: " << driverError << '\n';
-        return false;
-    }
+    if (!backend_) return CliFailure{FailureKind::Link, "Unit not Found: " + driverError, {}};
     DriverLibrary* driver = backend_.get();
     if (!tracePath.empty()) {
         traceFile_.open(tracePath, std::ios::trunc);
-        if (!traceFile_) {
-            err << "file error: cannot write " << tracePath << '\n';
-            return false;
-        }
+        if (!traceFile_) return FileFailure(FileUse::Write, tracePath, SystemReason());
         tracing_ = std::make_unique<TracingDriver>(*backend_, traceFile_);
         driver = tracing_.get();
     }
     session_ = std::make_unique<ProgrammerSession>(*driver, messages_, settings_);
     if (const std::int32_t opened = session_->Open(); opened != 0) {
-        err << "link failure: Unit not Found " << DriverResultText(opened) << " ("
-            << OpenFailureText(DescribeOpenFailure(setting, *backend_)) << ")\n";
-        return false;
+        return CliFailure{
+            FailureKind::Link,
+            "Unit not Found: " + OpenFailureText(DescribeOpenFailure(setting, *backend_)),
+            "Driver Open:" + DriverResultText(opened)};
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace tamro::cli

@@ -7,12 +7,15 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
+#include "app/cli/cli_failure.h"
 #include "common/platform.h"
 #include "link/driver_library.h"
 #include "link/driver_table.h"
+#include "link/link.h"
 #include "programming/programmer_session.h"
 
 namespace tamro::cli {
@@ -28,15 +31,13 @@ struct CliEnvironment {
     DriverOptions driverOptions;
 };
 
-// A failed exchange becomes the reason line of the run; nothing asks.
+// The tool shows no boxes and asks nothing: failures come back from the
+// session as values, and the tool words them.
 class TerminalMessages final : public MessageBoxes {
   public:
-    void Show(MessageIcon, const std::string& title, const std::string& text) override;
+    void Show(MessageIcon, const std::string&, const std::string&) override {}
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void Beep() override {}
-    int shown = 0;
-    // "TITLE: TEXT" of the last box.
-    std::string last;
 };
 
 // The panel's settings as it stored them (in `folder`/APPLICATION/APPLICATION.conf,
@@ -69,16 +70,18 @@ class TracingDriver final : public DriverLibrary {
     std::ostream& trace_;
 };
 
+// The failure of the link's last reported exchange, worded for the terminal.
+CliFailure LinkFailureOf(const ProgrammerSession& session);
+
 // One programming session over the programmer a driver setting names.
 class CliSession {
   public:
     explicit CliSession(const CliEnvironment& environment)
         : settings_(environment.settingsFolder), driverOptions_(environment.driverOptions) {}
     // Makes the backend, opens the trace file when `tracePath` names one, and
-    // opens the programmer. False after the reason line went to `err`.
-    bool Open(const std::string& setting, const std::string& tracePath, std::ostream& err);
+    // opens the programmer; the failure when one of them failed.
+    std::optional<CliFailure> Open(const std::string& setting, const std::string& tracePath);
     ProgrammerSession& session() { return *session_; }
-    const TerminalMessages& messages() const { return messages_; }
 
   private:
     TerminalMessages messages_;

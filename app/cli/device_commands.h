@@ -1,16 +1,15 @@
 #pragma once
 // The device table's subcommands of tamro18-cli:
-//   devices                  every device of the table: name, ID, family,
-//                            flash, EEPROM, write buffer, served or why not
-//   config FILE [--device D] the configuration a HEX file programs, by name
+//   devices      every device of the table: name, ID, family, flash, EEPROM,
+//                write buffer, programmed or why not
+//   config FILE  the configuration a HEX file programs, by name, for the
+//                --device given (the 18F452 without it)
 
-#include <iosfwd>
-#include <span>
-#include <string>
+#include "app/cli/cli_command.h"
 
 namespace tamro::cli {
 
-int RunDevices(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
-int RunConfig(std::span<const std::string> arguments, std::ostream& out, std::ostream& err);
+CommandResult RunDevices(const Invocation& invocation);
+CommandResult RunConfig(const Invocation& invocation);
 
 }  // namespace tamro::cli

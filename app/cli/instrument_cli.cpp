@@ -10,9 +10,6 @@
 namespace tamro::cli {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 // The volt meter's factor as the panel starts with it.
 constexpr float kDefaultAttenuation = 4.4f;
 
@@ -48,29 +45,31 @@ class SessionPort final : public InstrumentPort {
 
 }  // namespace
 
-int RunInstrumentCli(const std::vector<std::string>& args, const CliEnvironment& environment,
-                     std::ostream& out, std::ostream& err) {
-    // --driver goes to the tool; every other word to the instrument.
-    std::vector<std::string> instrumentArgs;
-    std::string setting = environment.driverSetting;
-    const std::optional<std::string> refused = ParseArguments(
-        args, {{{"--driver", {}, [&](const std::string& value) { setting = value; }}},
-               [&](const std::string& word) { instrumentArgs.push_back(word); }});
-    const ParsedInstrumentCommand parsed = ParseInstrumentCommand(instrumentArgs);
-    if (refused || !parsed.command) {
-        err << refused.value_or(parsed.error) << '\n';
-        return kExitUsage;
+CommandResult RunInstrument(const Invocation& invocation) {
+    std::vector<std::string> args{std::string(invocation.name)};
+    args.insert(args.end(), invocation.words.begin(), invocation.words.end());
+    const ParsedInstrumentCommand parsed = ParseInstrumentCommand(args);
+    if (!parsed.command) return CliFailure{FailureKind::Usage, parsed.error, {}};
+    CliSession opened(invocation.environment);
+    if (CommandResult failed =
+            opened.Open(invocation.global.driver.value_or(invocation.environment.driverSetting),
+                        invocation.global.trace)) {
+        return failed;
     }
-    CliSession opened(environment);
-    if (!opened.Open(setting, "", err)) return kExitFailure;
     SessionPort port(opened.session());
-    const InstrumentOutcome outcome =
-        RunInstrumentCommand(*parsed.command, port, SystemClock(), kDefaultAttenuation, out, err);
+    std::string fileError;
+    const InstrumentOutcome outcome = RunInstrumentCommand(
+        *parsed.command, port, SystemClock(), kDefaultAttenuation, invocation.out, fileError);
     opened.session().Shutdown();
-    if (outcome == InstrumentOutcome::LinkFailed) {
-        err << "link failure: " << opened.messages().last << '\n';
+    switch (outcome) {
+        case InstrumentOutcome::Completed:
+            return std::nullopt;
+        case InstrumentOutcome::LinkFailed:
+            return LinkFailureOf(opened.session());
+        case InstrumentOutcome::FileFailed:
+            return CliFailure{FailureKind::File, fileError, {}};
     }
-    return outcome == InstrumentOutcome::Completed ? kExitOk : kExitFailure;
+    return std::nullopt;
 }
 
 }  // namespace tamro::cli

@@ -1,17 +1,12 @@
 #pragma once
-// tamro18-cli's instrument subcommands over the programmer chosen by
-// --driver (or the tool's driver setting).
+// tamro18-cli's instrument subcommands (volts, freq, count, capture) over the
+// programmer the driver setting names.
 
-#include <ostream>
-#include <string>
-#include <vector>
-
-#include "app/cli/cli_session.h"
+#include "app/cli/cli_command.h"
 
 namespace tamro::cli {
 
-// `args` starts with the subcommand's name. Returns the exit status.
-int RunInstrumentCli(const std::vector<std::string>& args, const CliEnvironment& environment,
-                     std::ostream& out, std::ostream& err);
+// Runs the instrument `invocation.name` names with its words.
+CommandResult RunInstrument(const Invocation& invocation);
 
 }  // namespace tamro::cli

@@ -3,276 +3,471 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <optional>
 #include <ostream>
-#include <span>
 
 #include "common/arguments.h"
 #include "common/number_text.h"
 #include "images/checksum.h"
 #include "images/hex_writer.h"
-#include "programming/device.h"
 #include "programming/hex_file_load.h"
 #include "programming/programmer_session.h"
 
 namespace tamro::cli {
 namespace {
 
-struct CommandLine {
-    std::string command;
-    std::vector<std::string> positional;
-    std::optional<DeviceGroup> device;  // nothing: the panel's stored selection
-    std::optional<std::string> driver;
-    std::string trace;
-    std::string last;  // empty: the device's last program word
-    bool force = false;
-    bool allowProtect = false;
-    bool flashOnly = false;
-};
+using Seconds = std::chrono::duration<double>;
 
-// The group whose sequences serve a device of the table, by its name.
-std::optional<DeviceGroup> DeviceNamed(const std::string& device) {
-    const devices::Device* entry = devices::Table().Find(device);
-    if (!entry || !entry->Served()) return std::nullopt;
-    return GroupOfFamily(entry->family);
+const char* ActionWord(StepAction action) {
+    switch (action) {
+        case StepAction::Erase:
+            return "erased";
+        case StepAction::Write:
+            return "written";
+        case StepAction::Verify:
+            return "verified";
+        case StepAction::Read:
+            return "read";
+    }
+    return "";
 }
 
-// The reason line when the command line is refused.
-std::optional<std::string> Parse(const std::vector<std::string>& args, CommandLine& line) {
-    line.command = args.empty() ? "" : args[0];
-    std::optional<std::string> deviceName;
-    ArgumentRules rules{{{"--device", {}, [&](const std::string& value) { deviceName = value; }},
-                         {"--driver", {}, [&](const std::string& value) { line.driver = value; }},
-                         {"--trace", {}, [&](const std::string& value) { line.trace = value; }},
-                         {"--force", [&] { line.force = true; }, {}},
-                         {"--allow-protect", [&] { line.allowProtect = true; }, {}}},
-                        [&](const std::string& word) {
-                            if (word.starts_with("--"))
-                                throw ArgumentError{"unknown option " + word};
-                            line.positional.push_back(word);
-                        }};
-    if (line.command == "read") {
-        rules.options.push_back(
-            {"--last", {}, [&](const std::string& value) { line.last = value; }});
-        rules.options.push_back({"--flash-only", [&] { line.flashOnly = true; }, {}});
-    }
-    const std::span<const std::string> words(args);
-    if (auto refused =
-            ParseArguments(words.subspan(std::min<std::size_t>(1, args.size())), rules)) {
-        return refused;
-    }
-    const std::size_t wanted =
-        line.command == "id" || line.command == "erase" || line.command == "blank-check" ? 0 : 1;
-    if (line.positional.size() != wanted) {
-        return wanted ? line.command + " needs one file name"
-                      : line.command + " takes no file name";
-    }
-    const HexReading last = ReadHex(line.last);
-    if (!line.last.empty() &&
-        (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > 0x7FFF ||
-         last.digits != static_cast<int>(line.last.size()))) {
-        return "--last takes a hexadecimal word address 0 to 7FFF, not " + line.last;
-    }
-    if (deviceName) {
-        line.device = DeviceNamed(*deviceName);
-        if (!line.device) return "unknown device " + *deviceName + " (18F452 or 18F4520)";
-    }
-    return std::nullopt;
-}
-
-// Shows each NotesLabel caption as a line and the progress of long operations.
+// Follows an operation's steps to print one line per region, and shows the
+// progress of long operations on standard error: a bar on a terminal, one
+// line per tenth otherwise.
 class TerminalView final : public OperationView {
   public:
-    TerminalView(std::ostream& out, bool terminal) : out_(out), terminal_(terminal) {}
+    TerminalView(bool showProgress, bool terminal)
+        : showProgress_(showProgress), terminal_(terminal) {}
     void SetNotesColour(Rgb) override {}
-    void SetNotesCaption(const std::string& caption) override {
-        EndProgressLine();
-        if (!caption.empty()) out_ << caption << '\n';
-    }
+    void SetNotesCaption(const std::string&) override {}
     void SetDeviceText(const std::string& text) override { deviceText = text; }
-    void SetCurrentAddress(const std::string& text) override { currentAddress = text; }
+    void SetCurrentAddress(const std::string&) override {}
     void SetVccCaption(const std::string&) override {}
     void SetLedCaption(const std::string&) override {}
-    // On a terminal a bar redrawn in place; otherwise one line per tenth.
+    void ProcessPendingEvents() override {}
+    void StepStarted(const OperationStep& step) override {
+        EndStep();
+        steps_.push_back({step, Clock::now(), {}});
+    }
     void SetProgress(int done, int total) override {
+        if (!showProgress_) return;
         if (total == 0) return EndProgressLine();
+        const std::string what = steps_.empty() ? "" : " " + StepName(steps_.back().step);
         const int tenth = done * 10 / total;
         if (!terminal_) {
-            if (tenth > lastTenth_) std::fprintf(stderr, "%d%%\n", tenth * 10);
+            if (tenth > lastTenth_) std::fprintf(stderr, "%d%%%s\n", tenth * 10, what.c_str());
             lastTenth_ = done == total ? -1 : tenth;
             return;
         }
         if (done != total && done % 64 != 1) return;
         const int filled = done * 40 / total;
-        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-                     std::string(40 - filled, ' ').c_str(), done * 100 / total);
+        std::fprintf(stderr, "\r[%s%s] %3d%%%s", std::string(filled, '#').c_str(),
+                     std::string(40 - filled, ' ').c_str(), done * 100 / total, what.c_str());
         std::fflush(stderr);
         progressShown_ = true;
     }
-    void ProcessPendingEvents() override {}
+
+    // One line per region the steps went over, in the order first met:
+    // "flash 32768 B written and verified in 2.4 s"; a chip erase is "chip
+    // erased in 0.1 s". A region whose verify found differences says how many.
+    std::vector<std::string> RegionLines(const std::vector<Difference>& differences) {
+        EndStep();
+        struct Region {
+            std::optional<ChipRegion> region;
+            int bytes = 0;
+            std::vector<StepAction> actions;
+            Seconds time{};
+        };
+        std::vector<Region> regions;
+        for (const TimedStep& timed : steps_) {
+            auto found = std::find_if(regions.begin(), regions.end(), [&](const Region& region) {
+                return region.region == timed.step.region;
+            });
+            if (found == regions.end()) {
+                found = regions.insert(regions.end(), Region{timed.step.region, 0, {}, {}});
+            }
+            found->bytes = std::max(found->bytes, timed.step.bytes);
+            if (std::find(found->actions.begin(), found->actions.end(), timed.step.action) ==
+                found->actions.end()) {
+                found->actions.push_back(timed.step.action);
+            }
+            found->time += timed.end - timed.start;
+        }
+        std::vector<std::string> lines;
+        for (const Region& region : regions) {
+            std::string line = region.region ? std::string(RegionName(*region.region)) + " " +
+                                                   std::to_string(region.bytes) + " B"
+                                             : "chip";
+            for (std::size_t i = 0; i < region.actions.size(); ++i) {
+                line += i == 0 ? " " : i + 1 == region.actions.size() ? " and " : ", ";
+                line += ActionWord(region.actions[i]);
+            }
+            char time[32];
+            std::snprintf(time, sizeof time, " in %.1f s", region.time.count());
+            line += time;
+            const auto differing = std::count_if(
+                differences.begin(), differences.end(),
+                [&](const Difference& difference) { return difference.region == region.region; });
+            if (differing > 0) {
+                line +=
+                    ": " + std::to_string(differing) + " difference" + (differing == 1 ? "" : "s");
+            }
+            lines.push_back(line);
+        }
+        steps_.clear();
+        return lines;
+    }
 
     std::string deviceText;
-    std::string currentAddress;
 
   private:
+    using Clock = std::chrono::steady_clock;
+    struct TimedStep {
+        OperationStep step;
+        Clock::time_point start;
+        Clock::time_point end;
+    };
+    static std::string StepName(const OperationStep& step) {
+        const std::string region = step.region ? RegionName(*step.region) : "chip";
+        switch (step.action) {
+            case StepAction::Erase:
+                return region + " erase";
+            case StepAction::Write:
+                return region + " write";
+            case StepAction::Verify:
+                return region + " verify";
+            case StepAction::Read:
+                return region + " read";
+        }
+        return region;
+    }
+    void EndStep() {
+        if (!steps_.empty() && steps_.back().end == Clock::time_point{}) {
+            steps_.back().end = Clock::now();
+        }
+    }
     void EndProgressLine() {
         lastTenth_ = 0;
         if (!progressShown_) return;
         std::fputc('\n', stderr);
         progressShown_ = false;
     }
-    std::ostream& out_;
+    std::vector<TimedStep> steps_;
+    bool showProgress_;
     bool terminal_;
     bool progressShown_ = false;
     int lastTenth_ = 0;
 };
 
+// One programming subcommand's run: the session over the programmer the
+// command line names, the tool's view, and the answers its options give to
+// the session's questions.
+class ProgrammingRun {
+  public:
+    explicit ProgrammingRun(const Invocation& invocation)
+        : invocation_(invocation),
+          opened_(invocation.environment),
+          view_(!invocation.global.quiet, isatty(STDERR_FILENO) == 1) {}
+
+    CommandResult Open() {
+        std::optional<DeviceGroup> group;
+        if (invocation_.global.device) {
+            group = DeviceGroupNamed(*invocation_.global.device);
+            if (!group) return UnknownDevice(*invocation_.global.device);
+        }
+        const GlobalOptions& global = invocation_.global;
+        if (CommandResult failed = opened_.Open(
+                global.driver.value_or(invocation_.environment.driverSetting), global.trace)) {
+            return failed;
+        }
+        ProgrammerSession& session = opened_.session();
+        session.UseDeviceGroup(group.value_or(session.StoredDeviceGroup()));
+        session.SetView(&view_);
+        session.SetConfirmation([&global](Question question, const std::string&) {
+            return question == Question::UnknownDevice ? global.force : global.allowProtect;
+        });
+        started_ = std::chrono::steady_clock::now();
+        return std::nullopt;
+    }
+
+    ProgrammerSession& session() { return opened_.session(); }
+    TerminalView& view() { return view_; }
+
+    // Prints the regions the operation went over and words a failed result.
+    CommandResult Outcome(OperationResult result) {
+        ProgrammerSession& session = opened_.session();
+        if (result == OperationResult::Completed || result == OperationResult::VerifyMismatch) {
+            Print(view_.RegionLines(session.Differences()));
+        }
+        switch (result) {
+            case OperationResult::Completed:
+            case OperationResult::NotBlank:
+                return result == OperationResult::NotBlank
+                           ? CommandResult(CliFailure{FailureKind::NotBlank, {}, {}})
+                           : std::nullopt;
+            case OperationResult::LinkFailed:
+                return LinkFailureOf(session);
+            case OperationResult::DeviceRefused:
+            case OperationResult::Declined:
+                return Refusal(session.LastRefusal());
+            case OperationResult::VerifyMismatch: {
+                const std::vector<Difference>& differences = session.Differences();
+                std::string text = std::to_string(differences.size()) + " difference" +
+                                   (differences.size() == 1 ? "" : "s");
+                for (std::size_t i = 0; i < std::min<std::size_t>(differences.size(), 10); ++i) {
+                    text += "\n  " + DifferenceText(differences[i]);
+                }
+                return CliFailure{FailureKind::VerifyDifference, text, {}};
+            }
+            case OperationResult::Stopped:
+                return CliFailure{FailureKind::Link, "the operation was stopped", {}};
+            case OperationResult::NoData:
+            case OperationResult::Refused:
+                break;
+        }
+        return CliFailure{FailureKind::Link, "the session refused the operation", {}};
+    }
+
+    // Closes the link; with --verbose, the exchanges and the time they took.
+    CommandResult Finish(CommandResult result) {
+        ProgrammerSession& session = opened_.session();
+        session.Shutdown();
+        if (invocation_.global.verbose) {
+            char time[32];
+            std::snprintf(time, sizeof time, "%.1f",
+                          Seconds(std::chrono::steady_clock::now() - started_).count());
+            invocation_.out << session.Exchanges() << " exchanges in " << time << " s\n";
+        }
+        return result;
+    }
+
+    void Print(const std::vector<std::string>& lines) {
+        if (invocation_.global.quiet) return;
+        for (const std::string& line : lines) invocation_.out << line << '\n';
+    }
+
+  private:
+    static CliFailure Refusal(const std::optional<ChipChangeRefusal>& refusal) {
+        if (!refusal) return {FailureKind::Refused, "the chip was not changed", {}};
+        switch (refusal->reason) {
+            case ChipChangeRefusal::Reason::NoTarget:
+            case ChipChangeRefusal::Reason::OtherGroup:
+                return {FailureKind::Refused, refusal->found, {}};
+            case ChipChangeRefusal::Reason::UnknownDevice:
+                return {FailureKind::Refused,
+                        refusal->found +
+                            ", which the selected sequences are not known to serve "
+                            "(--force goes on)",
+                        {}};
+            case ChipChangeRefusal::Reason::Protection:
+                return {FailureKind::Refused,
+                        "the configuration turns on code or data protection (" + refusal->found +
+                            ") (--allow-protect writes it)",
+                        {}};
+        }
+        return {FailureKind::Refused, refusal->found, {}};
+    }
+
+    const Invocation& invocation_;
+    CliSession opened_;
+    TerminalView view_;
+    std::chrono::steady_clock::time_point started_;
+};
+
+// The one file name a subcommand takes, or its usage failure.
+CommandResult OneFile(const Invocation& invocation, const std::vector<std::string>& files) {
+    if (files.size() == 1) return std::nullopt;
+    return CliFailure{FailureKind::Usage,
+                      std::string(invocation.name) + " needs one file name" +
+                          (files.empty() ? "" : ", not " + std::to_string(files.size())),
+                      {}};
+}
+
+// Words that name no option of the subcommand: its files; an option it does
+// not take is refused.
+ArgumentRefusal FileWord(std::vector<std::string>& files, const std::string& word) {
+    if (word.starts_with("--")) return "unknown option " + word;
+    files.push_back(word);
+    return std::nullopt;
+}
+
+// The words of a subcommand that takes no file and no option of its own.
+CommandResult NoWords(const Invocation& invocation) {
+    if (invocation.words.empty()) return std::nullopt;
+    const std::string& word = invocation.words.front();
+    return CliFailure{FailureKind::Usage,
+                      word.starts_with("--") ? "unknown option " + word
+                                             : std::string(invocation.name) + " takes no file name",
+                      {}};
+}
+
+// The one file of a subcommand that takes nothing else.
+CommandResult FileOnly(const Invocation& invocation, std::string& file) {
+    std::vector<std::string> files;
+    const ArgumentRules rules{{}, [&](const std::string& word) { return FileWord(files, word); }};
+    if (ArgumentRefusal refused = ParseArguments(invocation.words, rules)) {
+        return CliFailure{FailureKind::Usage, *refused, {}};
+    }
+    if (CommandResult wrong = OneFile(invocation, files)) return wrong;
+    file = files.front();
+    return std::nullopt;
+}
+
+// An output file that cannot be written fails before anything is read from the chip.
+CommandResult Writable(const std::string& file) {
+    errno = 0;
+    if (std::ofstream(file, std::ios::binary | std::ios::app)) return std::nullopt;
+    return FileFailure(FileUse::Write, file, SystemReason());
+}
+
+// Runs `operation` on an opened session and words its end.
+template <typename Operation>
+CommandResult Programming(const Invocation& invocation, Operation operation) {
+    ProgrammingRun run(invocation);
+    if (CommandResult failed = run.Open()) return failed;
+    return run.Finish(operation(run));
+}
+
+// write FILE and verify FILE: the file loads as the panel loads it first.
+CommandResult WithLoadedFile(const Invocation& invocation,
+                             OperationResult (*operation)(ProgrammerSession& session)) {
+    std::string file;
+    if (CommandResult wrong = FileOnly(invocation, file)) return wrong;
+    return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
+        ProgrammerSession& session = run.session();
+        std::string hexFileName = file;
+        const HexFileLoadResult loaded =
+            HexFileLoad(session).Load(hexFileName, "", session.images());
+        if (loaded.kind != HexFileLoadResult::Kind::Loaded) {
+            return FileFailure(FileUse::Load, file, loaded.outcome.errorText);
+        }
+        return run.Outcome(operation(session));
+    });
+}
+
 }  // namespace
 
-bool IsProgrammingCommand(const std::string& name) {
-    return name == "id" || name == "erase" || name == "blank-check" || name == "write" ||
-           name == "verify" || name == "read" || name == "read-eeprom";
+std::optional<DeviceGroup> DeviceGroupNamed(const std::string& name) {
+    const devices::Device* device = devices::Table().Find(name);
+    if (!device || !device->Served()) return std::nullopt;
+    return GroupOfFamily(device->family);
 }
 
-std::string ProgrammingUsage() {
-    return "  id | erase | blank-check | write FILE | verify FILE | read-eeprom OUT.bin\n"
-           "  read OUT.hex [--last X] [--flash-only] (the whole chip; --last ends the flash)\n"
-           "    [--device 18F452|18F4520] [--driver SETTING] [--trace FILE]\n"
-           "    [--force] (go on with a device no group is known to serve)\n"
-           "    [--allow-protect] (write a configuration that turns on protection)\n";
+CliFailure UnknownDevice(const std::string& name) {
+    if (const devices::Device* device = devices::Table().Find(name)) {
+        return {FailureKind::Usage, device->name + " is not programmed: " + device->notServed, {}};
+    }
+    return {FailureKind::Usage,
+            "unknown device " + name + " (tamro18-cli devices lists the table)",
+            {}};
 }
 
-int RunProgrammingCommand(const std::vector<std::string>& args, const CliEnvironment& environment,
-                          std::ostream& out, std::ostream& err) {
-    CommandLine line;
-    if (auto refused = Parse(args, line)) {
-        err << *refused << '\n';
-        return 2;
-    }
-
-    const std::string file = line.positional.empty() ? "" : line.positional[0];
-    // An output file that cannot be written fails before anything is read from the chip.
-    if (line.command == "read" || line.command == "read-eeprom") {
-        if (!std::ofstream(file, std::ios::binary | std::ios::app)) {
-            err << "file error: cannot write " << file << '\n';
-            return kExitFile;
-        }
-    }
-
-    CliSession opened(environment);
-    if (!opened.Open(line.driver.value_or(environment.driverSetting), line.trace, err)) {
-        return kExitLink;
-    }
-    ProgrammerSession& session = opened.session();
-    const TerminalMessages& messages = opened.messages();
-    session.UseDeviceGroup(line.device.value_or(session.StoredDeviceGroup()));
-    Images& images = session.images();
-    TerminalView view(out, isatty(STDERR_FILENO) == 1);
-    session.SetView(&view);
-    // The tool asks nothing: its options answer the session's questions.
-    std::string declined;
-    session.SetConfirmation([&](Question question, const std::string& text) {
-        const bool yes = question == Question::UnknownDevice ? line.force : line.allowProtect;
-        if (!yes) declined = text;
-        return yes;
+CommandResult RunId(const Invocation& invocation) {
+    if (CommandResult wrong = NoWords(invocation)) return wrong;
+    return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
+        run.session().ReadDeviceId();
+        if (!run.session().deviceIdReading().linkOk) return LinkFailureOf(run.session());
+        invocation.out << run.view().deviceText << '\n';
+        return std::nullopt;
     });
-    int failureStatus = kExitLink;
+}
 
-    std::string failure;
-    const std::string& command = line.command;
-    auto outcome = [&](OperationResult result) {
-        if (result == OperationResult::LinkFailed) {
-            failure = "link failure: " + messages.last;
-        } else if (result == OperationResult::DeviceRefused) {
-            failureStatus = kExitDeviceRefused;
-            failure = "device check: " + (declined.empty() ? messages.last : declined) +
-                      (declined.empty() ? "" : " (--force goes on)");
-        } else if (result == OperationResult::Declined) {
-            failureStatus = kExitDeviceRefused;
-            failure = "not written: " + declined + " (--allow-protect writes it)";
-        } else if (result == OperationResult::VerifyMismatch) {
-            failureStatus = kExitVerifyDifference;
-            const std::vector<Difference>& differences = session.Differences();
-            failure = "verify: " + std::to_string(differences.size()) + " difference" +
-                      (differences.size() == 1 ? "" : "s");
-            for (std::size_t i = 0; i < std::min<std::size_t>(differences.size(), 10); ++i) {
-                failure += "\n  " + DifferenceText(differences[i]);
-            }
-        } else if (result == OperationResult::NotBlank) {
-            failureStatus = kExitNotBlank;
-            failure = "not blank";
-        } else if (result != OperationResult::Completed) {
-            failure = "operation refused";
-        }
-        return failure.empty();
-    };
-    auto load = [&] {
-        std::string hexFileName = file;
-        const HexFileLoadResult loaded = HexFileLoad(session).Load(hexFileName, "", images);
-        if (loaded.kind != HexFileLoadResult::Kind::Loaded) {
-            failureStatus = kExitFile;
-            failure = "file error: " + file + ": " + loaded.outcome.errorText;
-        }
-        return loaded.kind == HexFileLoadResult::Kind::Loaded;
-    };
+CommandResult RunErase(const Invocation& invocation) {
+    if (CommandResult wrong = NoWords(invocation)) return wrong;
+    return Programming(invocation,
+                       [](ProgrammingRun& run) { return run.Outcome(run.session().Erase()); });
+}
 
-    if (command == "id") {
-        session.ReadDeviceId();
-        if (messages.shown) {
-            failure = "link failure: " + messages.last;
-        } else {
-            out << view.deviceText << '\n';
-        }
-    } else if (command == "erase") {
-        outcome(session.Erase());
-    } else if (command == "write") {
-        if (load()) outcome(session.Write(images.lastAddress));
-    } else if (command == "verify") {
-        if (load()) outcome(session.Verify());
-    } else if (command == "blank-check") {
-        const OperationResult result = session.BlankCheck();
+CommandResult RunBlankCheck(const Invocation& invocation) {
+    if (CommandResult wrong = NoWords(invocation)) return wrong;
+    return Programming(invocation, [&](ProgrammingRun& run) {
+        const OperationResult result = run.session().BlankCheck();
         if (result == OperationResult::Completed || result == OperationResult::NotBlank) {
-            out << BlankCheckText(session.BlankReport());
+            invocation.out << BlankCheckText(run.session().BlankReport());
         }
-        outcome(result);
-    } else if (command == "read") {
+        return run.Outcome(result);
+    });
+}
+
+CommandResult RunWrite(const Invocation& invocation) {
+    return WithLoadedFile(invocation, [](ProgrammerSession& session) {
+        return session.Write(session.images().lastAddress);
+    });
+}
+
+CommandResult RunVerify(const Invocation& invocation) {
+    return WithLoadedFile(invocation, [](ProgrammerSession& session) { return session.Verify(); });
+}
+
+// read OUT.hex [--last X] [--flash-only]
+CommandResult RunRead(const Invocation& invocation) {
+    std::vector<std::string> files;
+    std::string lastText;  // empty: the device's last program word
+    bool flashOnly = false;
+    const ArgumentRules rules{{{"--last",
+                                {},
+                                [&](const std::string& value) -> ArgumentRefusal {
+                                    lastText = value;
+                                    return std::nullopt;
+                                }},
+                               {"--flash-only", [&] { flashOnly = true; }, {}}},
+                              [&](const std::string& word) { return FileWord(files, word); }};
+    if (ArgumentRefusal refused = ParseArguments(invocation.words, rules)) {
+        return CliFailure{FailureKind::Usage, *refused, {}};
+    }
+    if (CommandResult wrong = OneFile(invocation, files)) return wrong;
+    const HexReading last = ReadHex(lastText);
+    if (!lastText.empty() &&
+        (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > 0x7FFF ||
+         last.digits != static_cast<int>(lastText.size()))) {
+        return CliFailure{FailureKind::Usage,
+                          "--last takes a hexadecimal word address 0 to 7FFF, not " + lastText,
+                          {}};
+    }
+    const std::string& file = files.front();
+    if (CommandResult unwritable = Writable(file)) return unwritable;
+    return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
+        ProgrammerSession& session = run.session();
+        Images& images = session.images();
         // Bytes beyond --last stay erased, as a HEX load leaves them.
         images.program.fill(0xFF);
-        const std::int16_t last =
-            line.last.empty() ? session.groupValues().lastAddress : HexValue16(line.last);
-        if (outcome(session.ReadProgram(last)) &&
-            (line.flashOnly || outcome(session.ReadEeprom()))) {
-            const ConfigBytes& mask = session.groupValues().configMask;
-            const HexWriteOptions options{
-                line.flashOnly ? HexRegions::FlashOnly : HexRegions::WholeChip, last, mask};
-            std::string error;
-            if (!WriteIntelHexFile(file, images, options, &error)) {
-                failureStatus = kExitFile;
-                failure = "file error: " + error;
-            } else {
-                out << "checksum " << ChecksumText(ImageChecksum(images, mask)) << '\n';
-            }
+        const std::int16_t lastWord =
+            lastText.empty() ? session.groupValues().lastAddress : HexValue16(lastText);
+        OperationResult result = session.ReadProgram(lastWord);
+        if (result == OperationResult::Completed && !flashOnly) result = session.ReadEeprom();
+        if (CommandResult failed = run.Outcome(result)) return failed;
+        const ConfigBytes& mask = session.groupValues().configMask;
+        const HexWriteOptions options{flashOnly ? HexRegions::FlashOnly : HexRegions::WholeChip,
+                                      lastWord, mask};
+        errno = 0;
+        std::string error;
+        if (!WriteIntelHexFile(file, images, options, &error)) {
+            return FileFailure(FileUse::Write, file, SystemReason());
         }
-    } else if (command == "read-eeprom") {
-        if (outcome(session.ReadEeprom())) {
-            std::ofstream binary(file, std::ios::binary | std::ios::trunc);
-            binary.write(reinterpret_cast<const char*>(images.eepromRead.data()),
-                         std::min<int>(session.groupValues().eepromLast, 255) + 1);
-            if (!binary) {
-                failureStatus = kExitFile;
-                failure = "file error: cannot write " + file;
-            }
-        }
-    }
-    session.Shutdown();
-    out << session.Exchanges() << " exchanges\n";
-    if (!failure.empty()) {
-        err << failure << '\n';
-        return failureStatus;
-    }
-    return 0;
+        invocation.out << "checksum " << ChecksumText(ImageChecksum(images, mask)) << '\n';
+        return std::nullopt;
+    });
+}
+
+CommandResult RunReadEeprom(const Invocation& invocation) {
+    std::string file;
+    if (CommandResult wrong = FileOnly(invocation, file)) return wrong;
+    if (CommandResult unwritable = Writable(file)) return unwritable;
+    return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
+        ProgrammerSession& session = run.session();
+        if (CommandResult failed = run.Outcome(session.ReadEeprom())) return failed;
+        errno = 0;
+        std::ofstream binary(file, std::ios::binary | std::ios::trunc);
+        binary.write(reinterpret_cast<const char*>(session.images().eepromRead.data()),
+                     std::min<int>(session.groupValues().eepromLast, 255) + 1);
+        binary.close();
+        if (!binary) return FileFailure(FileUse::Write, file, SystemReason());
+        return std::nullopt;
+    });
 }
 
 }  // namespace tamro::cli

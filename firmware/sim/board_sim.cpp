@@ -445,70 +445,78 @@ std::string BoardUsage() {
 bool ParseBoardArguments(int argc, char** argv, BoardOptions& options, std::string& error,
                          bool& help) {
     help = false;
-    auto number = [](const std::string& text, double minimum, double maximum,
-                     const std::string& reason) {
+    // Sets `field` to the number `text` names from `minimum` to `maximum`, or refuses it.
+    auto number = [](double& field, const std::string& text, double minimum, double maximum,
+                     const std::string& reason) -> ArgumentRefusal {
         char* end = nullptr;
         const double value = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end || !(value >= minimum) || value > maximum) {
-            throw ArgumentError{reason};
-        }
-        return value;
+        if (end == text.c_str() || *end || !(value >= minimum) || value > maximum) return reason;
+        field = value;
+        return std::nullopt;
     };
-    struct HelpAsked {};
-    const auto showHelp = [] { throw HelpAsked{}; };
+    const auto showHelp = [&] { help = true; };
     const ArgumentRules rules{
         {{"--help", showHelp, {}},
          {"-h", showHelp, {}},
-         {"--firmware", {}, [&](const std::string& value) { options.firmware = value; }},
+         {"--firmware",
+          {},
+          [&](const std::string& value) -> ArgumentRefusal {
+              options.firmware = value;
+              return std::nullopt;
+          }},
          {"--device",
           {},
-          [&](const std::string& value) {
+          [&](const std::string& value) -> ArgumentRefusal {
               const auto device = emu::DeviceFromName(value);
-              if (!device) throw ArgumentError{"unknown device " + value};
+              if (!device) return "unknown device " + value;
               options.device = *device;
+              return std::nullopt;
           }},
          {"--revision",
           {},
-          [&](const std::string& value) {
+          [&](const std::string& value) -> ArgumentRefusal {
               const auto revision = WholeNumberArgument(value, 0, 31);
-              if (!revision) throw ArgumentError{"--revision needs 0 to 31"};
+              if (!revision) return "--revision needs 0 to 31";
               options.revision = static_cast<int>(*revision);
+              return std::nullopt;
           }},
          {"--state",
           {},
-          [&](const std::string& value) { options.stateFile = value == "none" ? "" : value; }},
+          [&](const std::string& value) -> ArgumentRefusal {
+              options.stateFile = value == "none" ? "" : value;
+              return std::nullopt;
+          }},
          {"--no-target", [&] { options.targetAttached = false; }, {}},
          {"--vin",
           {},
           [&](const std::string& value) {
-              options.vinVolts = number(value, 0, 22, "--vin needs 0 to 22 volts");
+              return number(options.vinVolts, value, 0, 22, "--vin needs 0 to 22 volts");
           }},
          {"--sab",
           {},
           [&](const std::string& value) {
-              options.sabVolts = number(value, 0, 22, "--sab needs 0 to 22 volts");
+              return number(options.sabVolts, value, 0, 22, "--sab needs 0 to 22 volts");
           }},
          {"--signal-hz",
           {},
           [&](const std::string& value) {
-              options.signal.frequencyHz = number(value, 0, 1e6, "--signal-hz needs 0 to 1000000");
+              return number(options.signal.frequencyHz, value, 0, 1e6,
+                            "--signal-hz needs 0 to 1000000");
           }},
          {"--signal-duty",
           {},
           [&](const std::string& value) {
-              options.signal.duty =
-                  number(value, 0.01, 0.99, "--signal-duty needs a fraction from 0.01 to 0.99");
+              return number(options.signal.duty, value, 0.01, 0.99,
+                            "--signal-duty needs a fraction from 0.01 to 0.99");
           }},
          {"--power-log", [&] { options.powerLog = true; }, {}}},
-        [](const std::string& word) { throw ArgumentError{"unexpected word " + word}; }};
+        [](const std::string& word) -> ArgumentRefusal { return "unexpected word " + word; }};
     const std::vector<std::string> words(argv + std::min(argc, 1), argv + argc);
-    try {
-        if (auto refused = ParseArguments(words, rules)) {
-            error = *refused;
-            return false;
-        }
-    } catch (const HelpAsked&) {
-        help = true;
+    const ArgumentRefusal refused = ParseArguments(words, rules);
+    // --help answers whatever else the line holds.
+    if (help) return false;
+    if (refused) {
+        error = *refused;
         return false;
     }
     return true;

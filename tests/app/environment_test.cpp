@@ -108,8 +108,8 @@ TEST(EnvironmentTest, DaemonStateFileFollowsTheDeviceUnlessTheEnvironmentNamesOn
         char* argv[] = {arguments[0].data(), arguments[1].data(), arguments[2].data(),
                         arguments[3].data()};
         std::string error;
-        bool help = false;
-        ASSERT_TRUE(emu::ParseDaemonArguments(4, argv, options, error, help)) << error;
+        emu::DaemonInfo info = emu::DaemonInfo::None;
+        ASSERT_TRUE(emu::ParseDaemonArguments(4, argv, options, error, info)) << error;
         EXPECT_EQ(options.emulator.stateFile,
                   named ? "/s/chip" : "/d/tamro18/emulator-18F4520.state");
     }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "app/cli/cli.h"
@@ -27,35 +28,145 @@ CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment& enviro
     return {status, out.str(), err.str()};
 }
 
-TEST(CliCommandsTest, BadCommandLinesEndWithOneReasonLine) {
+// The output with every time taken ("in 2.4 s") as "in T s".
+std::string WithoutTimes(const std::string& text) {
+    return std::regex_replace(text, std::regex(R"( in [0-9]+\.[0-9] s)"), " in T s");
+}
+
+fs::path LoopFile() {
+    const fs::path file = fs::temp_directory_path() / "tamro_cli_loop.hex";
+    std::ofstream(file) << ":0400000000EF00F01D\n:00000001FF\n";
+    return file;
+}
+
+// Each kind of failure is worded one way, on standard error, with its exit
+// status; standard output holds only what was done before it.
+TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
+    const std::string loop = LoopFile().string();
+    const fs::path protecting = fs::temp_directory_path() / "tamro_cli_protecting.hex";
+    std::ofstream(protecting) << ":020000040030CA\n:0100080000F7\n:00000001FF\n";  // CP0-CP3
+    const std::string noFolder = "/nonexistent/folder";
+    const std::string missing = ": No such file or directory\n";
+    CliEnvironment noTarget, other, failingRead;
+    noTarget.driverOptions.emulator.targetAttached = false;
+    other.driverOptions.emulator.device = emu::Device::Pic18F4520;
+    failingRead.driverOptions.failingReads = {12};
     struct Case {
         std::vector<std::string> args;
-        std::string reason;
+        int status;
+        std::string err;
+        CliEnvironment environment = {};
+        std::string out = "";
     };
     const Case cases[] = {
-        {{"write"}, "write needs one file name\n"},
-        {{"erase", "x.hex"}, "erase takes no file name\n"},
-        {{"id", "--device", "16F84"}, "unknown device 16F84 (18F452 or 18F4520)\n"},
-        {{"id", "--device", "16F84", "--bogus"}, "unknown option --bogus\n"},
-        {{"id", "--bogus"}, "unknown option --bogus\n"},
-        {{"erase", "--last", "1F"}, "unknown option --last\n"},
-        {{"read", "out.hex", "--last"}, "--last needs a value\n"},
-        {{"volts", "--channel"}, "--channel needs a value\n"},
-        {{"volts", "--driver"}, "--driver needs a value\n"},
-        {{"count", "--gate", "1s"}, "unknown argument --gate for count\n"},
+        {{"write"}, kExitUsage, "usage error: write needs one file name\n"},
+        {{"erase", "x.hex"}, kExitUsage, "usage error: erase takes no file name\n"},
+        {{"frob", "x.hex"},
+         kExitUsage,
+         "usage error: unknown command frob (tamro18-cli --help lists the commands)\n"},
+        {{"id", "--device", "16F84"},
+         kExitUsage,
+         "usage error: unknown device 16F84 (18F452 or 18F4520)\n"},
+        {{"--bogus", "id"}, kExitUsage, "usage error: unknown option --bogus\n"},
+        {{"erase", "--last", "1F"}, kExitUsage, "usage error: unknown option --last\n"},
+        {{"read", "out.hex", "--last"}, kExitUsage, "usage error: --last needs a value\n"},
+        {{"volts", "--driver"}, kExitUsage, "usage error: --driver needs a value\n"},
+        {{"count", "--gate", "1s"}, kExitUsage, "usage error: unknown argument --gate for count\n"},
+        {{"--quiet", "id", "--verbose"},
+         kExitUsage,
+         "usage error: --quiet and --verbose exclude each other\n"},
+        {{"write", noFolder + "/in.hex"},
+         kExitFile,
+         "file error: cannot load " + noFolder + "/in.hex: cannot open the file\n"},
+        {{"hex", loop, "--bin", noFolder + "/out.bin"},
+         kExitFile,
+         "file error: cannot write " + noFolder + "/out.bin" + missing},
+        {{"capture", "--vcd", noFolder + "/c.vcd"},
+         kExitFile,
+         "file error: cannot write " + noFolder + "/c.vcd" + missing},
+        {{"--trace", noFolder + "/trace", "id"},
+         kExitFile,
+         "file error: cannot write " + noFolder + "/trace" + missing},
+        {{"read", noFolder + "/chip.hex"},
+         kExitFile,
+         "file error: cannot write " + noFolder + "/chip.hex" + missing},
+        {{"id", "--driver", "nosuch:thing"},
+         kExitLink,
+         "link failure: Unit not Found: no driver backend named \"nosuch\"\n"},
+        // The driver's own text only with --verbose.
+        {{"--driver", "serial:/nonexistent/tty", "id"},
+         kExitLink,
+         "link failure: Unit not Found: driver setting \"serial:/nonexistent/tty\": "
+         "/nonexistent/tty does not exist\n"},
+        {{"--verbose", "--driver", "serial:/nonexistent/tty", "id"},
+         kExitLink,
+         "link failure: Unit not Found: driver setting \"serial:/nonexistent/tty\": "
+         "/nonexistent/tty does not exist\n  driver: Driver Open:NG(ドライバオープンエラー)\n"},
+        {{"write", loop}, kExitLink, "link failure: no reply from the programmer\n", failingRead},
+        // The twelfth exchange fails; four more leave the target safe.
+        {{"--verbose", "write", loop},
+         kExitLink,
+         "link failure: no reply from the programmer\n  driver: USB Read Error\n",
+         failingRead,
+         "16 exchanges in T s\n"},
+        {{"write", loop}, kExitDeviceRefused, "refused: No target found\n", noTarget},
+        {{"write", loop, "--device", "18F452"},
+         kExitDeviceRefused,
+         "refused: 18F452 selected, the target reports 18F4520 (1087)\n",
+         other},
+        {{"write", protecting.string()},
+         kExitDeviceRefused,
+         "refused: the configuration turns on code or data protection (CP0, CP1, CP2, CP3) "
+         "(--allow-protect writes it)\n"},
+        {{"verify", loop},
+         kExitVerifyDifference,
+         "verify: 4 differences\n  flash 000000h: file 00h, chip FFh\n"
+         "  flash 000001h: file EFh, chip FFh\n  flash 000002h: file 00h, chip FFh\n"
+         "  flash 000003h: file F0h, chip FFh\n",
+         {},
+         "flash 6 B verified in T s: 4 differences\n"},
     };
     for (const Case& c : cases) {
-        const CliRun run = RunCli(c.args);
-        EXPECT_EQ(run.status, 2) << c.reason;
-        EXPECT_EQ(run.err, c.reason);
-        EXPECT_EQ(run.out, "");
+        const CliRun run = RunCli(c.args, c.environment);
+        EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(WithoutTimes(run.out), c.out) << ::testing::PrintToString(c.args);
     }
-    const CliRun missing = RunCli({"write", "/nonexistent/file.hex", "--driver", "emulator"});
-    EXPECT_NE(missing.status, 0);
-    EXPECT_EQ(missing.err, "file error: /nonexistent/file.hex: cannot open the file\n");
-    const CliRun driver = RunCli({"id", "--driver", "nosuch:thing"});
-    EXPECT_NE(driver.status, 0);
-    EXPECT_TRUE(driver.err.starts_with("link failure")) << driver.err;
+}
+
+// The subcommands say what they did, one line per region; the options every
+// subcommand takes stand before or after it; --quiet keeps the results only;
+// --help answers wherever it stands; list names the emulated programmer first.
+TEST(CliCommandsTest, OneLinePerRegionWhereverTheOptionsStand) {
+    const std::string loop = LoopFile().string();
+    const std::string chip = (fs::temp_directory_path() / "tamro_cli_chip.hex").string();
+    const std::string written =
+        "chip erased in T s\nflash 8 B written and verified in T s\n"
+        "configuration 14 B written in T s\n";
+    const std::string read =
+        "flash 32768 B read in T s\nID locations 8 B read in T s\n"
+        "configuration 14 B read in T s\nEEPROM 256 B read in T s\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"--driver", "emulator", "write", loop}, written},
+        {{"write", loop, "--driver", "emulator"}, written},
+        {{"write", "--quiet", loop}, ""},
+        {{"read", chip}, read + "checksum 82D8h\n"},
+        {{"--quiet", "read", chip}, "checksum 82D8h\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(WithoutTimes(run.out), c.out) << ::testing::PrintToString(c.args);
+    }
+    const CliRun help = RunCli({"write", loop, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("usage: tamro18-cli")) << help.out;
+    const CliRun list = RunCli({"list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_TRUE(list.out.starts_with("emulator  ")) << list.out;
 }
 
 TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {
@@ -63,13 +174,13 @@ TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {
     const auto trace = folder / "tamro_cli_trace.txt";
     CliEnvironment emulated4520;
     emulated4520.driverOptions.emulator.device = emu::Device::Pic18F4520;
-    const CliRun run =
-        RunCli({"erase", "--device", "18F4520", "--driver", "emulator", "--trace", trace.string()},
-               emulated4520);
+    const CliRun run = RunCli({"--verbose", "--trace", trace.string(), "erase", "--device",
+                               "18F4520", "--driver", "emulator"},
+                              emulated4520);
     EXPECT_EQ(run.status, 0) << run.err;
     // The device check (supply on, the seven packets of the ID read, supply
     // off), then the erase's 14.
-    EXPECT_TRUE(run.out.ends_with("23 exchanges\n")) << run.out;
+    EXPECT_TRUE(WithoutTimes(run.out).ends_with("23 exchanges in T s\n")) << run.out;
     std::ifstream file(trace);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);) lines.push_back(line);
@@ -83,12 +194,13 @@ TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {
 
 TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     const auto out = std::filesystem::temp_directory_path() / "tamro_cli_read.hex";
-    const CliRun run =
-        RunCli({"read", out.string(), "--last", "1F", "--flash-only", "--driver", "emulator"});
+    const CliRun run = RunCli({"read", out.string(), "--last", "1F", "--flash-only", "--driver",
+                               "emulator", "--verbose"});
     ASSERT_EQ(run.status, 0) << run.err;
     // LED and supply on, entry, the table pointer, 8 reads of four words, the ID
     // locations and configuration (2 table pointers, 3 reads), leaving, supply and LED off.
-    EXPECT_TRUE(run.out.ends_with(std::to_string(2 + 3 + 1 + 8 + 5 + 2 + 2) + " exchanges\n"))
+    EXPECT_TRUE(WithoutTimes(run.out).ends_with(std::to_string(2 + 3 + 1 + 8 + 5 + 2 + 2) +
+                                                " exchanges in T s\n"))
         << run.out;
     Images reloaded;
     ASSERT_TRUE(HEX_LOAD(out, reloaded).ok);

@@ -8,7 +8,8 @@
 #include <random>
 #include <sstream>
 
-#include "app/cli/programming_commands.h"
+#include "app/cli/cli.h"
+#include "app/cli/cli_failure.h"
 #include "images/hex_writer.h"
 
 namespace tamro::cli {
@@ -21,12 +22,12 @@ struct CliRun {
     std::string err;
 };
 
-CliRun RunCli(std::vector<std::string> args, const fs::path& state) {
+CliRun RunWrite(std::vector<std::string> args, const fs::path& state) {
     CliEnvironment environment;
     environment.driverOptions.emulator.stateFile = state.string();
     args.insert(args.end(), {"--driver", "emulator"});
     std::ostringstream out, err;
-    const int status = RunProgrammingCommand(args, environment, out, err);
+    const int status = tamro::cli::RunCli(args, environment, out, err);
     return {status, err.str()};
 }
 
@@ -63,7 +64,7 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
     WriteFile(folder / "good.hex", good);
 
     // The chip holds a program before every case.
-    const CliRun first = RunCli({"write", (folder / "good.hex").string()}, state);
+    const CliRun first = RunWrite({"write", (folder / "good.hex").string()}, state);
     ASSERT_EQ(first.status, 0) << first.err;
     const std::string chip = FileBytes(state);
     ASSERT_FALSE(chip.empty());
@@ -103,7 +104,7 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
         WriteFile(file, refused.content);
         std::vector<std::string> args = {"write", file.string()};
         args.insert(args.end(), refused.options.begin(), refused.options.end());
-        const CliRun run = RunCli(args, state);
+        const CliRun run = RunWrite(args, state);
         EXPECT_EQ(run.status, refused.status) << refused.name << ": " << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << refused.name;
         EXPECT_TRUE(FileBytes(state) == chip) << refused.name << " changed the chip";
@@ -112,7 +113,7 @@ TEST(CliRefusalsTest, WriteLeavesTheChipUnchangedForEveryRefusedInput) {
     // The same protecting file is written when asked for.
     WriteFile(folder / "protect.hex", ProgramHex(protecting));
     const CliRun allowed =
-        RunCli({"write", (folder / "protect.hex").string(), "--allow-protect"}, state);
+        RunWrite({"write", (folder / "protect.hex").string(), "--allow-protect"}, state);
     EXPECT_EQ(allowed.status, 0) << allowed.err;
     EXPECT_FALSE(FileBytes(state) == chip);
     fs::remove_all(folder);

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "app/cli/cli.h"
-#include "app/cli/programming_commands.h"
+#include "app/cli/cli_failure.h"
 #include "images/checksum.h"
 #include "images/hex_loader.h"
 #include "programming/device.h"
@@ -39,12 +39,10 @@ CliRun Tool(std::vector<std::string> args, const std::string& device = "18F452",
     environment.driverOptions.emulator.device =
         device == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
     environment.driverOptions.emulator.targetAttached = target;
-    if (IsProgrammingCommand(args[0])) {
-        if (std::find(args.begin(), args.end(), "--driver") == args.end()) {
-            args.insert(args.end(), {"--driver", "emulator"});
-        }
-        args.insert(args.end(), {"--device", device});
+    if (std::find(args.begin(), args.end(), "--driver") == args.end()) {
+        args.insert(args.end(), {"--driver", "emulator"});
     }
+    args.insert(args.end(), {"--device", device});
     std::ostringstream out, err;
     const int status = RunCli(args, environment, out, err);
     return {status, out.str(), err.str()};
@@ -184,7 +182,7 @@ TEST_F(WholeChipTest, AReadBackHexClonesTheChipInEveryRegion) {
             EXPECT_EQ(cloned.config[i] & mask[i], source.config[i] & mask[i]) << device << i;
         }
         // The checksum of the file is the checksum of the chip read back.
-        const CliRun hex = Tool({"hex", program, "--device", device});
+        const CliRun hex = Tool({"hex", program}, device);
         const std::string checksum = "checksum " + ChecksumText(ImageChecksum(cloned, mask));
         EXPECT_NE(hex.out.find(checksum), std::string::npos) << device << hex.out << checksum;
         EXPECT_NE(read.out.find(checksum), std::string::npos) << read.out;

@@ -16,20 +16,24 @@ struct Seen {
 
 Seen Parse(const std::vector<std::string>& words) {
     Seen seen;
-    const ArgumentRules rules{
-        {{"--flag", [&] { seen.events.push_back("flag"); }, {}},
-         {"--value",
-          {},
-          [&](const std::string& value) { seen.events.push_back("value=" + value); }},
-         {"--checked",
-          {},
-          [&](const std::string& value) {
-              if (value != "good") throw ArgumentError{"--checked takes good"};
-          }}},
-        [&](const std::string& word) {
-            if (word == "refused") throw ArgumentError{"no " + word};
-            seen.events.push_back("word=" + word);
-        }};
+    const ArgumentRules rules{{{"--flag", [&] { seen.events.push_back("flag"); }, {}},
+                               {"--value",
+                                {},
+                                [&](const std::string& value) -> ArgumentRefusal {
+                                    seen.events.push_back("value=" + value);
+                                    return {};
+                                }},
+                               {"--checked",
+                                {},
+                                [&](const std::string& value) -> ArgumentRefusal {
+                                    if (value != "good") return "--checked takes good";
+                                    return {};
+                                }}},
+                              [&](const std::string& word) -> ArgumentRefusal {
+                                  if (word == "refused") return "no " + word;
+                                  seen.events.push_back("word=" + word);
+                                  return {};
+                              }};
     seen.refused = ParseArguments(words, rules);
     return seen;
 }

@@ -11,7 +11,7 @@ namespace {
 
 struct Parsed {
     bool ok = false;
-    bool help = false;
+    DaemonInfo info = DaemonInfo::None;
     std::string error;
     DaemonOptions options;
 };
@@ -22,7 +22,7 @@ Parsed Parse(std::vector<std::string> arguments) {
     for (std::string& argument : arguments) argv.push_back(argument.data());
     Parsed parsed;
     parsed.ok = ParseDaemonArguments(static_cast<int>(argv.size()), argv.data(), parsed.options,
-                                     parsed.error, parsed.help);
+                                     parsed.error, parsed.info);
     return parsed;
 }
 
@@ -79,9 +79,15 @@ TEST(DaemonArgumentsTest, RefusesWhatItCannotUse) {
         EXPECT_FALSE(Parse({"--pty", "--delay-replies", numbers}).ok) << numbers;
     }
     EXPECT_FALSE(Parse({"--pty", "--delay-ms", "-5"}).ok);
-    const Parsed help = Parse({"--help"});
-    EXPECT_FALSE(help.ok);
-    EXPECT_TRUE(help.help);
+    // --help and --version answer instead of serving, whatever else is given.
+    for (const auto& [words, info] :
+         {std::pair{std::vector<std::string>{"--help"}, DaemonInfo::Help},
+          std::pair{std::vector<std::string>{"--pty", "--version", "--bogus"},
+                    DaemonInfo::Version}}) {
+        const Parsed asked = Parse(words);
+        EXPECT_FALSE(asked.ok);
+        EXPECT_EQ(asked.info, info);
+    }
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ struct CliRun {
 
 CliRun Tool(const SimulatedBoard& board, std::vector<std::string> args,
             const std::string& device = "18F452") {
-    if (IsProgrammingCommand(args[0])) args.insert(args.end(), {"--device", device});
+    args.insert(args.end(), {"--device", device});
     CliEnvironment environment;
     environment.driverSetting = board.DriverSetting();
     // The simulator may run slower than a real board on a loaded machine.

@@ -217,7 +217,7 @@ TEST_F(AssembledHexTest, CommandLineToolPrintsTheLoad) {
     std::ifstream error(out);
     std::string message;
     std::getline(error, message);
-    EXPECT_EQ(message, "Can't Open or Read the FILE: " + folder.Path().string() +
+    EXPECT_EQ(message, "file error: cannot load " + folder.Path().string() +
                            "/absent.hex: cannot open the file");
 }
 

@@ -69,9 +69,9 @@ CommandRun RunLine(const std::vector<std::string>& args, EmulatorPort& port) {
     EXPECT_TRUE(parsed.command) << parsed.error;
     SleepRecorder clock;
     std::ostringstream out;
-    std::ostringstream err;
+    std::string fileError;
     const InstrumentOutcome outcome =
-        RunInstrumentCommand(*parsed.command, port, clock, 4.4f, out, err);
+        RunInstrumentCommand(*parsed.command, port, clock, 4.4f, out, fileError);
     return {outcome, out.str(),
             std::chrono::duration_cast<std::chrono::microseconds>(clock.now.time_since_epoch())};
 }

@@ -206,7 +206,7 @@ class OperationGuardTest : public QObject {
                                                "3B 00 00 00 00 00 00 00"}));
             QCOMPARE(panel.driver.closes, how == "EXIT" ? 1 : 0);
             if (how != "EXIT") {
-                QCOMPARE(panel.Notes(), QString("Stopped: the target is at Vpp 0 V, supply off"));
+                QCOMPARE(panel.Notes(), QString("Stopped: Vpp 0 V, supply off"));
             }
         } else {
             QCOMPARE(panel.Notes(), QString("Write Complete, verified"));

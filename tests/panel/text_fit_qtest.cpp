@@ -8,22 +8,26 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
 #include "convertor/ui/data_conv.h"
+#include "images/hex_writer.h"
 #include "instruments/meter_logic.h"
 #include "instruments/ui/event_counter.h"
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/logic_capture_view.h"
 #include "instruments/ui/volt_meter.h"
+#include "link/driver_table.h"
 #include "panel/eliding_label.h"
 #include "panel/main_window.h"
 #include "panel/programmer_dialog.h"
@@ -376,6 +380,69 @@ class TextFitTest : public QObject {
         QVERIFY(bar->parentWidget()->rect().contains(bar->geometry()));
     }
 
+    // With TAMRO_SCREENSHOT_DIR set: the pictures of an operation's progress,
+    // of a stopped WRITE, of "Unit not Found", of the programmer dialog with a
+    // typed setting and of both viewers with their ASCII column.
+    void operationScreenshots() {
+        const QString folder = qEnvironmentVariable("TAMRO_SCREENSHOT_DIR");
+        if (folder.isEmpty()) QSKIP("TAMRO_SCREENSHOT_DIR is not set");
+        Windows windows;
+        TAMRO18_form form(windows.Platform(windows.driver));
+        QVERIFY(form.Form_Load());
+        QTemporaryDir scratch;
+        Images program;
+        program.program.fill(0xFF);
+        const std::string message = "Hello, PIC18!";
+        for (int i = 0; i < 0x2000; ++i) program.program[i] = static_cast<std::uint8_t>(i * 7);
+        std::copy(message.begin(), message.end(), program.program.begin() + 0x40);
+        const QString hex = scratch.filePath("blink.hex");
+        QVERIFY(WriteIntelHexFile(hex.toStdString(), program, {HexRegions::FlashOnly, 0xFFF, {}},
+                                  nullptr));
+        form.toolFiles().HexFileName = hex.toStdString();
+        form.HexLoad();
+        form.show();
+
+        // A WRITE under way: its step, share and time left, and the stop button.
+        bool grabbed = false;
+        windows.pump.onPump = [&] {
+            if (grabbed) return;
+            auto* bar = testing::Control<QProgressBar>(form, "ProgressBar");
+            if (!bar->isVisible() || !bar->format().contains("left")) {
+                QTest::qSleep(50);
+                return;
+            }
+            grabbed = true;
+            QVERIFY(form.grab().save(folder + "/write-in-progress.png"));
+            testing::Control<QPushButton>(form, "StopButton")->click();
+        };
+        testing::Control<QPushButton>(form, "WriteButton")->click();
+        windows.pump.onPump = nullptr;
+        QVERIFY(grabbed);
+        QVERIFY(form.grab().save(folder + "/write-stopped.png"));
+
+        const auto missing = MakeDriverOrUnavailable("serial:/dev/ttyACM9");
+        missing->Open();
+        QMessageBox box(QMessageBox::Critical, "USB ERROR",
+                        QString::fromStdString(UnitNotFoundText("serial:/dev/ttyACM9", *missing)));
+        box.show();
+        QVERIFY(box.grab().save(folder + "/unit-not-found.png"));
+
+        ProgrammerDialog dialog(ProgrammerChoices({}), "emulator");
+        dialog.findChild<QLineEdit*>("SettingText")->setText("tcp:192.168.0.20:5000?window=16");
+        dialog.show();
+        QVERIFY(dialog.grab().save(folder + "/programmer-typed-setting.png"));
+
+        BufferViewers viewers;
+        form.session().images().eepromRead.fill(0xFF);
+        std::copy(message.begin(), message.end(), form.session().images().eepromRead.begin());
+        viewers.ShowProgramView();
+        viewers.FillProgramGrid(program);
+        QVERIFY(viewers.ProgramView().grab().save(folder + "/program-buffer.png"));
+        viewers.ShowEepromView();
+        viewers.FillEepromGrid(form.session().images());
+        QVERIFY(viewers.EepromView().grab().save(folder + "/eeprom-buffer.png"));
+    }
+
   private:
     static const std::vector<WindowCase>& Cases() {
         static const std::vector<WindowCase> cases = {
@@ -396,7 +463,7 @@ class TextFitTest : public QObject {
               {"Text_ADMON", {"32767  255"}},
               {"NotesLabel",
                {QString::fromStdString(DeviceMismatchText(DeviceGroup::Pic18F4520, 0x0427)),
-                "Stopped: the target is at Vpp 0 V, supply off"}},
+                "Stopped: Vpp 0 V, supply off"}},
               {"Text_AD", {"22.0"}},
               {"StartAddrText", {"FFFFFF"}},
               {"LastAddrText", {"FFFFFF"}},
