@@ -205,10 +205,9 @@ class ProgrammingRun {
         }
         switch (result) {
             case OperationResult::Completed:
+                return std::nullopt;
             case OperationResult::NotBlank:
-                return result == OperationResult::NotBlank
-                           ? CommandResult(CliFailure{FailureKind::NotBlank, {}, {}})
-                           : std::nullopt;
+                return NotBlank(session.BlankReport());
             case OperationResult::LinkFailed:
                 return LinkFailureOf(session);
             case OperationResult::DeviceRefused:
@@ -251,6 +250,17 @@ class ProgrammingRun {
     }
 
   private:
+    // The first address found programmed, as the panel's notes name it.
+    static CliFailure NotBlank(const BlankCheckReport& report) {
+        for (ChipRegion region : kAllChipRegions) {
+            if (const auto& address = report.FirstNonBlank(region)) {
+                return {FailureKind::NotBlank,
+                        std::string(RegionName(region)) + " " + ChipAddressText(*address),
+                        {}};
+            }
+        }
+        return {FailureKind::NotBlank, {}, {}};
+    }
     static CliFailure Refusal(const std::optional<ChipChangeRefusal>& refusal) {
         if (!refusal) return {FailureKind::Refused, "the chip was not changed", {}};
         switch (refusal->reason) {

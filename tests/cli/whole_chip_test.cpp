@@ -137,6 +137,7 @@ TEST_F(WholeChipTest, EachExitStatusHasItsCause) {
     EXPECT_NE(difference.err.find("\n  flash 000000h: file "), std::string::npos);
 
     const CliRun notBlank = Tool({"blank-check"}, "18F452", written);
+    EXPECT_EQ(notBlank.err, "not blank: flash 000000h\n");
     EXPECT_NE(notBlank.out.find("flash not blank from 000000h\nID locations not blank from "
                                 "200000h\nconfiguration not blank from 300001h\nEEPROM not "
                                 "blank from F00000h\n"),
