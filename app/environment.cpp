@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "devices/device_table.h"
 #include "emulator/device_facts.h"
 #include "emulator/state_file.h"
 
@@ -66,6 +67,27 @@ Lookup ProcessEnvironment() {
         if (!value) return std::nullopt;
         return std::string(value);
     };
+}
+
+std::vector<std::string> DeviceTableFiles(const Lookup& lookup) {
+    std::vector<std::string> files;
+    for (const char* name : {"pic18.devices", "pic18-config.devices"}) {
+        files.push_back((std::filesystem::path(TAMRO_DEVICES_INSTALLED_FOLDER) / name).string());
+    }
+    if (const auto own = Value(lookup, "TAMRO18_DEVICES")) {
+        files.push_back(*own);
+    } else if (const std::string config = ConfigFolder(lookup); !config.empty()) {
+        files.push_back((std::filesystem::path(config) / "tamro18" / "devices").string());
+    }
+    return files;
+}
+
+void InstallDeviceTable(const Lookup& lookup, std::ostream& warnings) {
+    devices::LoadedTable loaded = devices::LoadTable(DeviceTableFiles(lookup));
+    for (const devices::TableError& error : loaded.errors) {
+        warnings << "tamro18: device table: " << error.Text() << " (the file is left out)\n";
+    }
+    devices::InstallTable(std::move(loaded.table));
 }
 
 std::string DriverSetting(const Lookup& lookup) {

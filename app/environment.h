@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "emulator/daemon.h"
 #include "emulator/programmer.h"
@@ -34,6 +35,14 @@ DriverOptions BackendOptions(const Lookup& lookup, std::ostream& warnings);
 
 // The emulator daemon's options before its command line is read.
 emu::DaemonOptions DaemonDefaults(const Lookup& lookup, std::ostream& warnings);
+
+// The device table's files read over the built-in table at start, in order:
+// the installed data files, then the user's own file, TAMRO18_DEVICES or else
+// tamro18/devices in the configuration folder.
+std::vector<std::string> DeviceTableFiles(const Lookup& lookup);
+// Reads them and installs the table; a file with an error is named with its
+// line and field on `warnings` and left out.
+void InstallDeviceTable(const Lookup& lookup, std::ostream& warnings);
 
 // XDG_CONFIG_HOME, else ~/.config; "" when neither it nor HOME is set.
 std::string ConfigFolder(const Lookup& lookup);

@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     const tamro::app::Lookup environment = tamro::app::ProcessEnvironment();
+    tamro::app::InstallDeviceTable(environment, std::cerr);
     const tamro::cli::CliEnvironment cliEnvironment{
         tamro::app::DriverSetting(environment), tamro::app::ConfigFolder(environment),
         tamro::app::BackendOptions(environment, std::cerr)};

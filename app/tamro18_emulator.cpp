@@ -7,6 +7,7 @@
 #include "emulator/daemon.h"
 
 int main(int argc, char** argv) {
+    tamro::app::InstallDeviceTable(tamro::app::ProcessEnvironment(), std::cerr);
     tamro::emu::DaemonOptions options =
         tamro::app::DaemonDefaults(tamro::app::ProcessEnvironment(), std::cerr);
     std::string error;

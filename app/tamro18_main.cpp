@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName("TAMRO18");
     const tamro::app::Lookup environment = tamro::app::ProcessEnvironment();
+    tamro::app::InstallDeviceTable(environment, std::cerr);
     tamro::QtMessageBoxes messages;
     tamro::IniSettingsStore settings(tamro::app::ConfigFolder(environment));
     tamro::QtEventPump events;

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "images/config_masks.h"
+#include "tests/testing/known_devices.h"
 #include "images/hex_loader.h"
 #include "images/hex_writer.h"
 

@@ -121,10 +121,6 @@ inline constexpr std::uint8_t kDeviceIdHigh = 0xFF;
 inline constexpr std::uint8_t kDeviceIdLow = 0xFE;
 }  // namespace address
 
-// Erase keys: the 18F452 group's one key, the 18F4520 group's two (each byte in both lanes).
-inline constexpr std::uint16_t kChipEraseKey452 = 0x0080;
-inline constexpr std::uint16_t kChipEraseKey4520High = 0x0F0F;
-inline constexpr std::uint16_t kChipEraseKey4520Low = 0x8787;
 // Written to 3C0006h: single-panel writes on the 18F452 group.
 inline constexpr std::uint16_t kSinglePanelWrites = 0x0000;
 

@@ -1,6 +1,7 @@
 #pragma once
 // What distinguishes the emulated devices: identification, memory sizes,
-// write buffer, configuration masks and erase keys of each family.
+// write buffer, configuration masks and erase keys, all taken from the
+// device table's entry (devices/pic18.devices).
 
 #include <array>
 #include <chrono>
@@ -17,8 +18,6 @@ enum class Family {
     F2xxx4xxx  // PIC18F2XXX/4XXX (PIC18F4520)
 };
 
-constexpr std::uint32_t kFlashSize = 0x8000;
-constexpr std::uint32_t kEepromSize = 0x100;
 constexpr std::uint32_t kIdBase = 0x200000;
 constexpr std::uint32_t kIdSize = 8;
 constexpr std::uint32_t kConfigBase = 0x300000;
@@ -47,7 +46,11 @@ struct DeviceFacts {
     std::uint8_t devId2;
     std::uint8_t devId1Base;
     std::uint8_t revisionMask;
+    std::uint32_t flashSize;
+    std::uint32_t eepromSize;  // 0: no data EEPROM
     std::uint32_t writeBufferSize;
+    std::uint32_t bootBlockSize;
+    std::uint32_t codeBlockSize;
     std::array<std::uint8_t, kConfigSize> configMask;
     std::array<std::uint8_t, kConfigSize> configDefault;
     bool hasEeadrh;
@@ -68,14 +71,17 @@ struct DeviceFacts {
     bool idWriteNeedsSinglePanel;
 };
 
-const DeviceFacts& FactsFor(Device device);
+// The facts of a device of the table; a name the table does not know gives the 18F452's.
+const DeviceFacts& FactsFor(const Device& device);
 
 // The erase that a key starts: for FXX2 the byte at 3C0004h alone, for
 // 2XXX/4XXX the pair 3C0005h:3C0004h. Keys not in the family's table erase nothing.
-std::optional<EraseAction> EraseForKey(Family family, std::uint8_t high, std::uint8_t low);
+std::optional<EraseAction> EraseForKey(const DeviceFacts& facts, std::uint8_t high,
+                                       std::uint8_t low);
 
 // "18F452" / "18F4520".
-std::string DeviceName(Device device);
+std::string DeviceName(const Device& device);
+// Any device of the table, by its name with or without "PIC", in any case.
 std::optional<Device> DeviceFromName(const std::string& name);
 
 }  // namespace tamro::emu

@@ -19,8 +19,8 @@ std::uint8_t LaneByte(std::uint16_t operand, std::uint32_t address) {
     return static_cast<std::uint8_t>((address & 1) ? operand >> 8 : operand & 0xFF);
 }
 
-bool IsFlash(std::uint32_t address) {
-    return address < kFlashSize;
+bool IsFlash(std::uint32_t address, std::uint32_t flashSize) {
+    return address < flashSize;
 }
 bool IsId(std::uint32_t address) {
     return address >= kIdBase && address < kIdBase + kIdSize;
@@ -40,6 +40,8 @@ Pic18Target::Pic18Target(Device device, int revision)
 
 void Pic18Target::ResetMemoryToFactory() {
     memory_ = TargetMemory{};
+    memory_.flash.assign(facts_.flashSize, 0xFF);
+    memory_.eeprom.assign(facts_.eepromSize, 0xFF);
     memory_.config = facts_.configDefault;
     memory_.id.fill(0xFF);
     memoryChanged_ = true;
@@ -47,8 +49,8 @@ void Pic18Target::ResetMemoryToFactory() {
 
 void Pic18Target::SetMemory(const TargetMemory& memory) {
     memory_ = memory;
-    memory_.flash.resize(kFlashSize, 0xFF);
-    memory_.eeprom.resize(kEepromSize, 0xFF);
+    memory_.flash.resize(facts_.flashSize, 0xFF);
+    memory_.eeprom.resize(facts_.eepromSize, 0xFF);
     for (std::size_t i = 0; i < kConfigSize; ++i) memory_.config[i] &= facts_.configMask[i];
 }
 
@@ -112,7 +114,7 @@ void Pic18Target::SetTblptr(std::uint32_t address) {
 
 std::uint8_t Pic18Target::ReadByte(std::uint32_t address) const {
     address &= kTblptrMask;
-    if (IsFlash(address)) return memory_.flash[address];
+    if (IsFlash(address, facts_.flashSize)) return memory_.flash[address];
     if (IsId(address)) return memory_.id[address - kIdBase];
     if (IsConfig(address)) return memory_.config[address - kConfigBase];
     if (address == kDevId1Address) {
@@ -206,11 +208,11 @@ void Pic18Target::WriteRegister(std::uint16_t address, std::uint8_t value) {
         fileRegisters_[address] = static_cast<std::uint8_t>((value & ~(eecon1::kRd | eecon1::kWr)) |
                                                             (previous & eecon1::kWr));
         const bool dataMemory = (value & (eecon1::kEepgd | eecon1::kCfgs)) == 0;
-        const std::uint32_t eeAddress =
-            (static_cast<std::uint32_t>(Register(sfr::kEeadrh)) << 8 | Register(sfr::kEeadr)) %
-            kEepromSize;
         if ((value & eecon1::kRd) && !(previous & eecon1::kRd)) {
-            if (dataMemory) {
+            if (dataMemory && facts_.eepromSize == 0) {
+                fileRegisters_[sfr::kEedata] = 0;  // no data EEPROM: nothing to read
+            } else if (dataMemory) {
+                const std::uint32_t eeAddress = EepromAddress();
                 fileRegisters_[sfr::kEedata] = memory_.eeprom[eeAddress];
                 ++counters_.eepromReads;
             } else {
@@ -222,6 +224,12 @@ void Pic18Target::WriteRegister(std::uint16_t address, std::uint8_t value) {
         return;
     }
     fileRegisters_[address] = value;
+}
+
+std::uint32_t Pic18Target::EepromAddress() const {
+    // EEADRH exists where the EEPROM is larger than 256 bytes; the address wraps at its size.
+    const std::uint32_t high = facts_.hasEeadrh ? Register(sfr::kEeadrh) : 0;
+    return (high << 8 | Register(sfr::kEeadr)) % facts_.eepromSize;
 }
 
 void Pic18Target::WriteEecon2(std::uint8_t value) {
@@ -243,9 +251,8 @@ void Pic18Target::StartEepromWrite(std::uint8_t eecon1Value) {
     if (facts_.eepromWriteNeedsUnlock && !unlocked) {
         return refuse("without the 55h/AAh unlock right before it");
     }
-    const std::uint32_t address =
-        (static_cast<std::uint32_t>(Register(sfr::kEeadrh)) << 8 | Register(sfr::kEeadr)) %
-        kEepromSize;
+    if (facts_.eepromSize == 0) return refuse("on a device without data EEPROM");
+    const std::uint32_t address = EepromAddress();
     eepromWrite_ = EepromWrite{address, Register(sfr::kEedata), facts_.eepromWriteTime};
     fileRegisters_[sfr::kEecon1] |= eecon1::kWr;
 }
@@ -371,14 +378,15 @@ void Pic18Target::TableWrite(std::uint16_t operand, bool startProgramming) {
         }
         return;
     }
-    if (!IsFlash(address) && !IsId(address)) {
+    if (!IsFlash(address, facts_.flashSize) && !IsId(address)) {
         ++counters_.ignoredWrites;
         Note("table write at unimplemented " + Hex(address, 6) + " ignored");
         return;
     }
     const std::uint32_t size = facts_.writeBufferSize;
     // The 452 family's multi-panel mode keeps one buffer for each 8 KB panel.
-    const bool multiPanel = facts_.family == Family::Fxx2 && !singlePanel_ && IsFlash(address);
+    const bool multiPanel =
+        facts_.family == Family::Fxx2 && !singlePanel_ && IsFlash(address, facts_.flashSize);
     WriteBuffer& buffer = buffers_[multiPanel ? (address >> 13) & 3 : 0];
     const std::uint32_t even = address & ~1u;
     buffer.bytes[even % size] = static_cast<std::uint8_t>(operand & 0xFF);
@@ -407,7 +415,7 @@ void Pic18Target::CommitRows() {
         for (std::uint32_t i = 0; i < buffer.bytes.size(); ++i) {
             const std::uint32_t address = buffer.rowBase + i;
             // Programming only clears bits; only an erase sets them.
-            if (IsFlash(address)) memory_.flash[address] &= buffer.bytes[i];
+            if (IsFlash(address, facts_.flashSize)) memory_.flash[address] &= buffer.bytes[i];
             if (IsId(address)) memory_.id[address - kIdBase] &= buffer.bytes[i];
         }
         ++counters_.rowsProgrammed;
@@ -418,11 +426,12 @@ void Pic18Target::CommitRows() {
 
 void Pic18Target::Erase(const EraseAction& action) {
     if (action.flash) {
-        for (std::uint32_t a = action.flashFirst; a < action.flashEnd && a < kFlashSize; ++a) {
+        for (std::uint32_t a = action.flashFirst; a < action.flashEnd && a < facts_.flashSize;
+             ++a) {
             memory_.flash[a] = 0xFF;
         }
     }
-    if (action.eeprom) memory_.eeprom.assign(kEepromSize, 0xFF);
+    if (action.eeprom) memory_.eeprom.assign(facts_.eepromSize, 0xFF);
     // Erased configuration bits read 1 where implemented.
     if (action.config) memory_.config = facts_.configMask;
     if (action.id) memory_.id.fill(0xFF);
@@ -451,7 +460,7 @@ void Pic18Target::ProgrammingNop() {
             return;
         }
         case Pending::Erase: {
-            const auto action = EraseForKey(facts_.family, eraseHigh_, eraseLow_);
+            const auto action = EraseForKey(facts_, eraseHigh_, eraseLow_);
             if (action) {
                 Erase(*action);
             } else {

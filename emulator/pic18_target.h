@@ -47,8 +47,9 @@ constexpr std::uint8_t kRd = 0x01;
 
 // The non-volatile contents of the chip.
 struct TargetMemory {
-    std::vector<std::uint8_t> flash = std::vector<std::uint8_t>(kFlashSize, 0xFF);
-    std::vector<std::uint8_t> eeprom = std::vector<std::uint8_t>(kEepromSize, 0xFF);
+    // As large as the device's flash and data EEPROM (erased: FFh).
+    std::vector<std::uint8_t> flash;
+    std::vector<std::uint8_t> eeprom;
     std::array<std::uint8_t, kConfigSize> config{};
     std::array<std::uint8_t, kIdSize> id{};
     friend bool operator==(const TargetMemory&, const TargetMemory&) = default;
@@ -151,6 +152,8 @@ class Pic18Target {
     void Erase(const EraseAction& action);
     void Note(std::string text);
 
+    // The data EEPROM address EEADRH:EEADR selects.
+    std::uint32_t EepromAddress() const;
     const DeviceFacts& facts_;
     int revision_;
     TargetMemory memory_;

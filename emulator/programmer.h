@@ -17,7 +17,16 @@ namespace tamro::emu {
 
 using Block = std::array<std::uint8_t, 8>;
 
-enum class Device { Pic18F452, Pic18F4520 };
+// The emulated device, by its name in the device table ("18F452"); the
+// target takes every fact it models from the table's entry.
+struct Device {
+    std::string name;
+    static const Device Pic18F452;
+    static const Device Pic18F4520;
+    bool operator==(const Device&) const = default;
+};
+inline const Device Device::Pic18F452{"18F452"};
+inline const Device Device::Pic18F4520{"18F4520"};
 
 class Pic18Target;
 

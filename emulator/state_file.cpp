@@ -23,8 +23,15 @@ std::uint32_t Checksum(std::string_view bytes) {
     return hash;
 }
 
-constexpr std::size_t kPayloadSize = kFlashSize + kEepromSize + kConfigSize + kIdSize;
-constexpr std::size_t kFileSize = sizeof kMagic + 1 + kPayloadSize + 4;
+// The file's size for a device: its memories are as large as its table entry says.
+std::size_t FileSize(const DeviceFacts& facts) {
+    return sizeof kMagic + 1 + facts.flashSize + facts.eepromSize + kConfigSize + kIdSize + 4;
+}
+
+// The byte after the magic: the device's family (the file's name and size tell the device).
+std::uint8_t FamilyByte(const DeviceFacts& facts) {
+    return facts.family == Family::Fxx2 ? 0 : 1;
+}
 
 // Renames the file to the first free PATH.corrupt[-N]; that name, or "" when
 // it could not be moved.
@@ -43,11 +50,11 @@ std::string KeepAside(const std::string& path) {
 }  // namespace
 
 std::optional<TargetMemory> StateFromBytes(std::string_view bytes, Device device) {
+    const DeviceFacts& facts = FactsFor(device);
+    const std::size_t kFileSize = FileSize(facts);
     if (bytes.size() != kFileSize) return std::nullopt;
     if (std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) return std::nullopt;
-    if (static_cast<std::uint8_t>(bytes[sizeof kMagic]) != static_cast<std::uint8_t>(device)) {
-        return std::nullopt;
-    }
+    if (static_cast<std::uint8_t>(bytes[sizeof kMagic]) != FamilyByte(facts)) return std::nullopt;
     const std::size_t sumAt = kFileSize - 4;
     std::uint32_t stored = 0;
     for (int i = 0; i < 4; ++i) {
@@ -57,11 +64,13 @@ std::optional<TargetMemory> StateFromBytes(std::string_view bytes, Device device
     if (stored != Checksum(bytes.substr(0, sumAt))) return std::nullopt;
 
     TargetMemory memory;
+    memory.flash.assign(facts.flashSize, 0xFF);
+    memory.eeprom.assign(facts.eepromSize, 0xFF);
     auto at = bytes.begin() + sizeof kMagic + 1;
-    std::copy_n(at, kFlashSize, memory.flash.begin());
-    at += kFlashSize;
-    std::copy_n(at, kEepromSize, memory.eeprom.begin());
-    at += kEepromSize;
+    std::copy_n(at, facts.flashSize, memory.flash.begin());
+    at += facts.flashSize;
+    std::copy_n(at, facts.eepromSize, memory.eeprom.begin());
+    at += facts.eepromSize;
     std::copy_n(at, kConfigSize, memory.config.begin());
     at += kConfigSize;
     std::copy_n(at, kIdSize, memory.id.begin());
@@ -70,7 +79,7 @@ std::optional<TargetMemory> StateFromBytes(std::string_view bytes, Device device
 
 StateFileLoad LoadStateFile(const std::string& path, Device device) {
     // One byte beyond the size tells a long file from a whole one.
-    const FileReadResult read = ReadRegularFile(path, kFileSize + 1);
+    const FileReadResult read = ReadRegularFile(path, FileSize(FactsFor(device)) + 1);
     if (read.problem == FileProblem::Missing || (read.ok() && read.bytes.empty())) return {};
     if (!read.ok() && read.problem != FileProblem::TooLarge) {
         return {StateLoad::Unreadable, std::nullopt,
@@ -90,8 +99,8 @@ StateFileLoad LoadStateFile(const std::string& path, Device device) {
 
 FileResult SaveStateFile(const std::string& path, Device device, const TargetMemory& memory) {
     std::string bytes(kMagic, sizeof kMagic);
-    bytes.reserve(kFileSize);
-    bytes.push_back(static_cast<char>(device));
+    bytes.reserve(FileSize(FactsFor(device)));
+    bytes.push_back(static_cast<char>(FamilyByte(FactsFor(device))));
     bytes.append(reinterpret_cast<const char*>(memory.flash.data()), memory.flash.size());
     bytes.append(reinterpret_cast<const char*>(memory.eeprom.data()), memory.eeprom.size());
     bytes.append(reinterpret_cast<const char*>(memory.config.data()), memory.config.size());

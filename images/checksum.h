@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "images/config_masks.h"
+#include "images/images.h"
 #include "images/images.h"
 
 namespace tamro {

@@ -498,7 +498,8 @@ void TAMRO18_form::DeviceGroupSelected(int option) {
         controls_.PICsel.at(option)->setChecked(true);
     }
     controls_.StartAddrText->setText("0");
-    controls_.LastAddrText->setText("3FFF");
+    controls_.LastAddrText->setText(
+        QString::fromStdString(HexText16(session_.groupValues().lastAddress)));
     controls_.FilenameTextbox->clear();
     controls_.NotesLabel->clear();
 }

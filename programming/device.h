@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/device_table.h"
 #include "link/link.h"
 #include "programming/operation_view.h"
 
@@ -23,20 +24,25 @@ DeviceGroup GroupOfOption(
     int optionIndex);  // option 10 is the 18F4520 group, any other the 18F452's
 int OptionOfGroup(DeviceGroup group);
 
-// Values a device selection sets.
+// Values a device selection sets, all from the device table's entry for the device.
 struct DeviceGroupValues {
     DeviceGroup group = DeviceGroup::Pic18F452;
-    std::int16_t programSize = 16384;
-    std::int16_t lastAddress = 16383;
-    std::int16_t eepromLast = 255;
+    devices::Device device;
+    std::int16_t programSize = 0;  // program words
+    std::int16_t lastAddress = 0;  // the last program word
+    std::int16_t eepromLast = -1;  // the last data EEPROM address (-1: none)
     std::array<std::uint8_t, 14> defaultConfig{};
     // The bits each configuration byte implements (unimplemented ones read 0):
     // a verify compares the configuration under these.
     std::array<std::uint8_t, 14> configMask{};
 };
 
-// The values of option button 9 or 10 (any other index gives option 9's).
+// The values of option button 9 or 10 (any other index gives option 9's): its family's own device.
 DeviceGroupValues GroupForOption(int optionIndex);
+// The values for a device of the table.
+DeviceGroupValues ValuesForDevice(const devices::Device& device);
+DeviceGroup GroupOfFamily(devices::Family family);
+devices::Family FamilyOfGroup(DeviceGroup group);
 
 // DEVID_NAME: the device name for a device ID word (mask 7FF0h when the high
 // byte is 0Eh, else 7FE0h); an ID not in the table gives "18F452".
@@ -51,8 +57,8 @@ std::string StoredDeviceText(int optionIndex);
 // The name of the device table's entry for an ID, if it has one.
 std::optional<std::string> DeviceTableName(std::uint16_t deviceId);
 
-// The device group whose sequences serve the device with this ID (see the
-// lists in device.cpp), if any.
+// The device group whose sequences serve the device with this ID (the device
+// table's entry says), if any.
 std::optional<DeviceGroup> GroupServing(std::uint16_t deviceId);
 
 // An ID read as 0000h or FFFFh: no target answered (lines floating or held).
@@ -75,8 +81,8 @@ std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId);
 
 // The code and data protection bits (CP0..CP3, CPB, CPD, WRT0..WRT3, WRTB,
 // WRTC, WRTD, EBTR0..EBTR3, EBTRB) that `config` (bytes from 300000h) programs
-// to 0, within the group's implemented bits; empty when it protects nothing.
-std::vector<std::string> ProtectionBitsOn(DeviceGroup group,
+// to 0, as the device's configuration fields name them; empty when it protects nothing.
+std::vector<std::string> ProtectionBitsOn(const devices::Device& device,
                                           const std::uint8_t* config /* 14 bytes */);
 
 struct DeviceIdReading {

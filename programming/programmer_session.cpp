@@ -206,7 +206,7 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
         return result;
     };
     if (change != ChipChange::Erase) {
-        const std::vector<std::string> bits = ProtectionBitsOn(group_.group, images_.config.data());
+        const std::vector<std::string> bits = ProtectionBitsOn(group_.device, images_.config.data());
         if (!bits.empty()) {
             std::string names;
             for (const std::string& bit : bits) names += (names.empty() ? "" : ", ") + bit;

@@ -161,15 +161,14 @@ bool TargetOperations::EraseChip() {
     constexpr const char* kError = "Erase Error";
     view_.StepStarted({StepAction::Erase, std::nullopt, 0});
     if (!EnterProgramming()) return Fail(kError);
-    bool ok;
-    if (group_.group == DeviceGroup::Pic18F4520) {
-        ok = SetTablePointer(kEraseKeyHighRegister) &&
-             Icsp(icsp::kTableWrite, protocol::kChipEraseKey4520High) &&
-             SetTablePointer(kEraseKeyLowRegister) &&
-             Icsp(icsp::kTableWrite, protocol::kChipEraseKey4520Low);
-    } else {
-        ok = SetTablePointer(kEraseKeyLowRegister) &&
-             Icsp(icsp::kTableWrite, protocol::kChipEraseKey452);
+    // The device's chip erase operands: one goes to 3C0004h; of two, the
+    // first goes to 3C0005h and the second to 3C0004h.
+    const std::vector<std::uint16_t>& keys = group_.device.chipEraseKeys;
+    bool ok = !keys.empty();
+    for (std::size_t i = 0; ok && i < keys.size(); ++i) {
+        const bool lowRegister = i + 1 == keys.size();
+        ok = SetTablePointer(lowRegister ? kEraseKeyLowRegister : kEraseKeyHighRegister) &&
+             Icsp(icsp::kTableWrite, keys[i]);
     }
     ok = ok && Send(Command::ProgrammingNop) && Send(Command::ProgrammingNop) &&
          Send(Command::ProgrammingWait, protocol::kEraseWait) &&
@@ -236,9 +235,8 @@ bool TargetOperations::WriteProgramFlash() {
     constexpr const char* kError = "Write Error";
     Notes(kNotesWhite, "Write");
     if (!EnterProgramming()) return Fail(kError);
-    const bool is4520Group = group_.group == DeviceGroup::Pic18F4520;
-    const int blockWords = is4520Group ? 16 : 4;
-    if (!is4520Group) {
+    const int blockWords = static_cast<int>(group_.device.writeBufferBytes / 2);
+    if (group_.device.singlePanel) {
         if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs) &&
               SetTablePointer(kWriteModeRegister) &&
               Icsp(icsp::kTableWrite, protocol::kSinglePanelWrites))) {
@@ -421,7 +419,7 @@ bool TargetOperations::WriteIdAndEeprom() {
 bool TargetOperations::WriteIdLocations() {
     // The 8-byte flash row at 200000h; bytes the file leaves out stay erased (FFh),
     // as programming only clears bits. The 18F452 group writes it single-panel.
-    if (group_.group == DeviceGroup::Pic18F452 &&
+    if (group_.device.singlePanel &&
         !(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs) &&
           SetTablePointer(kWriteModeRegister) &&
           Icsp(icsp::kTableWrite, protocol::kSinglePanelWrites))) {
@@ -449,13 +447,12 @@ std::uint16_t Movlw(int literal) {
 }  // namespace
 
 bool TargetOperations::WriteEepromByte(int address, std::uint8_t value) {
-    const bool is452Group = group_.group == DeviceGroup::Pic18F452;
     bool ok = Instruction(Movlw(address)) && Instruction(kMovwfEeadr);
-    // The 18F452 group has no EEADRH.
-    if (!is452Group) ok = ok && Instruction(Movlw(address >> 8)) && Instruction(kMovwfEeadrh);
+    if (group_.device.eeadrh)
+        ok = ok && Instruction(Movlw(address >> 8)) && Instruction(kMovwfEeadrh);
     ok =
         ok && Instruction(Movlw(value)) && Instruction(kMovwfEedata) && Instruction(kBsfEecon1Wren);
-    if (is452Group) {
+    if (group_.device.eepromUnlock) {
         ok = ok && Instruction(Movlw(protocol::kEepromUnlockFirst)) && Instruction(kMovwfEecon2) &&
              Instruction(Movlw(protocol::kEepromUnlockSecond)) && Instruction(kMovwfEecon2);
     }
@@ -573,7 +570,7 @@ bool TargetOperations::WriteConfigurationWords() {
     view_.StepStarted({StepAction::Write, ChipRegion::Configuration, kConfigSize});
     if (!EnterProgramming()) return Fail(kError);
     if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBsfEecon1Cfgs))) return Fail(kError);
-    if (group_.group == DeviceGroup::Pic18F452) {
+    if (group_.device.configGoto) {
         if (!(Instruction(kGoto100000First) && Instruction(kGoto100000Second))) {
             return Fail(kError);
         }

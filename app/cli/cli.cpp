@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/cli/cli_command.h"
+#include "app/cli/device_commands.h"
 #include "app/cli/instrument_cli.h"
 #include "app/cli/programming_commands.h"
 #include "common/arguments.h"
@@ -104,6 +105,8 @@ const CliCommand kCommands[] = {
     {"read-eeprom", "OUT.bin", "the data EEPROM into a binary file", RunReadEeprom},
     {"hex", "FILE [--bin OUT]", "check a HEX file, print its checksum", RunHex},
     {"list", "", "the programmers and their driver settings", RunList},
+    {"devices", "", "the device table: ID, family, sizes, programmed or why not", RunDevices},
+    {"config", "FILE", "the configuration a HEX file sets, by name", RunConfig},
     {"volts", "[--channel vpp|sab|vin]", "read a voltage", RunInstrument},
     {"freq", "[--gate 100ms|1s|auto]", "count the logic input's frequency", RunInstrument},
     {"count", "reset|start|stop|read", "the event counter", RunInstrument},
@@ -119,7 +122,7 @@ struct GlobalOption {
 };
 constexpr GlobalOption kGlobalOptions[] = {
     {"--driver", "SETTING", "the programmer, as `list` names it"},
-    {"--device", "18F452|18F4520", "the device group (default: the panel's)"},
+    {"--device", "NAME", "a device of the table, e.g. 18F4620 (default: the panel's group)"},
     {"--trace", "FILE", "write every exchange to FILE"},
     {"--force", "", "go on with a chip no group is known to serve"},
     {"--allow-protect", "", "write a configuration that protects the chip"},

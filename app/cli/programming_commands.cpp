@@ -363,13 +363,18 @@ CommandResult WithLoadedFile(const Invocation& invocation,
 }  // namespace
 
 std::optional<DeviceGroup> DeviceGroupNamed(const std::string& name) {
-    if (name == "18F452") return DeviceGroup::Pic18F452;
-    if (name == "18F4520") return DeviceGroup::Pic18F4520;
-    return std::nullopt;
+    const devices::Device* device = devices::Table().Find(name);
+    if (!device || !device->Served()) return std::nullopt;
+    return GroupOfFamily(device->family);
 }
 
 CliFailure UnknownDevice(const std::string& name) {
-    return {FailureKind::Usage, "unknown device " + name + " (18F452 or 18F4520)", {}};
+    if (const devices::Device* device = devices::Table().Find(name)) {
+        return {FailureKind::Usage, device->name + " is not programmed: " + device->notServed, {}};
+    }
+    return {FailureKind::Usage,
+            "unknown device " + name + " (tamro18-cli devices lists the table)",
+            {}};
 }
 
 CommandResult RunId(const Invocation& invocation) {
@@ -412,7 +417,7 @@ CommandResult RunVerify(const Invocation& invocation) {
 // read OUT.hex [--last X] [--flash-only]
 CommandResult RunRead(const Invocation& invocation) {
     std::vector<std::string> files;
-    std::string lastText = "3FFF";
+    std::string lastText;  // empty: the device's last program word
     bool flashOnly = false;
     const ArgumentRules rules{{{"--last",
                                 {},
@@ -427,10 +432,11 @@ CommandResult RunRead(const Invocation& invocation) {
     }
     if (CommandResult wrong = OneFile(invocation, files)) return wrong;
     const HexReading last = ReadHex(lastText);
-    if (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > kLastProgramWord ||
-        last.digits != static_cast<int>(lastText.size())) {
+    if (!lastText.empty() &&
+        (last.digits == 0 || last.digits > 4 || last.value < 0 || last.value > 0x7FFF ||
+         last.digits != static_cast<int>(lastText.size()))) {
         return CliFailure{FailureKind::Usage,
-                          "--last takes a hexadecimal word address 0 to 3FFF, not " + lastText,
+                          "--last takes a hexadecimal word address 0 to 7FFF, not " + lastText,
                           {}};
     }
     const std::string& file = files.front();
@@ -440,7 +446,8 @@ CommandResult RunRead(const Invocation& invocation) {
         Images& images = session.images();
         // Bytes beyond --last stay erased, as a HEX load leaves them.
         images.program.fill(0xFF);
-        const std::int16_t lastWord = HexValue16(lastText);
+        const std::int16_t lastWord =
+            lastText.empty() ? session.groupValues().lastAddress : HexValue16(lastText);
         OperationResult result = session.ReadProgram(lastWord);
         if (result == OperationResult::Completed && !flashOnly) result = session.ReadEeprom();
         if (CommandResult failed = run.Outcome(result)) return failed;

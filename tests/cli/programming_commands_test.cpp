@@ -66,7 +66,7 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
          "usage error: unknown command frob (tamro18-cli --help lists the commands)\n"},
         {{"id", "--device", "16F84"},
          kExitUsage,
-         "usage error: unknown device 16F84 (18F452 or 18F4520)\n"},
+         "usage error: unknown device 16F84 (tamro18-cli devices lists the table)\n"},
         {{"--bogus", "id"}, kExitUsage, "usage error: unknown option --bogus\n"},
         {{"erase", "--last", "1F"}, kExitUsage, "usage error: unknown option --last\n"},
         {{"read", "out.hex", "--last"}, kExitUsage, "usage error: --last needs a value\n"},

@@ -110,7 +110,7 @@ TEST_F(WholeChipTest, EachExitStatusHasItsCause) {
         {"success", {"verify", program}, written, true, kExitSuccess},
         {"blank after erase", {"blank-check"}, kFolder / "erased.state", true, kExitSuccess},
         {"usage", {"write"}, written, true, kExitUsage},
-        {"--last beyond 3FFF", {"read", "x.hex", "--last", "4000"}, written, true, kExitUsage},
+        {"--last beyond 7FFF", {"read", "x.hex", "--last", "8000"}, written, true, kExitUsage},
         {"--last not hexadecimal", {"read", "x.hex", "--last", "1G"}, written, true, kExitUsage},
         {"file", {"verify", (kFolder / "missing.hex").string()}, written, true, kExitFile},
         {"unwritable output", {"read", "/nonexistent/x.hex"}, written, true, kExitFile},

@@ -14,9 +14,16 @@ using protocol::Code;
 using protocol::Command;
 using protocol::EventCounterAction;
 using protocol::FrequencyGate;
-using protocol::kChipEraseKey452;
-using protocol::kChipEraseKey4520High;
-using protocol::kChipEraseKey4520Low;
+// The flash and data EEPROM of the 18F452 and the 18F4520 (DS39576, DS39622),
+// kept here apart from the device table.
+inline constexpr std::uint32_t kFlashSize = 0x8000;
+inline constexpr std::uint32_t kEepromSize = 0x100;
+
+// The chip erase operands of DS39576 (80h to 3C0004h) and DS39622 (0F0Fh to
+// 3C0005h, 8787h to 3C0004h), kept here apart from the device table.
+inline constexpr std::uint16_t kChipEraseKey452 = 0x0080;
+inline constexpr std::uint16_t kChipEraseKey4520High = 0x0F0F;
+inline constexpr std::uint16_t kChipEraseKey4520Low = 0x8787;
 using protocol::kConfigWriteWait;
 using protocol::kEraseWait;
 using protocol::kRowWriteWait;

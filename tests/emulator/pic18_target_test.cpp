@@ -1,4 +1,5 @@
 #include "emulator/pic18_target.h"
+#include "tests/emulator/host_packets.h"
 
 #include <gtest/gtest.h>
 

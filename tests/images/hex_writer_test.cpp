@@ -9,6 +9,7 @@
 #include "hex_files.h"
 #include "images/checksum.h"
 #include "images/hex_loader.h"
+#include "tests/testing/known_devices.h"
 
 namespace tamro {
 namespace {

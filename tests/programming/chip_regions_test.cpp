@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "images/config_masks.h"
+#include "tests/testing/known_devices.h"
 
 namespace tamro {
 namespace {

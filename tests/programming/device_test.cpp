@@ -67,9 +67,11 @@ TEST(DeviceCheck, VerdictsAndTextsForTheSelectedGroup) {
         {k452, 0x1087, OtherGroup, "18F452 selected, the target reports 18F4520 (1087)"},
         {k4520, 0x0427, OtherGroup, "18F4520 selected, the target reports 18F452 (427)"},
         {k4520, 0x1205, Served, "18F4520 selected, the target reports 18F4550 (1205)"},
-        // In the table, but with a write buffer the 4520 group's blocks do not fit.
-        {k4520, 0x0C05, Unknown, "18F4520 selected, the target reports 18F4620 (C05)"},
-        {k452, 0x2125, Unknown, "18F452 selected, the target reports 18F2321 (2125)"},
+        // Other write buffers of the 4520 group: 64 bytes, 8 bytes.
+        {k4520, 0x0C05, Served, "18F4520 selected, the target reports 18F4620 (C05)"},
+        {k452, 0x2125, OtherGroup, "18F452 selected, the target reports 18F2321 (2125)"},
+        // In the table, identified only.
+        {k452, 0x0525, Unknown, "18F452 selected, the target reports 18F4320 (525)"},
         {k452, 0x3456, Unknown, "18F452 selected, the target reports an unknown device (3456)"},
         {k452, 0x0000, NoTarget, nullptr},
         {k4520, 0xFFFF, NoTarget, nullptr},
@@ -85,19 +87,21 @@ TEST(DeviceCheck, VerdictsAndTextsForTheSelectedGroup) {
 TEST(DeviceCheck, ProtectionBitsProgrammedToZeroAreNamed) {
     for (const DeviceGroup group : {DeviceGroup::Pic18F452, DeviceGroup::Pic18F4520}) {
         std::array<std::uint8_t, 14> config = GroupForOption(OptionOfGroup(group)).defaultConfig;
-        EXPECT_TRUE(ProtectionBitsOn(group, config.data()).empty());
+        EXPECT_TRUE(
+            ProtectionBitsOn(GroupForOption(OptionOfGroup(group)).device, config.data()).empty());
         // Unimplemented bits at 0 protect nothing.
         config[8] = 0x0F;
         config[9] = 0xC0;
         config[11] = 0xE0;
         config[13] = 0x40;
-        EXPECT_TRUE(ProtectionBitsOn(group, config.data()).empty());
+        EXPECT_TRUE(
+            ProtectionBitsOn(GroupForOption(OptionOfGroup(group)).device, config.data()).empty());
         config[8] = 0xFE;   // CP0
         config[9] = 0x7F;   // CPD
         config[11] = 0xBF;  // WRTB
         config[12] = 0xF7;  // EBTR3
         config[13] = 0x00;  // EBTRB
-        EXPECT_EQ(ProtectionBitsOn(group, config.data()),
+        EXPECT_EQ(ProtectionBitsOn(GroupForOption(OptionOfGroup(group)).device, config.data()),
                   (std::vector<std::string>{"CP0", "CPD", "WRTB", "EBTR3", "EBTRB"}));
     }
 }

@@ -250,8 +250,8 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
         auto programmer = std::make_shared<emu::Programmer>(options);
         driver.responder = [programmer](const Packet& p) {
             auto reply = programmer->Exchange(p);
-            // 2145h: an 18F4221
-            if (p[0] == protocol::Code(Command::TableRead) && p[2] == 2) reply = {0x45, 0x21};
+            // 0525h: an 18F4320
+            if (p[0] == protocol::Code(Command::TableRead) && p[2] == 2) reply = {0x25, 0x05};
             return reply;
         };
         session.UseDeviceGroup(DeviceGroup::Pic18F452);

@@ -93,33 +93,19 @@ class BufferViewersTest : public QObject {
         std::copy(text.begin(), text.end(), images.program.begin() + 32);
         std::copy(text.begin(), text.end(), images.eepromRead.begin() + 16);
         BufferViewers viewers;
-        QWidget* window;
-        QTableView* grid;
-        QPushButton* exit;
-        if (program) {
-            viewers.ShowProgramView();
-            viewers.FillProgramGrid(images);
-            window = &viewers.ProgramView();
-            grid = viewers.ProgramView().DataGrid1;
-            exit = viewers.ProgramView().EXITButton;
-        } else {
-            viewers.ShowEepromView();
-            viewers.FillEepromGrid(images);
-            window = &viewers.EepromView();
-            grid = viewers.EepromView().DataGrid1;
-            exit = viewers.EepromView().EXITButton;
-        }
+        program ? viewers.ShowProgramView() : viewers.ShowEepromView();
+        program ? viewers.FillProgramGrid(images) : viewers.FillEepromGrid(images);
+        QWidget* window = program ? static_cast<QWidget*>(&viewers.ProgramView())
+                                  : static_cast<QWidget*>(&viewers.EepromView());
+        auto* grid = window->findChild<QTableView*>("DataGrid1");
         grid->setCurrentIndex(grid->model()->index(1, 0));
         QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
         grid->selectionModel()->select(grid->model()->index(1, kAsciiColumn),
                                        QItemSelectionModel::Select);
         grid->findChild<QAction*>("CopyAction")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), copied + "\n");
-        if (escape) {
-            QTest::keyClick(grid, Qt::Key_Escape);
-        } else {
-            exit->click();
-        }
+        escape ? QTest::keyClick(grid, Qt::Key_Escape)
+               : window->findChild<QPushButton*>("EXITButton")->click();
         QVERIFY(!window->isVisible());
     }
 

@@ -1,0 +1,12 @@
+# Writes OUTPUT: the texts of FILES as the built-in device files.
+string(REPLACE "|" ";" FILES "${FILES}")
+set(texts "")
+set(names "")
+foreach(file IN LISTS FILES)
+    file(READ ${file} text)
+    get_filename_component(name ${file} NAME)
+    string(APPEND texts "    R\"tamro_devices(${text})tamro_devices\",\n")
+    string(APPEND names "    \"${name}\",\n")
+endforeach()
+file(WRITE ${OUTPUT}.new "// Generated from the device table's data files.\nnamespace tamro::devices {\nextern const char* const kBuiltInDeviceFiles[];\nextern const char* const kBuiltInDeviceFileNames[];\nconst char* const kBuiltInDeviceFiles[] = {\n${texts}    nullptr};\nconst char* const kBuiltInDeviceFileNames[] = {\n${names}    nullptr};\n}  // namespace tamro::devices\n")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
