@@ -57,9 +57,28 @@ std::string DeviceNameForId(std::uint16_t deviceId) {
     return DeviceTableName(deviceId).value_or("18F452");
 }
 
+std::optional<std::string> WhyNotProgrammed(const devices::Device& device) {
+    if (!device.Served()) return device.notServed;
+    // The operations run with the selected group's own device's values: a
+    // device whose sequence parameters or sizes differ from them is not
+    // written with them.
+    const devices::Device& own = devices::Table().OfFamily(device.family);
+    if (device.writeBufferBytes != own.writeBufferBytes ||
+        device.chipEraseKeys != own.chipEraseKeys || device.singlePanel != own.singlePanel ||
+        device.configGoto != own.configGoto || device.eepromUnlock != own.eepromUnlock ||
+        device.eeadrh != own.eeadrh) {
+        return "its write buffer or sequence differs from the " + own.name + "'s";
+    }
+    if (device.flashBytes > static_cast<std::uint32_t>(kMaxImageFlashBytes) ||
+        device.eepromBytes > static_cast<std::uint32_t>(kMaxImageEepromBytes)) {
+        return "its memories are larger than the images hold";
+    }
+    return std::nullopt;
+}
+
 std::optional<DeviceGroup> GroupServing(std::uint16_t deviceId) {
     const devices::Device* device = devices::Table().ForId(deviceId);
-    if (!device || !device->Served()) return std::nullopt;
+    if (!device || WhyNotProgrammed(*device)) return std::nullopt;
     return GroupOfFamily(device->family);
 }
 

@@ -57,8 +57,15 @@ std::string StoredDeviceText(int optionIndex);
 // The name of the device table's entry for an ID, if it has one.
 std::optional<std::string> DeviceTableName(std::uint16_t deviceId);
 
+// The images' sizes: devices up to these are written.
+constexpr int kMaxImageFlashBytes = 32768;
+constexpr int kMaxImageEepromBytes = 256;
+
+// Why the selected group does not program a device of the table (nothing when it does).
+std::optional<std::string> WhyNotProgrammed(const devices::Device& device);
+
 // The device group whose sequences serve the device with this ID (the device
-// table's entry says), if any.
+// table's entry says, and its values are the group's), if any.
 std::optional<DeviceGroup> GroupServing(std::uint16_t deviceId);
 
 // An ID read as 0000h or FFFFh: no target answered (lines floating or held).

@@ -22,7 +22,8 @@ CommandResult RunDevices(const Invocation& invocation) {
         std::snprintf(line, sizeof line, "%-9s %04X  %-8s %6u %6u %6u  ", d.name.c_str(), d.id,
                       devices::FamilyName(d.family), d.flashBytes, d.eepromBytes,
                       d.writeBufferBytes);
-        invocation.out << line << (d.Served() ? "yes (" + d.documents + ")" : "no: " + d.notServed)
+        const std::optional<std::string> whyNot = WhyNotProgrammed(d);
+        invocation.out << line << (whyNot ? "no: " + *whyNot : "yes (" + d.documents + ")")
                        << '\n';
     }
     return std::nullopt;

@@ -364,13 +364,15 @@ CommandResult WithLoadedFile(const Invocation& invocation,
 
 std::optional<DeviceGroup> DeviceGroupNamed(const std::string& name) {
     const devices::Device* device = devices::Table().Find(name);
-    if (!device || !device->Served()) return std::nullopt;
+    if (!device || WhyNotProgrammed(*device)) return std::nullopt;
     return GroupOfFamily(device->family);
 }
 
 CliFailure UnknownDevice(const std::string& name) {
     if (const devices::Device* device = devices::Table().Find(name)) {
-        return {FailureKind::Usage, device->name + " is not programmed: " + device->notServed, {}};
+        return {FailureKind::Usage,
+                device->name + " is not programmed: " + WhyNotProgrammed(*device).value_or(""),
+                {}};
     }
     return {FailureKind::Usage,
             "unknown device " + name + " (tamro18-cli devices lists the table)",
