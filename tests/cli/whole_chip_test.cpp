@@ -12,6 +12,7 @@
 
 #include "app/cli/cli.h"
 #include "app/cli/cli_failure.h"
+#include "devices/device_table.h"
 #include "images/checksum.h"
 #include "images/hex_loader.h"
 #include "programming/device.h"
@@ -36,8 +37,7 @@ CliRun Tool(std::vector<std::string> args, const std::string& device = "18F452",
             const fs::path& state = kFolder / "chip.state", bool target = true) {
     CliEnvironment environment;
     environment.driverOptions.emulator.stateFile = state.string();
-    environment.driverOptions.emulator.device =
-        device == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+    environment.driverOptions.emulator.device = emu::Device{device};
     environment.driverOptions.emulator.targetAttached = target;
     if (std::find(args.begin(), args.end(), "--driver") == args.end()) {
         args.insert(args.end(), {"--driver", "emulator"});
@@ -195,6 +195,37 @@ TEST_F(WholeChipTest, AReadBackHexClonesTheChipInEveryRegion) {
         ASSERT_EQ(Tool({"read", again.string()}, device, second).status, kExitSuccess);
         EXPECT_EQ(FileText(again), FileText(readBack)) << device;
     }
+}
+
+// Devices of the table beyond the two group devices, one of them added by a
+// user's file at run time: each is written and verified on its own emulated
+// target, and `config` names what the file sets.
+TEST_F(WholeChipTest, EveryServedDeviceIsWrittenAndItsConfigurationReadsByName) {
+    const std::string program = Assemble("18f452");
+    if (program.empty()) GTEST_SKIP() << "gpasm is not available";
+    const devices::DeviceTable before = devices::Table();
+    devices::DeviceTable extended = before;
+    ASSERT_FALSE(extended.Read("[18F4510 : 18F2510]\nid = 10A0\n", "user.devices"));
+    devices::InstallTable(extended);
+    for (const char* device : {"18F452", "18F258", "18F4520", "18F2550"}) {
+        const fs::path state = kFolder / (std::string(device) + ".state");
+        const CliRun write = Tool({"write", program}, device, state);
+        EXPECT_EQ(write.status, kExitSuccess) << device << ": " << write.err;
+        EXPECT_EQ(Tool({"verify", program}, device, state).status, kExitSuccess) << device;
+        const CliRun id = Tool({"id"}, device, state);
+        EXPECT_NE(id.out.find(device), std::string::npos) << id.out;
+    }
+    // The user's device is known to the tool and to the emulated target alike.
+    const CliRun added = Tool({"id"}, "18F4510", kFolder / "added.state");
+    EXPECT_EQ(added.status, kExitSuccess) << added.err;
+    EXPECT_NE(added.out.find("18F4510"), std::string::npos) << added.out;
+    const CliRun config = Tool({"config", program}, "18F452");
+    EXPECT_EQ(config.status, kExitSuccess) << config.err;
+    for (const char* line : {"300002 PWRT     = ON ", "300006 LVP      = OFF", "300003 WDT "}) {
+        EXPECT_NE(config.out.find(line), std::string::npos) << line << "\n" << config.out;
+    }
+    EXPECT_EQ(Tool({"write", program}, "18F4320").status, kExitUsage);  // identified only
+    devices::InstallTable(before);
 }
 
 }  // namespace
