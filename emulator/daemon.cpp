@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <utility>
 
 #include "common/arguments.h"
 #include "emulator/device_facts.h"
@@ -32,9 +33,51 @@ using SteadyClock = std::chrono::steady_clock;
 // A packet left incomplete this long belongs to a client that has gone; it is dropped
 // so that the next client's packets are not read out of step.
 constexpr std::chrono::milliseconds kStalePacket{1000};
-constexpr int kReplyWriteMs = 2000;
+// A reply nobody takes from the pseudo-terminal is dropped after this long.
+constexpr std::chrono::milliseconds kPtyReplyWrite{2000};
+// Keepalive probes find a host that vanished while it waited for a held reply.
+constexpr int kKeepaliveIdleSeconds = 10;
+constexpr int kKeepaliveIntervalSeconds = 5;
+constexpr int kKeepaliveProbes = 3;
 
 enum class Served { ConnectionEnded, Stop };
+enum class Sent { All, Blocked, Failed };
+
+// Sends what the descriptor takes of the reply from `offset` on, without waiting.
+Sent SendSome(int fd, const Block& reply, std::size_t& offset, bool socket) {
+    while (offset < reply.size()) {
+        const ssize_t n = socket ? send(fd, reply.data() + offset, reply.size() - offset,
+                                        MSG_NOSIGNAL | MSG_DONTWAIT)
+                                 : write(fd, reply.data() + offset, reply.size() - offset);
+        if (n > 0) {
+            offset += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Sent::Blocked;
+        return Sent::Failed;
+    }
+    return Sent::All;
+}
+
+// Closes a connection with a reset, so that its client learns at once.
+void Refuse(int fd) {
+    const linger reset{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    close(fd);
+}
+
+bool IsLoopback(const sockaddr_storage& address) {
+    if (address.ss_family == AF_INET) {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
+        return (ntohl(v4.sin_addr.s_addr) >> 24) == 127;
+    }
+    if (address.ss_family == AF_INET6) {
+        const in6_addr& v6 = reinterpret_cast<const sockaddr_in6&>(address).sin6_addr;
+        return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
+    }
+    return false;
+}
 
 class Daemon {
   public:
@@ -43,13 +86,19 @@ class Daemon {
 
     int RunPty();
     int RunTcp();
+    // Saves the chip's memory; false when a save failed during the daemon's life.
+    bool Finish();
+    void ReportStateProblems();
 
   private:
-    // Reads packets from `fd` and answers each until the peer goes or a signal comes.
+    // Reads packets from `fd` and answers each until the peer goes, is
+    // dropped as idle, makes way for the next client, or a signal comes.
     Served Serve(int fd, bool socket);
-    bool WriteReply(int fd, const Block& reply, bool socket);
     bool SignalPending();
     void Report(const std::optional<OperationTiming>& operation);
+    // A connection waiting on the listener while `current` is served: it is
+    // served next when `current` has already gone (true), else reset.
+    bool TakeNewcomer(int current);
     // A listening socket on `address`, or -1.
     static int Listen(const sockaddr* address, socklen_t length);
 
@@ -58,6 +107,8 @@ class Daemon {
     int signalFd_;
     std::FILE* out_;
     std::uint64_t packetsServed_ = 0;
+    int listener_ = -1;
+    int next_ = -1;
 };
 
 void Daemon::Report(const std::optional<OperationTiming>& operation) {
@@ -66,8 +117,20 @@ void Daemon::Report(const std::optional<OperationTiming>& operation) {
     std::fflush(out_);
 }
 
+void Daemon::ReportStateProblems() {
+    for (const std::string& problem : programmer_.TakeStateProblems()) {
+        std::fprintf(stderr, "tamro18-emulator: %s\n", problem.c_str());
+    }
+}
+
+bool Daemon::Finish() {
+    programmer_.SaveState();
+    ReportStateProblems();
+    return !programmer_.StateSaveFailed();
+}
+
 int Daemon::Listen(const sockaddr* address, socklen_t length) {
-    const int fd = socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = socket(address->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return -1;
     const int on = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -83,35 +146,29 @@ bool Daemon::SignalPending() {
     return read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
 }
 
-bool Daemon::WriteReply(int fd, const Block& reply, bool socket) {
-    std::size_t written = 0;
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kReplyWriteMs);
-    while (written < reply.size()) {
-        const ssize_t n =
-            socket ? send(fd, reply.data() + written, reply.size() - written, MSG_NOSIGNAL)
-                   : write(fd, reply.data() + written, reply.size() - written);
-        if (n > 0) {
-            written += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - SteadyClock::now());
-            pollfd wait{fd, POLLOUT, 0};
-            if (left.count() > 0 && poll(&wait, 1, static_cast<int>(left.count())) > 0) continue;
-        }
-        return false;
+bool Daemon::TakeNewcomer(int current) {
+    const int newcomer = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (newcomer < 0) return false;
+    // A client that has closed its end with nothing left unread has gone:
+    // the next one need not wait until its end is noticed.
+    char byte = 0;
+    const ssize_t peeked = recv(current, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        next_ = newcomer;
+        return true;
     }
-    return true;
+    Refuse(newcomer);
+    return false;
 }
 
 // Packets are read as they arrive, also while earlier replies wait for their
-// time, and each reply leaves when the timeline says.
+// time, and each reply leaves when the timeline says. A client that takes no
+// replies is read no further until it does.
 Served Daemon::Serve(int fd, bool socket) {
     struct PendingReply {
         Block reply;
         SteadyClock::time_point due;
+        std::size_t sent = 0;
     };
     Timeline timeline(options_.emulator.timing, options_.emulator.device);
     std::deque<PendingReply> outgoing;
@@ -122,48 +179,74 @@ Served Daemon::Serve(int fd, bool socket) {
     Block packet{};
     std::size_t have = 0;
     auto lastByte = SteadyClock::now();
+    // The last byte in from the client or out to it.
+    auto lastProgress = lastByte;
     for (;;) {
         auto now = SteadyClock::now();
+        bool blocked = false;
         while (!outgoing.empty() && outgoing.front().due <= now) {
-            if (!WriteReply(fd, outgoing.front().reply, socket) && socket) {
-                return end(Served::ConnectionEnded);
+            PendingReply& front = outgoing.front();
+            const std::size_t before = front.sent;
+            const Sent sent = SendSome(fd, front.reply, front.sent, socket);
+            if (front.sent != before) lastProgress = now;
+            if (sent == Sent::Blocked) {
+                blocked = true;
+                break;
             }
+            if (sent == Sent::Failed && socket) return end(Served::ConnectionEnded);
             outgoing.pop_front();
         }
         Report(timeline.TakeFinished());
         if (outgoing.empty()) Report(timeline.FinishIfIdle(now));
+        if (have && now - lastByte > kStalePacket) have = 0;
+
+        // A TCP client is idle while it neither sends nor takes a reply that is
+        // due; a reply nobody takes from the pseudo-terminal is dropped.
+        const bool idle = socket ? outgoing.empty() || blocked : blocked;
+        const auto idleEnd =
+            lastProgress +
+            (socket ? options_.idleLimit
+                    : std::chrono::duration_cast<std::chrono::milliseconds>(kPtyReplyWrite));
+        if (idle && now >= idleEnd) {
+            if (socket) return end(Served::ConnectionEnded);
+            outgoing.pop_front();
+            lastProgress = now;
+            continue;
+        }
 
         SteadyClock::duration wait = SteadyClock::duration::max();
-        if (!outgoing.empty()) wait = outgoing.front().due - now;
+        if (!outgoing.empty() && !blocked) wait = outgoing.front().due - now;
         if (have) wait = std::min<SteadyClock::duration>(wait, kStalePacket / 4);
         if (outgoing.empty() && timeline.OperationUnderWay()) {
             wait = std::min<SteadyClock::duration>(wait, kOperationGap / 4);
         }
+        if (idle) wait = std::min<SteadyClock::duration>(wait, idleEnd - now);
         timespec timeout{};
         if (wait != SteadyClock::duration::max()) {
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
             timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
             timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
         }
-        pollfd entries[2] = {{fd, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+        pollfd entries[3] = {{fd, static_cast<short>(blocked ? POLLOUT : POLLIN), 0},
+                             {signalFd_, POLLIN, 0},
+                             {socket ? listener_ : -1, POLLIN, 0}};
         const int ready =
-            ppoll(entries, 2, wait == SteadyClock::duration::max() ? nullptr : &timeout, nullptr);
+            ppoll(entries, 3, wait == SteadyClock::duration::max() ? nullptr : &timeout, nullptr);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return end(Served::ConnectionEnded);
         if ((entries[1].revents & POLLIN) && SignalPending()) return end(Served::Stop);
-        if (ready == 0) {
-            if (have && SteadyClock::now() - lastByte > kStalePacket) have = 0;
-            continue;
-        }
-        if (!(entries[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        if ((entries[2].revents & POLLIN) && TakeNewcomer(fd)) return end(Served::ConnectionEnded);
+        if (blocked || !(entries[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         const ssize_t n = read(fd, packet.data() + have, packet.size() - have);
         if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
         if (n <= 0) return end(Served::ConnectionEnded);
         have += static_cast<std::size_t>(n);
         lastByte = SteadyClock::now();
+        lastProgress = lastByte;
         if (have < packet.size()) continue;
         have = 0;
         const Block reply = programmer_.Exchange(packet);
+        ReportStateProblems();
         SteadyClock::time_point due = timeline.Accept(packet, lastByte);
         if (options_.delayedReplies.count(++packetsServed_)) {
             due = std::max(due, lastByte + options_.replyDelay);
@@ -215,57 +298,66 @@ int Daemon::RunTcp() {
                      options_.tcpPort.c_str(), gai_strerror(resolved));
         return 1;
     }
-    int listener = -1;
-    for (addrinfo* entry = found; entry && listener < 0; entry = entry->ai_next) {
-        listener = Listen(entry->ai_addr, entry->ai_addrlen);
+    for (addrinfo* entry = found; entry && listener_ < 0; entry = entry->ai_next) {
+        listener_ = Listen(entry->ai_addr, entry->ai_addrlen);
     }
     freeaddrinfo(found);
-    if (listener < 0) {
+    if (listener_ < 0) {
         std::fprintf(stderr, "tamro18-emulator: cannot listen on %s:%s: %s\n",
                      options_.tcpHost.c_str(), options_.tcpPort.c_str(), std::strerror(errno));
         return 1;
     }
     sockaddr_storage bound{};
     socklen_t length = sizeof bound;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&bound), &length);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
     char host[NI_MAXHOST] = "";
     char port[NI_MAXSERV] = "";
     getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, host, sizeof host, port, sizeof port,
                 NI_NUMERICHOST | NI_NUMERICSERV);
     // An IPv6 address is bracketed so that the port stays recognisable.
     const bool ipv6 = std::strchr(host, ':') != nullptr;
-    std::fprintf(out_, "listening on %s%s%s:%s\n", ipv6 ? "[" : "", host, ipv6 ? "]" : "", port);
+    const std::string where = std::string(ipv6 ? "[" : "") + host + (ipv6 ? "]" : "") + ":" + port;
+    if (!IsLoopback(bound)) {
+        std::fprintf(stderr,
+                     "tamro18-emulator: warning: %s is reachable from other hosts, and anyone "
+                     "who reaches the port drives the programmer\n",
+                     where.c_str());
+    }
+    std::fprintf(out_, "listening on %s\n", where.c_str());
     std::fflush(out_);
 
-    int status = 0;
     for (;;) {
-        pollfd entries[2] = {{listener, POLLIN, 0}, {signalFd_, POLLIN, 0}};
-        const int ready = poll(entries, 2, -1);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) break;
-        if ((entries[1].revents & POLLIN) && SignalPending()) break;
-        if (!(entries[0].revents & POLLIN)) continue;
-        const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) continue;
+        int client = std::exchange(next_, -1);
+        if (client < 0) {
+            pollfd entries[2] = {{listener_, POLLIN, 0}, {signalFd_, POLLIN, 0}};
+            const int ready = poll(entries, 2, -1);
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready < 0) break;
+            if ((entries[1].revents & POLLIN) && SignalPending()) break;
+            if (!(entries[0].revents & POLLIN)) continue;
+            client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (client < 0) continue;
+        }
         // Replies leave one by one as they fall due, not gathered by Nagle's algorithm.
         const int on = 1;
         setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        // One connection at a time: with the port closed, a second panel's connection
-        // is refused at once (it reports "Unit not Found") instead of waiting unserved.
-        close(listener);
+        // Replies a client does not take are held only this far, so that one
+        // that never reads is found within a few thousand packets.
+        const int sendBuffer = 64 * 1024;
+        setsockopt(client, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+        setsockopt(client, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+        setsockopt(client, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepaliveIdleSeconds,
+                   sizeof kKeepaliveIdleSeconds);
+        setsockopt(client, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepaliveIntervalSeconds,
+                   sizeof kKeepaliveIntervalSeconds);
+        setsockopt(client, IPPROTO_TCP, TCP_KEEPCNT, &kKeepaliveProbes, sizeof kKeepaliveProbes);
         const Served served = Serve(client, true);
         close(client);
-        if (served == Served::Stop) return 0;
-        listener = Listen(reinterpret_cast<sockaddr*>(&bound), length);
-        if (listener < 0) {
-            std::fprintf(stderr, "tamro18-emulator: cannot listen again on %s:%s: %s\n", host, port,
-                         std::strerror(errno));
-            status = 1;
-            break;
-        }
+        if (served == Served::Stop) break;
     }
-    if (listener >= 0) close(listener);
-    return status;
+    if (next_ >= 0) close(next_);
+    close(listener_);
+    return 0;
 }
 
 // The silicon revision sits in the device ID's low five bits.
@@ -292,7 +384,7 @@ std::string DaemonUsage() {
     return "usage: tamro18-emulator (--pty | --tcp [HOST:]PORT) [--device 18F452|18F4520]\n"
            "       [--revision N] [--state PATH|none] [--no-target] [--latency-ms MS]\n"
            "       [--signal-hz HZ] [--icsp-khz KHZ] [--link-latency-ms MS]\n"
-           "       [--delay-replies N[,N...]] [--delay-ms MS]\n"
+           "       [--delay-replies N[,N...]] [--delay-ms MS] [--idle-ms MS]\n"
            "       tamro18-emulator --help | --version\n"
            "The TAMRO18_EMULATOR_* environment variables give the defaults.\n";
 }
@@ -381,6 +473,14 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
               options.replyDelay = std::chrono::milliseconds(*ms);
               return {};
           }},
+         {"--idle-ms",
+          {},
+          [&](const std::string& value) -> ArgumentRefusal {
+              const std::optional<long> ms = WholeNumberArgument(value, 100, 3600000);
+              if (!ms) return "--idle-ms needs 100 to 3600000";
+              options.idleLimit = std::chrono::milliseconds(*ms);
+              return {};
+          }},
          {"--no-target", [&] { options.emulator.targetAttached = false; }, {}},
          {"--icsp-khz",
           {},
@@ -439,6 +539,14 @@ bool ParseDaemonArguments(int argc, char** argv, DaemonOptions& options, std::st
 }
 
 int RunDaemon(const DaemonOptions& options, std::FILE* out) {
+    // Only a regular file (or none yet, in a folder that can be written) may
+    // take the chip's memory; anything else is refused before it is touched.
+    if (!options.emulator.stateFile.empty()) {
+        if (const FileResult usable = CheckStateFile(options.emulator.stateFile); !usable.ok()) {
+            std::fprintf(stderr, "tamro18-emulator: %s\n", usable.error.c_str());
+            return 1;
+        }
+    }
     signal(SIGPIPE, SIG_IGN);
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -453,9 +561,12 @@ int RunDaemon(const DaemonOptions& options, std::FILE* out) {
     }
     int status = 0;
     {
-        // The programmer saves the chip's memory when it ends, after the last exchange.
         Daemon daemon(options, signalFd, out);
+        daemon.ReportStateProblems();
         status = options.pty ? daemon.RunPty() : daemon.RunTcp();
+        // The chip's memory is saved after the last exchange; a change that
+        // could not be saved makes the end a failure.
+        if (!daemon.Finish() && status == 0) status = 1;
     }
     close(signalFd);
     return status;

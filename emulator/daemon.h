@@ -25,6 +25,10 @@ struct DaemonOptions {
     // over the daemon's life) leave `replyDelay` late.
     std::set<std::uint64_t> delayedReplies;
     std::chrono::milliseconds replyDelay{1000};
+    // A TCP client that sends nothing (and waits for no reply), or takes no
+    // reply, for this long is dropped so that the next one can be served: a
+    // few seconds beyond the host's own time limit of 2 s.
+    std::chrono::milliseconds idleLimit{5000};
 };
 
 // What the command line asks for instead of serving.
@@ -39,8 +43,9 @@ std::string DaemonUsage();
 
 // Serves until SIGTERM, SIGINT or SIGHUP; prints the pty path or
 // "listening on HOST:PORT" as the first line of `out`. Returns the exit status.
-// One client at a time: while a TCP client is served the port is closed, so
-// another client's connection is refused at once.
+// Non-zero also when the state file is refused at start or a save of it
+// failed. One client at a time: while a TCP client is served, another
+// client's connection is reset at once (a client that has gone makes way).
 int RunDaemon(const DaemonOptions& options, std::FILE* out);
 
 }  // namespace tamro::emu

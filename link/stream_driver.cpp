@@ -129,6 +129,8 @@ std::int32_t StreamDriver::DataWrite(const std::uint8_t* buffer, std::int32_t co
     } else if (owed_ == 0) {
         // Nothing is owed, so anything waiting is noise that would shift the next reply.
         DiscardStrayInput();
+        // A programmer that dropped the connection while it sat idle is reached again.
+        if (fd_ < 0 && !Reconnect()) return 0;
     }
     if (fd_ < 0) return 0;
     const auto deadline = SteadyClock::now() + timeout_;

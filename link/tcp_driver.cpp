@@ -15,6 +15,24 @@
 namespace tamro {
 namespace {
 
+// A programmer that cannot serve another client (the emulator while it serves
+// one) resets the connection as soon as it sees it; this long without a reset
+// means the connection is taken.
+constexpr std::chrono::milliseconds kRefusalWindow{100};
+
+// True when the peer closed or reset the new connection within the window.
+bool RefusedAtOnce(int fd) {
+    pollfd wait{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&wait, 1, static_cast<int>(kRefusalWindow.count()));
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) return false;
+    char byte = 0;
+    const ssize_t peeked = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
 // Connects within the time limit; -1 with `cause` set when no address answers.
 int ConnectTo(const std::string& host, const std::string& port, std::chrono::milliseconds limit,
               OpenFailureCause& cause) {
@@ -44,6 +62,10 @@ int ConnectTo(const std::string& host, const std::string& port, std::chrono::mil
             }
             result = error == 0 ? 0 : -1;
             errno = error;
+        }
+        if (result == 0 && RefusedAtOnce(fd)) {
+            result = -1;
+            errno = ECONNREFUSED;
         }
         if (result == 0) {
             const int on = 1;
