@@ -1,5 +1,7 @@
 #include "images/hex_loader.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <istream>
 #include <memory>
 
+#include "common/file_io.h"
 #include "common/number_text.h"
 
 namespace tamro {
@@ -364,11 +367,18 @@ HexLoadOutcome LoadFrom(ByteSource& source, Images& images) {
 }  // namespace
 
 HexLoadOutcome HEX_LOAD(const std::filesystem::path& hexFileName, Images& images) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(hexFileName.c_str(), "rb"));
+    // Only a regular file is read: a FIFO or a device named in its place
+    // would hold the program waiting or feed it without end.
+    FileResult opened;
+    const int descriptor = OpenRegularFile(hexFileName.string(), opened);
+    std::unique_ptr<std::FILE, FileCloser> file(descriptor >= 0 ? ::fdopen(descriptor, "rb")
+                                                                : nullptr);
     if (!file) {
+        if (descriptor >= 0) ::close(descriptor);
         HexLoadOutcome outcome;
         outcome.error = HexLoadError::CannotOpen;
-        outcome.errorText = "cannot open the file";
+        outcome.errorText = opened.problem == FileProblem::NotRegular ? "not a regular file"
+                                                                      : "cannot open the file";
         return outcome;
     }
     FileSource source(file.get());

@@ -1,6 +1,7 @@
 #include "images/hex_loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <random>
@@ -315,12 +316,14 @@ TEST_F(HexLoaderTest, FilesThatCannotBeReadChangeNothing) {
     EXPECT_EQ(outcome.errorText, "cannot open the file");
     EXPECT_FALSE(outcome.text2.has_value());
 
-    outcome = HEX_LOAD(folder.Path(), images);
-    EXPECT_EQ(outcome.error, HexLoadError::ReadError);
-
-    // A device that never ends: reading stops at the first overlong line.
-    outcome = HEX_LOAD("/dev/zero", images);
-    EXPECT_EQ(outcome.error, HexLoadError::LineTooLong);
+    // A folder and a FIFO with no writer are refused at once, unread.
+    const std::filesystem::path fifo = folder.Path() / "fifo.hex";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::filesystem::path& special : {folder.Path(), fifo}) {
+        outcome = HEX_LOAD(special, images);
+        EXPECT_EQ(outcome.error, HexLoadError::CannotOpen) << special;
+        EXPECT_EQ(outcome.errorText, "not a regular file") << special;
+    }
     EXPECT_TRUE(images == before);
 }
 
