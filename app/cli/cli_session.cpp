@@ -1,5 +1,9 @@
 #include "app/cli/cli_session.h"
 
+#include <iostream>
+#include <sstream>
+
+#include "common/file_io.h"
 #include "common/number_text.h"
 #include "link/driver_table.h"
 #include "link/link.h"
@@ -30,7 +34,18 @@ std::string Unquoted(std::string value) {
 std::string StoredPanelSettings::Read(const std::string& application, const std::string& section,
                                       const std::string& key) {
     if (folder_.empty()) return "";
-    std::ifstream file(folder_ / application / (application + ".conf"));
+    // Read only when it is a regular file of a sane size: a FIFO, a device or
+    // a huge file in its place would hold or exhaust the tool at start.
+    const std::string path = (folder_ / application / (application + ".conf")).string();
+    const FileReadResult read = ReadRegularFile(path, kMaxSettingsBytes);
+    if (!read.ok()) {
+        if (read.problem != FileProblem::Missing && refused_.insert(path).second) {
+            std::cerr << "tamro18-cli: settings file " << path << " refused (" << read.reason
+                      << "); the defaults are used\n";
+        }
+        return "";
+    }
+    std::istringstream file(read.bytes);
     const std::string sectionLine = "[" + section + "]";
     const std::string keyStart = key + "=";
     std::string text, current;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "app/cli/cli_failure.h"
@@ -50,8 +51,12 @@ class StoredPanelSettings final : public SettingsStore {
     void Write(const std::string&, const std::string&, const std::string&,
                const std::string&) override {}
 
+    // Larger settings files are refused with a warning, and the defaults used.
+    static constexpr std::size_t kMaxSettingsBytes = 1024 * 1024;
+
   private:
     std::filesystem::path folder_;
+    std::set<std::string> refused_;  // warned about once each
 };
 
 // Writes one line per exchange: the packet, " -> ", then the reply or "failed".

@@ -3,6 +3,7 @@
 // for byte as it was, with nothing left beside it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "app/cli/cli.h"
+#include "app/cli/cli_session.h"
 #include "emulator/state_file.h"
 #include "images/hex_writer.h"
 #include "instruments/capture_export.h"
@@ -136,6 +138,26 @@ TEST(FileWritersTest, AReadThatFailsCreatesNoFile) {
         EXPECT_FALSE(run.ok) << command;
         EXPECT_FALSE(fs::exists(out)) << command;
     }
+    fs::remove_all(folder);
+}
+
+// The settings the tool reads are taken only from a regular file of a sane
+// size: a FIFO or a huge file gives the defaults at once.
+TEST(FileWritersTest, SettingsFilesThatCannotBeSettingsGiveTheDefaults) {
+    char pattern[] = "/tmp/tamro-cli-settings-XXXXXX";
+    const fs::path folder = ::mkdtemp(pattern);
+    fs::create_directories(folder / "fifo");
+    ASSERT_EQ(::mkfifo((folder / "fifo" / "fifo.conf").c_str(), 0600), 0);
+    fs::create_directories(folder / "huge");
+    testing::WriteFileBytes(
+        folder / "huge" / "huge.conf",
+        "[s]\nk=1\n" + std::string(StoredPanelSettings::kMaxSettingsBytes, '#'));
+    fs::create_directories(folder / "good");
+    testing::WriteFileBytes(folder / "good" / "good.conf", "[s]\nk=1\n");
+    StoredPanelSettings settings(folder);
+    EXPECT_EQ(settings.Read("fifo", "s", "k"), "");
+    EXPECT_EQ(settings.Read("huge", "s", "k"), "");
+    EXPECT_EQ(settings.Read("good", "s", "k"), "1");
     fs::remove_all(folder);
 }
 
