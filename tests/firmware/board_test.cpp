@@ -17,6 +17,7 @@
 #include "link/driver_table.h"
 #include "programming/device.h"
 #include "tests/testing/simulated_board.h"
+#include "tests/testing/test_program.h"
 
 namespace tamro::cli {
 namespace {
@@ -48,23 +49,7 @@ CliRun Tool(const SimulatedBoard& board, std::vector<std::string> args,
 // A gpasm program with configuration, ID locations and EEPROM data; empty
 // without gpasm.
 std::string Assemble(const std::string& processor) {
-    fs::create_directories(kFolder);
-    const fs::path source = kFolder / (processor + ".asm");
-    std::ofstream(source) << "        list p=" << processor << "\n"
-                          << "        include <p" << processor << ".inc>\n"
-                          << "        __CONFIG _CONFIG2L, 0xF2 & 0x0F\n"
-                          << "        __CONFIG _CONFIG4L, 0x81\n"
-                          << "        __IDLOCS _IDLOC0, 0x1\n"
-                          << "        __IDLOCS _IDLOC5, 0xA\n"
-                          << "        org 0\n        goto start\n"
-                          << "        org 0x40\nstart:  movlw 0x5A\n        bra start\n"
-                          << "        org 0x7FF0\n        db 0x12, 0x34\n"
-                          << "        org 0xF00000\n        de 0x11, 0x22, 0x33\n"
-                          << "        end\n";
-    const fs::path hex = kFolder / (processor + ".hex");
-    const std::string command = "cd '" + kFolder.string() + "' && gpasm -q -o '" + hex.string() +
-                                "' '" + source.string() + "' > /dev/null 2>&1";
-    return std::system(command.c_str()) == 0 ? hex.string() : "";
+    return testing::AssembleTestProgram(kFolder, processor);
 }
 
 TEST(FirmwareBoard, EveryOperationOfBothGroupsRunsThroughTheFirmwareWithinThePinTiming) {

@@ -1,0 +1,29 @@
+#include "tests/testing/test_program.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace tamro::testing {
+
+std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
+                                const std::string& extraLines) {
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path source = folder / (processor + ".asm");
+    std::ofstream(source) << "        list p=" << processor << "\n"
+                          << "        include <p" << processor << ".inc>\n"
+                          << "        __CONFIG _CONFIG2L, 0xF2 & 0x0F\n"
+                          << "        __CONFIG _CONFIG4L, 0x81\n"
+                          << "        __IDLOCS _IDLOC0, 0x1\n"
+                          << "        __IDLOCS _IDLOC5, 0xA\n"
+                          << "        org 0\n        goto start\n"
+                          << "        org 0x40\nstart:  movlw 0x5A\n        bra start\n"
+                          << "        org 0x7FF0\n        db 0x12, 0x34\n"
+                          << "        org 0xF00000\n        de 0x11, 0x22, 0x33\n"
+                          << extraLines << "        end\n";
+    const std::filesystem::path hex = folder / (processor + ".hex");
+    const std::string command = "cd '" + folder.string() + "' && gpasm -q -o '" + hex.string() +
+                                "' '" + source.string() + "' > /dev/null 2>&1";
+    return std::system(command.c_str()) == 0 ? hex.string() : "";
+}
+
+}  // namespace tamro::testing
