@@ -20,75 +20,54 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Use {
-    std::string value;  // read before the write
-    int warnings;
-};
-
-struct Reader {
-    const char* name;
-    // Reads key k of section s twice, then writes it.
-    std::function<Use(const fs::path& folder, const std::string& application)> use;
-};
-
-template <typename Store>
-std::string ReadTwiceThenWrite(Store& store, const std::string& application) {
+// Reads key k of section s twice, then writes it; the value read and the
+// number of warnings given.
+std::pair<std::string, std::size_t> Use(const fs::path& folder, const std::string& application,
+                                        bool panel) {
+    testing::RecordingMessageBoxes messages;
+    std::ostringstream warnings;
+    IniSettingsStore panelStore(folder.string(), messages);
+    cli::StoredPanelSettings cliStore(folder, warnings);
+    SettingsStore& store = panel ? static_cast<SettingsStore&>(panelStore) : cliStore;
     store.Read(application, "s", "k");
     const std::string value = store.Read(application, "s", "k");
     store.Write(application, "s", "k", "2");
-    return value;
+    const std::string text = warnings.str();
+    return {value, messages.shown.size() + std::count(text.begin(), text.end(), '\n')};
 }
-
-const Reader kReaders[] = {
-    {"panel",
-     [](const fs::path& folder, const std::string& application) {
-         testing::RecordingMessageBoxes messages;
-         IniSettingsStore store(folder.string(), messages);
-         const std::string value = ReadTwiceThenWrite(store, application);
-         return Use{value, static_cast<int>(messages.shown.size())};
-     }},
-    {"tamro18-cli",
-     [](const fs::path& folder, const std::string& application) {
-         std::ostringstream warnings;
-         cli::StoredPanelSettings store(folder, warnings);
-         const std::string value = ReadTwiceThenWrite(store, application);
-         const std::string text = warnings.str();
-         return Use{value, static_cast<int>(std::count(text.begin(), text.end(), '\n'))};
-     }},
-};
 
 TEST(SettingsFilesTest, OnlyARegularFileOfASaneSizeIsReadOrWritten) {
     struct Case {
         const char* application;
         std::function<void(const fs::path& file)> make;
         const char* value;
-        bool refused;
+        std::size_t warnings;
     };
     const Case cases[] = {
-        {"good", [](const fs::path& file) { testing::WriteFileBytes(file, "[s]\nk=1\n"); }, "1",
-         false},
-        {"fifo", [](const fs::path& file) { ::mkfifo(file.c_str(), 0600); }, "", true},
-        {"folder", [](const fs::path& file) { fs::create_directory(file); }, "", true},
+        {"good", [](const fs::path& f) { testing::WriteFileBytes(f, "[s]\nk=1\n"); }, "1", 0},
+        {"fifo", [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }, "", 1},
+        {"folder", [](const fs::path& f) { fs::create_directory(f); }, "", 1},
         {"huge",
-         [](const fs::path& file) {
-             testing::WriteFileBytes(file, "[s]\nk=1\n" + std::string(kMaxSettingsFileBytes, '#'));
+         [](const fs::path& f) {
+             testing::WriteFileBytes(f, "[s]\nk=1\n" + std::string(kMaxSettingsFileBytes, '#'));
          },
-         "", true},
-        {"missing", [](const fs::path&) {}, "", false},
+         "", 1},
+        {"missing", [](const fs::path&) {}, "", 0},
     };
-    for (const Reader& reader : kReaders) {
+    for (const bool panel : {true, false}) {
         const testing::ScratchFolder scratch;
         for (const Case& c : cases) {
+            const std::string name = c.application + std::string(panel ? " (panel)" : " (cli)");
             const fs::path file =
-                scratch.path / c.application / (std::string(c.application) + ".conf");
+                scratch.path / c.application / (c.application + std::string(".conf"));
             fs::create_directories(file.parent_path());
             c.make(file);
             const std::string before = testing::FileSnapshot(file);
-            const Use use = reader.use(scratch.path, c.application);
-            EXPECT_EQ(use.value, c.value) << reader.name << ", " << c.application;
-            EXPECT_EQ(use.warnings, c.refused ? 1 : 0) << reader.name << ", " << c.application;
-            if (c.refused) {
-                EXPECT_EQ(testing::FileSnapshot(file), before) << reader.name;
+            EXPECT_EQ(Use(scratch.path, c.application, panel),
+                      std::make_pair(std::string(c.value), c.warnings))
+                << name;
+            if (c.warnings) {
+                EXPECT_EQ(testing::FileSnapshot(file), before) << name;
             }
         }
     }
