@@ -1,13 +1,15 @@
 // Every writer of a file the programs make, on a full file system, in a
 // read-only folder, in a folder closed to the user on a full disk and over a
 // FIFO: the error is reported and the previous file stays as it was, with
-// nothing left beside it.
+// nothing left beside it. Through a symbolic link, the file behind it is
+// replaced and the link stays.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -22,6 +24,7 @@ namespace tamro::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::SmallFileSystem;
 
 struct Written {
     bool ok;
@@ -33,137 +36,106 @@ Written Cli(const std::vector<std::string>& args) {
     return {RunCli(args, CliEnvironment{}, out, err) == 0, err.str()};
 }
 
-Written Capture(CaptureFileFormat format, const std::string& out) {
-    const CaptureFileResult r =
-        WriteCaptureFile({std::vector<bool>(480, true), 1, true}, format, out);
+// Writes `out` as `writer` does; `hex` is a HEX file to convert.
+Written Write(const std::string& writer, const std::string& out, const std::string& hex) {
+    std::string error;
+    if (writer == "Save HEX") {
+        Images images;
+        images.program.fill(0x00);
+        return {WriteIntelHexFile(out, images, {}, &error), error};
+    }
+    if (writer == "editor") return {ReplaceFileContents(out, std::string(20000, 'x')), ""};
+    if (writer == "emulator state") {
+        const FileResult r = emu::SaveStateFile(out, emu::Device::Pic18F452, {});
+        return {r.ok(), r.error};
+    }
+    if (writer == "hex --bin") return Cli({"hex", hex, "--bin", out});
+    if (writer.starts_with("read")) return Cli({writer, out, "--driver", "emulator"});
+    const CaptureFileResult r = WriteCaptureFile(
+        {std::vector<bool>(480, true), 1, true},
+        writer == "capture VCD" ? CaptureFileFormat::Vcd : CaptureFileFormat::Csv, out);
     return {r.written, r.error};
 }
 
-struct Writer {
-    const char* name;
-    std::function<Written(const std::string& out, const std::string& hexInput)> write;
-};
-
-const Writer kWriters[] = {
-    {"Save HEX",
-     [](const std::string& out, const std::string&) {
-         std::string error;
-         Images images;
-         images.program.fill(0x00);
-         return Written{WriteIntelHexFile(out, images, {}, &error), error};
-     }},
-    {"cli read",
-     [](const std::string& out, const std::string&) {
-         return Cli({"read", out, "--driver", "emulator"});
-     }},
-    {"cli read-eeprom",
-     [](const std::string& out, const std::string&) {
-         return Cli({"read-eeprom", out, "--driver", "emulator"});
-     }},
-    {"cli hex --bin",
-     [](const std::string& out, const std::string& hex) {
-         return Cli({"hex", hex, "--bin", out});
-     }},
-    {"capture VCD", [](const std::string& out,
-                       const std::string&) { return Capture(CaptureFileFormat::Vcd, out); }},
-    {"capture CSV", [](const std::string& out,
-                       const std::string&) { return Capture(CaptureFileFormat::Csv, out); }},
-    {"editor save",
-     [](const std::string& out, const std::string&) {
-         return Written{ReplaceFileContents(out, std::string(20000, 'x')), ""};
-     }},
-    {"emulator state",
-     [](const std::string& out, const std::string&) {
-         const FileResult r = emu::SaveStateFile(out, emu::Device::Pic18F452, {});
-         return Written{r.ok(), r.error};
-     }},
-};
-
-struct Condition {
-    const char* name;
-    // Makes the condition around `out` in `folder`; empty, or what failed.
-    std::function<std::string(const std::string& folder, const std::string& out)> make;
-    std::string reason;  // what the report names
-};
-
 TEST(FileWritersTest, AFailedWriteReportsAndLeavesThePreviousFileAsItWas) {
+    struct Condition {
+        const char* name;
+        // Makes it around `out`; false where this machine cannot.
+        std::function<bool(const SmallFileSystem& disk, const std::string& out)> make;
+        const char* reason;  // what the report names; none when the write is to succeed
+    };
     const Condition conditions[] = {
-        {"full file system",
-         [](const std::string& folder, const std::string&) {
-             return testing::FillFileSystem(folder);
-         },
+        {"full file system", [](auto& disk, auto&) { return disk.Fill(), true; },
          std::strerror(ENOSPC)},
-        {"read-only folder",
-         [](const std::string& folder, const std::string&) {
-             return testing::MakeReadOnly(folder);
-         },
+        {"read-only folder", [](auto& disk, auto&) { return disk.MakeReadOnly(), true; },
          std::strerror(EROFS)},
         // The file is rewritten in place only once its new size is reserved
-        // (an output that fits in the page the old file holds is written).
+        // (on a full disk, an output that fits in the old file's page is written).
         {"folder closed to the user, on a full disk",
-         [](const std::string& folder, const std::string& out) -> std::string {
+         [](auto& disk, auto& out) {
              ::chmod(out.c_str(), 0666);
-             if (std::string failed = testing::FillFileSystem(folder); !failed.empty()) {
-                 return failed;
-             }
-             ::chmod(folder.c_str(), 0555);
-             return ::setuid(65534) == 0 ? "" : "cannot become nobody";
+             disk.Fill();
+             ::chmod(disk.path.c_str(), 0555);
+             return ::seteuid(65534) == 0;
          },
          std::strerror(ENOSPC)},
         {"FIFO in the file's place",
-         [](const std::string&, const std::string& out) {
-             fs::remove(out);
-             return ::mkfifo(out.c_str(), 0600) == 0 ? "" : "mkfifo failed";
-         },
+         [](auto&, auto& out) { return fs::remove(out) && ::mkfifo(out.c_str(), 0600) == 0; },
          "not a regular file"},
+        {"symbolic link to the file",
+         [](auto& disk, auto& out) {
+             fs::rename(out, disk.path / "target");
+             return fs::create_symlink("target", out), true;
+         },
+         nullptr},
     };
+    std::string skipped;
     for (const Condition& condition : conditions) {
-        for (const Writer& writer : kWriters) {
-            const testing::IsolatedRun run =
-                testing::RunOnSmallFileSystem(256 * 1024, [&](const std::string& folder) {
-                    const std::string out = folder + "/out";
-                    const std::string hex = folder + "/in.hex";
-                    testing::WriteFileBytes(out, "previous contents, kept byte for byte\n");
-                    testing::WriteFileBytes(hex, ":020000040000FA\n:0100000000FF\n:00000001FF\n");
-                    if (std::string failed = condition.make(folder, out); !failed.empty()) {
-                        return failed;
-                    }
-                    const std::string before = testing::FileSnapshot(out);
-                    const Written written = writer.write(out, hex);
-                    if (written.ok && condition.reason == std::strerror(ENOSPC) &&
-                        fs::file_size(out) <= static_cast<std::uintmax_t>(::getpagesize())) {
-                        return std::string();
-                    }
-                    std::string failure;
-                    if (written.ok) failure += " reported success;";
-                    if (std::string(writer.name) != "editor save" &&
-                        written.error.find(condition.reason) == std::string::npos) {
-                        failure += " reported \"" + written.error + "\";";
-                    }
-                    if (testing::FileSnapshot(out) != before) failure += " changed the file;";
-                    for (const auto& entry : fs::directory_iterator(folder)) {
-                        const std::string name = entry.path().filename().string();
-                        if (name != "out" && name != "in.hex" && name != "filler") {
-                            failure += " left " + name + ";";
-                        }
-                    }
-                    return failure;
-                });
-            if (!run.skipReason.empty()) GTEST_SKIP() << run.skipReason;
-            EXPECT_EQ(run.failure, "") << writer.name << " on a " << condition.name;
+        for (const std::string writer :
+             {"Save HEX", "read", "read-eeprom", "hex --bin", "capture VCD", "capture CSV",
+              "editor", "emulator state"}) {
+            const SmallFileSystem disk(256 * 1024);
+            if (!disk.skipReason.empty()) GTEST_SKIP() << disk.skipReason;
+            const std::string out = disk.path / "out", hex = disk.path / "in.hex";
+            std::ofstream(out) << "previous contents, kept byte for byte\n";
+            std::ofstream(hex) << ":020000040000FA\n:0100000000FF\n:00000001FF\n";
+            if (!condition.make(disk, out)) {
+                skipped = std::string("cannot make a ") + condition.name;
+                continue;
+            }
+            const std::string before = testing::FileContents(out);
+            const Written written = Write(writer, out, hex);
+            (void)!::seteuid(0);
+            const std::string after = testing::FileContents(out);
+            const std::string what = writer + " on a " + condition.name;
+            if (!condition.reason) {
+                EXPECT_TRUE(written.ok && after != before && after.starts_with("link to ")) << what;
+            } else if (!written.ok || condition.reason != std::string(std::strerror(ENOSPC)) ||
+                       after.size() > static_cast<std::size_t>(::getpagesize())) {
+                EXPECT_FALSE(written.ok) << what;
+                if (writer != "editor") {
+                    EXPECT_NE(written.error.find(condition.reason), std::string::npos) << what;
+                }
+                EXPECT_EQ(after, before) << what;
+            }
+            for (const auto& entry : fs::directory_iterator(disk.path)) {
+                const std::string name = entry.path().filename();
+                EXPECT_TRUE(name == "out" || name == "in.hex" || name == "filler" ||
+                            name == "target")
+                    << what << " left " << name;
+            }
         }
     }
+    if (!skipped.empty()) GTEST_SKIP() << skipped;
 }
 
-// An output file appears only with its contents: a read that fails on the
-// link leaves no empty file behind.
+// An output file appears only with its contents.
 TEST(FileWritersTest, AReadThatFailsCreatesNoFile) {
     const testing::ScratchFolder folder;
-    for (const char* command : {"read", "read-eeprom"}) {
-        const std::string out = (folder.path / command).string();
-        EXPECT_FALSE(Cli({command, out, "--driver", "tcp:127.0.0.1:1"}).ok) << command;
-        EXPECT_FALSE(fs::exists(out)) << command;
+    for (const std::string command : {"read", "read-eeprom"}) {
+        EXPECT_FALSE(Cli({command, folder.path / command, "--driver", "tcp:127.0.0.1:1"}).ok);
     }
+    EXPECT_TRUE(fs::is_empty(folder.path));
 }
 
 }  // namespace

@@ -238,7 +238,7 @@ TEST_F(StateFileTest, MemorySurvivesBetweenProgrammers) {
     const auto read = again.ReadProgram(0x40);
     EXPECT_EQ(read, Prefix(TestImage(), 0x40));
     // A different device does not take over another device's file.
-    EXPECT_FALSE(StateFromBytes(testing::ReadFileBytes(path), Device::Pic18F452).has_value());
+    EXPECT_FALSE(StateFromBytes(testing::FileContents(path), Device::Pic18F452).has_value());
     // No temporary files are left beside it.
     int files = 0;
     for ([[maybe_unused]] const auto& entry :
@@ -254,7 +254,7 @@ TEST_F(StateFileTest, CorruptFilesAreKeptAsideAndTheChipStartsErased) {
         PanelHost host(Device::Pic18F452, path);
         host.WriteProgram(std::vector<std::uint8_t>(kFlashSize, 0x00), 3);
     }
-    const std::string whole = testing::ReadFileBytes(path);
+    const std::string whole = testing::FileContents(path);
     std::string flipped = whole;
     flipped[100] ^= 0x5A;
     struct Case {
@@ -274,7 +274,7 @@ TEST_F(StateFileTest, CorruptFilesAreKeptAsideAndTheChipStartsErased) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
         PanelHost host(c.device, path);
         EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF)) << c.what;
-        EXPECT_EQ(testing::ReadFileBytes(path + ".corrupt"), c.bytes) << c.what;
+        EXPECT_EQ(testing::FileContents(path + ".corrupt"), c.bytes) << c.what;
         const std::vector<std::string> problems = host.programmer.TakeStateProblems();
         ASSERT_EQ(problems.size(), 1u) << c.what;
         EXPECT_NE(problems[0].find(path + ".corrupt"), std::string::npos) << problems[0];
