@@ -53,6 +53,7 @@ TEST(DaemonClientsTest, AClientThatHoldsTheDaemonIsDroppedAndSigtermStillEndsIt)
         // ones after it at once: the port stays open while one is served.
         const auto deadline = SteadyClock::now() + 2500ms;
         while (!Served(daemon.TcpPort()) && SteadyClock::now() < deadline) {
+            std::this_thread::sleep_for(50ms);
         }
         EXPECT_LT(SteadyClock::now(), deadline) << "flood " << flood;
         for (int run = 0; run < 10; ++run) EXPECT_TRUE(Served(daemon.TcpPort())) << run;
@@ -69,17 +70,17 @@ TEST(DaemonClientsTest, AClientThatHoldsTheDaemonIsDroppedAndSigtermStillEndsIt)
 // Only a regular file (or none yet, in a folder that can be written) takes
 // the chip: anything else is refused at start with a message, left as it was.
 TEST(DaemonClientsTest, AStateFileThatIsNoRegularFileIsRefusedUntouched) {
-    const testing::SmallFileSystem disk(64 * 1024);
-    if (!disk.skipReason.empty()) GTEST_SKIP() << disk.skipReason;
+    const testing::ScratchFolder disk;
+    if (const std::string no = disk.MountSmallFileSystem(64 * 1024); !no.empty())
+        GTEST_SKIP() << no;
     std::filesystem::create_directory(disk.path / "folder");
     ::mkfifo((disk.path / "fifo").c_str(), 0600);
     for (const std::string name : {"folder", "fifo", "in a read-only folder"}) {
         if (name == "in a read-only folder") disk.MakeReadOnly();
         const std::string path = disk.path / name, before = testing::FileContents(path);
-        std::FILE* daemon = ::popen(("timeout -s KILL 5 " + testing::EmulatorDaemonPath() +
-                                     " --tcp 127.0.0.1:0 --state '" + path + "' 2>&1 >/dev/null")
-                                        .c_str(),
-                                    "r");
+        const std::string command = "timeout -s KILL 5 " + testing::EmulatorDaemonPath() +
+                                    " --tcp 127.0.0.1:0 --state '" + path + "' 2>&1 >/dev/null";
+        std::FILE* daemon = ::popen(command.c_str(), "r");
         char said[300] = {};
         std::fread(said, 1, sizeof said - 1, daemon);
         EXPECT_EQ(WEXITSTATUS(::pclose(daemon)), 1) << name;

@@ -11,33 +11,8 @@
 #include <iterator>
 
 namespace tamro::testing {
-namespace {
 
 namespace fs = std::filesystem;
-
-std::string Failed(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
-
-// Once per process: mounts of its own. Empty, or why not.
-std::string EnterMountNamespace() {
-    static const std::string failure = []() -> std::string {
-        const std::string uid = std::to_string(::geteuid()), gid = std::to_string(::getegid());
-        if (::unshare(uid == "0" ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-            return Failed("no mount namespace");
-        }
-        if (uid != "0") {
-            std::ofstream("/proc/self/setgroups") << "deny";
-            std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1";
-            std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1";
-        }
-        const int made = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-        return made == 0 ? "" : Failed("cannot make the mounts private");
-    }();
-    return failure;
-}
-
-}  // namespace
 
 std::string FileContents(const fs::path& path) {
     std::error_code error;
@@ -56,28 +31,39 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
+    ::umount2(path.c_str(), MNT_DETACH);
     std::error_code ignored;
     fs::remove_all(path, ignored);
 }
 
-SmallFileSystem::SmallFileSystem(std::size_t bytes) : skipReason(EnterMountNamespace()) {
-    if (skipReason.empty() && ::mount("tamro-test", path.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
-                                      ("size=" + std::to_string(bytes)).c_str()) != 0) {
-        skipReason = Failed("cannot mount a tmpfs");
-    }
+std::string ScratchFolder::MountSmallFileSystem(std::size_t bytes) const {
+    // Once per process: mounts of its own.
+    static const std::string refused = []() -> std::string {
+        const std::string uid = std::to_string(::geteuid()), gid = std::to_string(::getegid());
+        if (::unshare(uid == "0" ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+            return std::string("no mount namespace: ") + std::strerror(errno);
+        }
+        if (uid != "0") {
+            std::ofstream("/proc/self/setgroups") << "deny";
+            std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1";
+            std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1";
+        }
+        const int made = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+        return made == 0 ? "" : std::string("no private mounts: ") + std::strerror(errno);
+    }();
+    if (!refused.empty()) return refused;
+    const int made = ::mount("tamro-test", path.c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                             ("size=" + std::to_string(bytes)).c_str());
+    return made == 0 ? "" : std::string("cannot mount a tmpfs: ") + std::strerror(errno);
 }
 
-SmallFileSystem::~SmallFileSystem() {
-    ::umount2(path.c_str(), MNT_DETACH);
-}
-
-void SmallFileSystem::Fill() const {
+void ScratchFolder::Fill() const {
     std::ofstream filler(path / "filler", std::ios::binary);
     while (filler << std::string(4096, 'f')) {
     }
 }
 
-void SmallFileSystem::MakeReadOnly() const {
+void ScratchFolder::MakeReadOnly() const {
     ::mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
 }
 
