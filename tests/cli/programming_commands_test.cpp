@@ -40,9 +40,12 @@ fs::path LoopFile() {
 }
 
 // Each kind of failure is worded one way, on standard error, with its exit
-// status; standard output holds only what was done before it.
+// status; standard output holds only what was done before it, and a read that
+// fails leaves no output file.
 TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
     const std::string loop = LoopFile().string();
+    const std::string unread = (fs::temp_directory_path() / "tamro_cli_unread.hex").string();
+    fs::remove(unread);
     const fs::path protecting = fs::temp_directory_path() / "tamro_cli_protecting.hex";
     std::ofstream(protecting) << ":020000040030CA\n:0100080000F7\n:00000001FF\n";  // CP0-CP3
     const std::string noFolder = "/nonexistent/folder";
@@ -93,6 +96,9 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
         {{"id", "--driver", "nosuch:thing"},
          kExitLink,
          "link failure: Unit not Found: no driver backend named \"nosuch\"\n"},
+        {{"read", unread, "--driver", "nosuch:thing"},
+         kExitLink,
+         "link failure: Unit not Found: no driver backend named \"nosuch\"\n"},
         // The driver's own text only with --verbose.
         {{"--driver", "serial:/nonexistent/tty", "id"},
          kExitLink,
@@ -132,6 +138,7 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
         EXPECT_EQ(run.err, c.err);
         EXPECT_EQ(WithoutTimes(run.out), c.out) << ::testing::PrintToString(c.args);
     }
+    EXPECT_FALSE(fs::exists(unread));
 }
 
 // The subcommands say what they did, one line per region; the options every

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "common/protocol.h"
@@ -19,7 +18,7 @@ namespace tamro {
 namespace {
 
 using namespace std::chrono_literals;
-using SteadyClock = std::chrono::steady_clock;
+using Clock = std::chrono::steady_clock;
 
 constexpr std::uint8_t kIdentify[8] = {protocol::Code(protocol::Command::Identify)};
 
@@ -32,8 +31,8 @@ int Hold(const std::string& port, bool flood) {
         AF_INET, htons(std::uint16_t(std::stoi(port))), {htonl(INADDR_LOOPBACK)}, {}};
     EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     fcntl(fd, F_SETFL, O_NONBLOCK);
-    for (auto sent = SteadyClock::now(); flood && SteadyClock::now() - sent < 300ms;) {
-        if (send(fd, kIdentify, 8, MSG_NOSIGNAL) > 0) sent = SteadyClock::now();
+    for (auto sent = Clock::now(); flood && Clock::now() - sent < 300ms;) {
+        if (send(fd, kIdentify, 8, MSG_NOSIGNAL) > 0) sent = Clock::now();
     }
     return fd;
 }
@@ -45,24 +44,24 @@ bool Served(const std::string& port) {
            driver->DataRead(reply, 8) == 8 && std::string(reply, reply + 8) == "EMUL1830";
 }
 
+// Once the idle limit has passed, the next client is served and the ones after
+// it at once; held again, the daemon still ends at once on SIGTERM.
 TEST(DaemonClientsTest, AClientThatHoldsTheDaemonIsDroppedAndSigtermStillEndsIt) {
     for (const bool flood : {false, true}) {
         testing::DaemonProcess daemon({"--tcp", "127.0.0.1:0", "--idle-ms", "1000"});
         const int held = Hold(daemon.TcpPort(), flood);
-        // The next client is served once the idle limit has passed, and the
-        // ones after it at once: the port stays open while one is served.
-        const auto deadline = SteadyClock::now() + 2500ms;
-        while (!Served(daemon.TcpPort()) && SteadyClock::now() < deadline) {
+        const auto deadline = Clock::now() + 2500ms;
+        while (!Served(daemon.TcpPort()) && Clock::now() < deadline) {
             std::this_thread::sleep_for(50ms);
         }
-        EXPECT_LT(SteadyClock::now(), deadline) << "flood " << flood;
+        EXPECT_LT(Clock::now(), deadline) << "flood " << flood;
         for (int run = 0; run < 10; ++run) EXPECT_TRUE(Served(daemon.TcpPort())) << run;
         close(held);
         const int again = Hold(daemon.TcpPort(), flood);
-        const auto stop = SteadyClock::now();
+        const auto stop = Clock::now();
         daemon.Signal(SIGTERM);
         EXPECT_EQ(daemon.WaitForExit(1s), 0) << "flood " << flood;
-        EXPECT_LT(SteadyClock::now() - stop, 1s) << "flood " << flood;
+        EXPECT_LT(Clock::now() - stop, 1s) << "flood " << flood;
         close(again);
     }
 }
@@ -78,9 +77,10 @@ TEST(DaemonClientsTest, AStateFileThatIsNoRegularFileIsRefusedUntouched) {
     for (const std::string name : {"folder", "fifo", "in a read-only folder"}) {
         if (name == "in a read-only folder") disk.MakeReadOnly();
         const std::string path = disk.path / name, before = testing::FileContents(path);
-        const std::string command = "timeout -s KILL 5 " + testing::EmulatorDaemonPath() +
-                                    " --tcp 127.0.0.1:0 --state '" + path + "' 2>&1 >/dev/null";
-        std::FILE* daemon = ::popen(command.c_str(), "r");
+        std::FILE* daemon = ::popen(("timeout -s KILL 5 " + testing::EmulatorDaemonPath() +
+                                     " --tcp 127.0.0.1:0 --state '" + path + "' 2>&1")
+                                        .c_str(),
+                                    "r");
         char said[300] = {};
         std::fread(said, 1, sizeof said - 1, daemon);
         EXPECT_EQ(WEXITSTATUS(::pclose(daemon)), 1) << name;
