@@ -48,9 +48,9 @@ bool Served(const std::string& port) {
 // it at once; held again, the daemon still ends at once on SIGTERM.
 TEST(DaemonClientsTest, AClientThatHoldsTheDaemonIsDroppedAndSigtermStillEndsIt) {
     for (const bool flood : {false, true}) {
-        testing::DaemonProcess daemon({"--tcp", "127.0.0.1:0", "--idle-ms", "1000"});
+        testing::DaemonProcess daemon({"--tcp", "127.0.0.1:0", "--idle-ms", "2000"});
         const int held = Hold(daemon.TcpPort(), flood);
-        const auto deadline = Clock::now() + 2500ms;
+        const auto deadline = Clock::now() + 3500ms;
         while (!Served(daemon.TcpPort()) && Clock::now() < deadline) {
             std::this_thread::sleep_for(50ms);
         }
