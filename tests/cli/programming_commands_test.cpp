@@ -44,8 +44,10 @@ fs::path LoopFile() {
 // fails leaves no output file.
 TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
     const std::string loop = LoopFile().string();
-    const std::string unread = (fs::temp_directory_path() / "tamro_cli_unread.hex").string();
+    const std::string unread = loop + ".unread";
     fs::remove(unread);
+    const std::string noDriver =
+        "link failure: Unit not Found: no driver backend named \"nosuch\"\n";
     const fs::path protecting = fs::temp_directory_path() / "tamro_cli_protecting.hex";
     std::ofstream(protecting) << ":020000040030CA\n:0100080000F7\n:00000001FF\n";  // CP0-CP3
     const std::string noFolder = "/nonexistent/folder";
@@ -93,12 +95,8 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
         {{"read", noFolder + "/chip.hex"},
          kExitFile,
          "file error: cannot write " + noFolder + "/chip.hex" + missing},
-        {{"id", "--driver", "nosuch:thing"},
-         kExitLink,
-         "link failure: Unit not Found: no driver backend named \"nosuch\"\n"},
-        {{"read", unread, "--driver", "nosuch:thing"},
-         kExitLink,
-         "link failure: Unit not Found: no driver backend named \"nosuch\"\n"},
+        {{"id", "--driver", "nosuch:thing"}, kExitLink, noDriver},
+        {{"read", unread, "--driver", "nosuch:thing"}, kExitLink, noDriver},
         // The driver's own text only with --verbose.
         {{"--driver", "serial:/nonexistent/tty", "id"},
          kExitLink,

@@ -1,7 +1,6 @@
-// The tamro18-emulator daemon against clients that hold it and against state
-// files it must not touch.
+// The tamro18-emulator daemon against clients that hold it and state files it
+// must not touch.
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -30,9 +29,8 @@ int Hold(const std::string& port, bool flood) {
     sockaddr_in address{
         AF_INET, htons(std::uint16_t(std::stoi(port))), {htonl(INADDR_LOOPBACK)}, {}};
     EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    fcntl(fd, F_SETFL, O_NONBLOCK);
     for (auto sent = Clock::now(); flood && Clock::now() - sent < 300ms;) {
-        if (send(fd, kIdentify, 8, MSG_NOSIGNAL) > 0) sent = Clock::now();
+        if (send(fd, kIdentify, 8, MSG_NOSIGNAL | MSG_DONTWAIT) > 0) sent = Clock::now();
     }
     return fd;
 }
@@ -58,10 +56,8 @@ TEST(DaemonClientsTest, AClientThatHoldsTheDaemonIsDroppedAndSigtermStillEndsIt)
         for (int run = 0; run < 10; ++run) EXPECT_TRUE(Served(daemon.TcpPort())) << run;
         close(held);
         const int again = Hold(daemon.TcpPort(), flood);
-        const auto stop = Clock::now();
         daemon.Signal(SIGTERM);
         EXPECT_EQ(daemon.WaitForExit(1s), 0) << "flood " << flood;
-        EXPECT_LT(Clock::now() - stop, 1s) << "flood " << flood;
         close(again);
     }
 }
@@ -77,10 +73,9 @@ TEST(DaemonClientsTest, AStateFileThatIsNoRegularFileIsRefusedUntouched) {
     for (const std::string name : {"folder", "fifo", "in a read-only folder"}) {
         if (name == "in a read-only folder") disk.MakeReadOnly();
         const std::string path = disk.path / name, before = testing::FileContents(path);
-        std::FILE* daemon = ::popen(("timeout -s KILL 5 " + testing::EmulatorDaemonPath() +
-                                     " --tcp 127.0.0.1:0 --state '" + path + "' 2>&1")
-                                        .c_str(),
-                                    "r");
+        const std::string command = "timeout -s KILL 5 " + testing::EmulatorDaemonPath() +
+                                    " --tcp 127.0.0.1:0 --state '" + path + "' 2>&1";
+        std::FILE* daemon = ::popen(command.c_str(), "r");
         char said[300] = {};
         std::fread(said, 1, sizeof said - 1, daemon);
         EXPECT_EQ(WEXITSTATUS(::pclose(daemon)), 1) << name;

@@ -257,26 +257,19 @@ TEST_F(StateFileTest, CorruptFilesAreKeptAsideAndTheChipStartsErased) {
     const std::string whole = testing::FileContents(path);
     std::string flipped = whole;
     flipped[100] ^= 0x5A;
-    struct Case {
-        const char* what;
-        std::string bytes;
-        Device device;
-    };
-    const Case cases[] = {
-        {"one byte changed", flipped, Device::Pic18F452},
-        {"short", whole.substr(0, 5), Device::Pic18F452},
-        {"one byte short", whole.substr(0, whole.size() - 1), Device::Pic18F452},
-        {"one byte long", whole + "x", Device::Pic18F452},
-        {"another device's", whole, Device::Pic18F4520},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [what, bytes, device] :
+         {std::tuple{"one byte changed", flipped, Device::Pic18F452},
+          {"short", whole.substr(0, 5), Device::Pic18F452},
+          {"one byte short", whole.substr(0, whole.size() - 1), Device::Pic18F452},
+          {"one byte long", whole + "x", Device::Pic18F452},
+          {"another device's", whole, Device::Pic18F4520}}) {
         std::filesystem::remove(path + ".corrupt");
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
-        PanelHost host(c.device, path);
-        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF)) << c.what;
-        EXPECT_EQ(testing::FileContents(path + ".corrupt"), c.bytes) << c.what;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        PanelHost host(device, path);
+        EXPECT_EQ(host.ReadProgram(8), std::vector<std::uint8_t>(8, 0xFF)) << what;
+        EXPECT_EQ(testing::FileContents(path + ".corrupt"), bytes) << what;
         const std::vector<std::string> problems = host.programmer.TakeStateProblems();
-        ASSERT_EQ(problems.size(), 1u) << c.what;
+        ASSERT_EQ(problems.size(), 1u) << what;
         EXPECT_NE(problems[0].find(path + ".corrupt"), std::string::npos) << problems[0];
     }
     // An empty file is a new chip, not a damaged one.

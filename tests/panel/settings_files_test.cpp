@@ -21,18 +21,15 @@ TEST(SettingsFilesTest, AFifoOrAHugeFileGivesTheDefaultsAndStaysAsItWas) {
     for (const std::string name : {"good", "fifo", "huge"}) {
         const std::filesystem::path file = scratch.path / name / (name + ".conf");
         std::filesystem::create_directories(file.parent_path());
-        if (name == "fifo") ::mkfifo(file.c_str(), 0600);
-        if (name != "fifo") {
-            std::ofstream(file) << "[s]\nk=1\n"
-                                << std::string(name == "huge" ? kMaxSettingsFileBytes : 0, '#');
-        }
+        std::ofstream(file) << "[s]\nk=1\n"
+                            << std::string(name == "huge" ? kMaxSettingsFileBytes : 0, '#');
+        if (name == "fifo") std::filesystem::remove(file), ::mkfifo(file.c_str(), 0600);
         const std::string before = testing::FileContents(file), value = name == "good" ? "1" : "";
         std::ostringstream warnings;
         testing::RecordingMessageBoxes messages;
         cli::StoredPanelSettings cli(scratch.path, warnings);
         IniSettingsStore panel(scratch.path, messages);
-        for (SettingsStore* store :
-             {static_cast<SettingsStore*>(&cli), static_cast<SettingsStore*>(&panel)}) {
+        for (SettingsStore* store : std::initializer_list<SettingsStore*>{&cli, &panel}) {
             store->Read(name, "s", "k");
             EXPECT_EQ(store->Read(name, "s", "k"), value) << name;
             store->Write(name, "s", "k", "2");

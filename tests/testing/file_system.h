@@ -38,9 +38,8 @@ struct ScratchFolder {
         std::filesystem::remove_all(path, ignored);
     }
 
-    // Mounts a tmpfs of `bytes` on it, in a mount namespace of the test
-    // process's own (as an ordinary user, inside a user namespace where the
-    // user is root). Empty, or why this machine cannot.
+    // Mounts a tmpfs of `bytes` on it in a mount namespace of the process's own
+    // (inside a user namespace for an ordinary user): empty, or why it cannot.
     std::string MountSmallFileSystem(std::size_t bytes) const {
         static const std::string refused = []() -> std::string {
             const std::string uid = std::to_string(::geteuid()), gid = std::to_string(::getegid());
