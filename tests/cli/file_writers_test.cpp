@@ -21,7 +21,7 @@ namespace tamro::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScratchFolder;
+using testing::ScratchDisk;
 
 // Writes `out` as `writer` does (hex --bin converts the HEX file it holds):
 // empty, or the error it reports.
@@ -46,7 +46,7 @@ std::string Write(const std::string& writer, const std::string& out) {
 TEST(FileWritersTest, AFailedWriteReportsAndLeavesThePreviousFileAsItWas) {
     struct Condition {
         const char* name;
-        std::function<void(const ScratchFolder& disk, const std::string& out)> make;
+        std::function<void(const ScratchDisk& disk, const std::string& out)> make;
         const char* reason;
     };
     const Condition conditions[] = {
@@ -70,7 +70,7 @@ TEST(FileWritersTest, AFailedWriteReportsAndLeavesThePreviousFileAsItWas) {
         for (const std::string writer :
              {"Save HEX", "read", "read-eeprom", "hex --bin", "capture VCD", "capture CSV",
               "editor", "emulator state"}) {
-            const ScratchFolder disk;
+            const ScratchDisk disk;
             if (const std::string no = disk.MountSmallFileSystem(256 * 1024); !no.empty()) {
                 GTEST_SKIP() << no;
             }

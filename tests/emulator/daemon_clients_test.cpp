@@ -65,7 +65,7 @@ TEST(DaemonClientsTest, AClientThatHoldsTheDaemonIsDroppedAndSigtermStillEndsIt)
 // Only a regular file (or none yet, in a folder that can be written) takes
 // the chip: anything else is refused at start with a message, left as it was.
 TEST(DaemonClientsTest, AStateFileThatIsNoRegularFileIsRefusedUntouched) {
-    const testing::ScratchFolder disk;
+    const testing::ScratchDisk disk;
     if (const std::string no = disk.MountSmallFileSystem(64 * 1024); !no.empty())
         GTEST_SKIP() << no;
     std::filesystem::create_directory(disk.path / "folder");

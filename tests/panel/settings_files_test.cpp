@@ -17,7 +17,7 @@ namespace tamro {
 namespace {
 
 TEST(SettingsFilesTest, AFifoOrAHugeFileGivesTheDefaultsAndStaysAsItWas) {
-    const testing::ScratchFolder scratch;
+    const testing::ScratchDisk scratch;
     for (const std::string name : {"good", "fifo", "huge"}) {
         const std::filesystem::path file = scratch.path / name / (name + ".conf");
         std::filesystem::create_directories(file.parent_path());

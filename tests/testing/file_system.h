@@ -27,12 +27,12 @@ inline std::string FileContents(const std::filesystem::path& path) {
 }
 
 // A fresh folder under /tmp, removed with all it holds at the end.
-struct ScratchFolder {
-    ScratchFolder() {
+struct ScratchDisk {
+    ScratchDisk() {
         char pattern[] = "/tmp/tamro-test-XXXXXX";
         path = ::mkdtemp(pattern);
     }
-    ~ScratchFolder() {
+    ~ScratchDisk() {
         ::umount2(path.c_str(), MNT_DETACH);
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
