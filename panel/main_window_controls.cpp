@@ -47,6 +47,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {"Function", "BLANK_CHECK", "Blank check", {}},
+    {"Function", "CONFIG_NAMES", "Configuration by name", {}},
     {"Function", "PROGRAMMER", "Programmer...", {}},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
