@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -258,6 +259,10 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
     c.TargetDeviceLabel = new QLabel(c.Frame1);
     c.TargetDeviceLabel->setObjectName("TargetDeviceLabel");
     c.TargetDeviceLabel->setToolTip("The device the target reports");
+    // Told apart from the option captions beside it.
+    QPalette deviceColours = c.TargetDeviceLabel->palette();
+    deviceColours.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    c.TargetDeviceLabel->setPalette(deviceColours);
     Place(c.TargetDeviceLabel, 1380, OptionRowTwips(kOption452), 960, 285);
 
     BuildAddressesAndConfiguration(make, c);

@@ -209,7 +209,6 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.form->session().selectedOption(), chipOption);
         QVERIFY(
             Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(chipOption))->isChecked());
-        QCOMPARE(panel.store.Read("TAMRO18", "DATA", "DEVICE"), std::string(is4520 ? " 10" : " 9"));
         // The file stays loaded: its name, its configuration, and the chip holds it.
         QCOMPARE(Control<QLineEdit>(*panel.form, "FilenameTextbox")->text(), fileBox);
         QCOMPARE(box->text(), fileValue);
