@@ -63,6 +63,7 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void SetProgressStep(ProgressStep step) override;
     void ProcessPendingEvents() override;
     void SetStartAddress(const std::string& text) override;
+    void SetLastAddress(const std::string& text) override;
     void ClearFileName() override;
     void ShowProgramBuffer() override;
     void ShowEepromBuffer() override;

@@ -71,11 +71,19 @@ DeviceGroup ProgrammerSession::StoredDeviceGroup() {
 }
 
 void ProgrammerSession::UseDeviceGroup(DeviceGroup group) {
-    selectedOption_ = OptionOfGroup(group);
-    group_ = GroupForOption(selectedOption_);
-    images_.lastAddress = group_.lastAddress;
+    UseDevice(devices::Table().OfFamily(FamilyOfGroup(group)));
+}
+
+void ProgrammerSession::UseDevice(const devices::Device& device) {
+    TakeDevice(device);
     images_.config = {};
     std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
+}
+
+void ProgrammerSession::TakeDevice(const devices::Device& device) {
+    group_ = ValuesForDevice(device);
+    selectedOption_ = OptionOfGroup(group_.group);
+    FitImagesToDevice(images_, group_);
 }
 
 bool ProgrammerSession::Start() {
@@ -141,14 +149,20 @@ OperationResult ProgrammerSession::SelectDevice(DeviceGroup group) {
 }
 
 void ProgrammerSession::SelectDeviceUnguarded(DeviceGroup group) {
-    selectedOption_ = OptionOfGroup(group);
-    group_ = GroupForOption(selectedOption_);
-    images_.lastAddress = group_.lastAddress;
+    TakeDevice(devices::Table().OfFamily(FamilyOfGroup(group)));
     relay_.DeviceGroupSelected(selectedOption_);
     images_.haveData = 0;
     std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
     relay_.ProcessPendingEvents();
     deviceId_ = ReadDeviceIdPowered(false);
+    // The chip on the programmer names the group's device it is.
+    if (const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+        found && found->name != group_.device.name &&
+        CheckDevice(group_.group, deviceId_.deviceId) == DeviceVerdict::Served) {
+        TakeDevice(*found);
+        std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
+        relay_.SetLastAddress(HexText16(group_.lastAddress));
+    }
     WarnOfDeviceMismatch();
     const std::string stored = settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
     if (NumericValue(stored) != selectedOption_) {
@@ -206,7 +220,8 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
         return result;
     };
     if (change != ChipChange::Erase) {
-        const std::vector<std::string> bits = ProtectionBitsOn(group_.device, images_.config.data());
+        const std::vector<std::string> bits =
+            ProtectionBitsOn(group_.device, images_.config.data());
         if (!bits.empty()) {
             std::string names;
             for (const std::string& bit : bits) names += (names.empty() ? "" : ", ") + bit;
@@ -222,8 +237,19 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
     deviceId_ = ReadDeviceIdPowered(true);
     if (!deviceId_.linkOk) return OperationResult::LinkFailed;
     switch (CheckDevice(group_.group, deviceId_.deviceId)) {
-        case DeviceVerdict::Served:
-            return OperationResult::Completed;
+        case DeviceVerdict::Served: {
+            // Another device of the group may have another write buffer or
+            // memories: the selected device's sequences are not its own.
+            const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+            if (!found || found->name == group_.device.name) return OperationResult::Completed;
+            const std::string text = group_.device.name + " selected, the target reports " +
+                                     found->name + " (" + HexText(deviceId_.deviceId) + ")";
+            relay_.SetNotesColour(kNotesRed);
+            relay_.SetNotesCaption(text);
+            messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
+            return refuse(ChipChangeRefusal::Reason::OtherDevice, text,
+                          OperationResult::DeviceRefused);
+        }
         case DeviceVerdict::Unknown: {
             const std::string found = DeviceMismatchText(group_.group, deviceId_.deviceId);
             if (Confirm(Question::UnknownDevice,

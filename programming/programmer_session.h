@@ -39,7 +39,9 @@ enum class Question {
 // Why an ERASE, WRITE or configuration write left the chip as it was though
 // the link worked: the device check, or a question answered no.
 struct ChipChangeRefusal {
-    enum class Reason { NoTarget, OtherGroup, UnknownDevice, Protection };
+    // OtherDevice: a device of the selected group, but not the selected one
+    // (its write buffer or memories may differ).
+    enum class Reason { NoTarget, OtherGroup, OtherDevice, UnknownDevice, Protection };
     Reason reason = Reason::NoTarget;
     // What was found: "No target found", "18F452 selected, the target reports
     // 18F4520 (1087)", or the protection bits the configuration turns on.
@@ -69,8 +71,11 @@ class ProgrammerSession {
     // The device group the DEVICE setting names (the 18F452 group when it names none).
     DeviceGroup StoredDeviceGroup();
     // Takes a group's values and default configuration without the device-ID
-    // read and without storing the selection.
+    // read and without storing the selection: the group's own device.
     void UseDeviceGroup(DeviceGroup group);
+    // The same for one device of the table (its group's sequences with its own
+    // write buffer, erase keys and memories); the images take its sizes.
+    void UseDevice(const devices::Device& device);
     // Closes the link; no packet is sent.
     void Shutdown();
     // Start-up again on the link's (possibly replaced) driver: closes and opens
@@ -91,7 +96,8 @@ class ProgrammerSession {
     // Device selection: the group's values and default configuration, the
     // device-ID read, and the DEVICE setting. The ID read powers the target
     // for the read when the supply is off; a device of the other group shows
-    // as a warning in NotesLabel.
+    // as a warning in NotesLabel. When the ID names another device the group
+    // serves, that device is selected (its sizes and configuration).
     OperationResult SelectDevice(DeviceGroup group);
     OperationResult ReadDeviceId();
 
@@ -201,6 +207,7 @@ class ProgrammerSession {
         void SetProgressStep(ProgressStep step) override { Target().SetProgressStep(step); }
         void ProcessPendingEvents() override { Target().ProcessPendingEvents(); }
         void SetStartAddress(const std::string& text) override { Target().SetStartAddress(text); }
+        void SetLastAddress(const std::string& text) override { Target().SetLastAddress(text); }
         void ClearFileName() override { Target().ClearFileName(); }
         void ShowProgramBuffer() override { Target().ShowProgramBuffer(); }
         void ShowEepromBuffer() override { Target().ShowEepromBuffer(); }
@@ -227,6 +234,8 @@ class ProgrammerSession {
     // target safe and makes the outcome Stopped.
     OperationResult StoppedOr(OperationResult result);
     void SelectDeviceUnguarded(DeviceGroup group);
+    // The device's values and the images' sizes (the configuration stays).
+    void TakeDevice(const devices::Device& device);
     void SwitchSupply(bool on);
     void SwitchLed(bool on);
     unsigned VppMonitorCount();
