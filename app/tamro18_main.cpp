@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     const tamro::app::Lookup environment = tamro::app::ProcessEnvironment();
     tamro::app::InstallDeviceTable(environment, std::cerr);
     tamro::QtMessageBoxes messages;
-    tamro::IniSettingsStore settings(tamro::app::ConfigFolder(environment));
+    tamro::IniSettingsStore settings(tamro::app::ConfigFolder(environment), messages);
     tamro::QtEventPump events;
     // TAMRO18_DRIVER, when set, overrides the programmer chosen in the panel.
     const std::string setting =

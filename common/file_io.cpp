@@ -186,18 +186,38 @@ int OpenRegularFile(const std::string& path, FileResult& result) {
     return descriptor;
 }
 
+namespace {
+
+FileResult TooLarge(const std::string& path, std::size_t maxBytes) {
+    return Problem(FileProblem::TooLarge, "cannot read", path,
+                   "larger than " + std::to_string(maxBytes) + " bytes");
+}
+
+bool LargerThan(int descriptor, std::size_t maxBytes) {
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 && static_cast<std::size_t>(status.st_size) > maxBytes;
+}
+
+}  // namespace
+
+FileResult CheckReadableFile(const std::string& path, std::size_t maxBytes) {
+    FileResult result;
+    const int descriptor = OpenRegularFile(path, result);
+    if (descriptor < 0) return result;
+    if (LargerThan(descriptor, maxBytes)) result = TooLarge(path, maxBytes);
+    ::close(descriptor);
+    return result;
+}
+
 FileReadResult ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     FileReadResult result;
     const int descriptor = OpenRegularFile(path, result);
     if (descriptor < 0) return result;
     const auto tooLarge = [&] {
-        static_cast<FileResult&>(result) =
-            Problem(FileProblem::TooLarge, "cannot read", path,
-                    "larger than " + std::to_string(maxBytes) + " bytes");
+        static_cast<FileResult&>(result) = TooLarge(path, maxBytes);
         result.bytes.clear();
     };
-    struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && static_cast<std::size_t>(status.st_size) > maxBytes) {
+    if (LargerThan(descriptor, maxBytes)) {
         tooLarge();
     } else {
         char chunk[8192];

@@ -50,6 +50,14 @@ struct FileReadResult : FileResult {
 // refused at once instead of waiting for a writer.
 FileReadResult ReadRegularFile(const std::string& path, std::size_t maxBytes);
 
+// Whether `path` could be read whole by ReadRegularFile, without reading it:
+// for readers that open the file themselves (the panel's settings).
+FileResult CheckReadableFile(const std::string& path, std::size_t maxBytes);
+
+// The largest settings file the programs read; a larger one is refused with
+// a warning and the defaults are used.
+inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
+
 // An open descriptor of a regular file, or -1 with `result` set; opened
 // without blocking (and then switched back to blocking reads).
 int OpenRegularFile(const std::string& path, FileResult& result);

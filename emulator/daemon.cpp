@@ -22,6 +22,7 @@
 
 #include "common/arguments.h"
 #include "emulator/device_facts.h"
+#include "emulator/packet_framing.h"
 #include "emulator/state_file.h"
 #include "emulator/timing.h"
 
@@ -176,11 +177,9 @@ Served Daemon::Serve(int fd, bool socket) {
         Report(timeline.Finish());
         return served;
     };
-    Block packet{};
-    std::size_t have = 0;
-    auto lastByte = SteadyClock::now();
+    PacketFramer framer(kStalePacket);
     // The last byte in from the client or out to it.
-    auto lastProgress = lastByte;
+    auto lastProgress = SteadyClock::now();
     for (;;) {
         auto now = SteadyClock::now();
         bool blocked = false;
@@ -198,7 +197,7 @@ Served Daemon::Serve(int fd, bool socket) {
         }
         Report(timeline.TakeFinished());
         if (outgoing.empty()) Report(timeline.FinishIfIdle(now));
-        if (have && now - lastByte > kStalePacket) have = 0;
+        framer.DropStale(now);
 
         // A TCP client is idle while it neither sends nor takes a reply that is
         // due; a reply nobody takes from the pseudo-terminal is dropped.
@@ -216,7 +215,7 @@ Served Daemon::Serve(int fd, bool socket) {
 
         SteadyClock::duration wait = SteadyClock::duration::max();
         if (!outgoing.empty() && !blocked) wait = outgoing.front().due - now;
-        if (have) wait = std::min<SteadyClock::duration>(wait, kStalePacket / 4);
+        if (framer.Held()) wait = std::min<SteadyClock::duration>(wait, kStalePacket / 4);
         if (outgoing.empty() && timeline.OperationUnderWay()) {
             wait = std::min<SteadyClock::duration>(wait, kOperationGap / 4);
         }
@@ -237,23 +236,25 @@ Served Daemon::Serve(int fd, bool socket) {
         if ((entries[1].revents & POLLIN) && SignalPending()) return end(Served::Stop);
         if ((entries[2].revents & POLLIN) && TakeNewcomer(fd)) return end(Served::ConnectionEnded);
         if (blocked || !(entries[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-        const ssize_t n = read(fd, packet.data() + have, packet.size() - have);
+        // At most the rest of one packet is read at a time, so that a client
+        // that takes no replies is read no further.
+        std::uint8_t bytes[sizeof(Block)];
+        const ssize_t n = read(fd, bytes, framer.Missing());
         if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
         if (n <= 0) return end(Served::ConnectionEnded);
-        have += static_cast<std::size_t>(n);
-        lastByte = SteadyClock::now();
-        lastProgress = lastByte;
-        if (have < packet.size()) continue;
-        have = 0;
-        const Block reply = programmer_.Exchange(packet);
-        ReportStateProblems();
-        SteadyClock::time_point due = timeline.Accept(packet, lastByte);
-        if (options_.delayedReplies.count(++packetsServed_)) {
-            due = std::max(due, lastByte + options_.replyDelay);
+        const auto arrival = SteadyClock::now();
+        lastProgress = arrival;
+        for (const Block& packet : framer.Take({bytes, static_cast<std::size_t>(n)}, arrival)) {
+            const Block reply = programmer_.Exchange(packet);
+            ReportStateProblems();
+            SteadyClock::time_point due = timeline.Accept(packet, arrival);
+            if (options_.delayedReplies.count(++packetsServed_)) {
+                due = std::max(due, arrival + options_.replyDelay);
+            }
+            // Replies leave in order, also behind a held one.
+            if (!outgoing.empty()) due = std::max(due, outgoing.back().due);
+            outgoing.push_back({reply, due});
         }
-        // Replies leave in order, also behind a held one.
-        if (!outgoing.empty()) due = std::max(due, outgoing.back().due);
-        outgoing.push_back({reply, due});
     }
 }
 

@@ -50,6 +50,14 @@ bool Candidate(const UsbInterface& interface) {
     return !InterfaceKind(interface).empty();
 }
 
+// A serial number as a device reports it, fit for one line of the list.
+std::string SerialText(std::string serial) {
+    for (char& c : serial) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return "; serial " + serial;
+}
+
 }  // namespace
 
 std::vector<ProgrammerCandidate> ListSerialPorts(const fs::path& dev) {
@@ -97,6 +105,8 @@ std::vector<ProgrammerCandidate> ListHidDevices(HidApi& hid) {
                 (candidate.description.empty() ? "" : " ") + device.productName;
         }
         if (candidate.description.empty()) candidate.description = "HID device";
+        // Two units of one make differ only in it.
+        if (!device.serial.empty()) candidate.description += SerialText(device.serial);
         candidate.accessible = MayOpen(device.path);
         devices.push_back(std::move(candidate));
     }
@@ -123,6 +133,10 @@ std::vector<ProgrammerCandidate> ListUsbDevices(UsbApi& usb) {
                 "; endpoints " + UsbIdText(route->out.address).substr(2) + "/" +
                 UsbIdText(route->in.address).substr(2) +
                 (route->out.type == UsbTransferType::Bulk ? " bulk" : " interrupt");
+        }
+        if (device.serialIndex != 0) {
+            const std::optional<std::string> serial = usb.SerialNumber(device);
+            candidate.description += serial ? SerialText(*serial) : "; serial unreadable";
         }
         candidate.accessible = MayOpen(candidate.node);
         devices.push_back(std::move(candidate));

@@ -90,11 +90,35 @@ class LibusbCalls final : public UsbApi {
             device.vendor = descriptor.idVendor;
             device.product = descriptor.idProduct;
             device.deviceClass = descriptor.bDeviceClass;
+            device.serialIndex = descriptor.iSerialNumber;
             device.interfaces = InterfacesOf(list[i]);
             devices.push_back(std::move(device));
         }
         if (count >= 0) libusb_free_device_list(list, 1);
         return devices;
+    }
+
+    std::optional<std::string> SerialNumber(const UsbDevice& wanted) override {
+        if (!context_ || wanted.serialIndex == 0) return std::nullopt;
+        libusb_device** list = nullptr;
+        const ssize_t count = libusb_get_device_list(context_, &list);
+        std::optional<std::string> serial;
+        for (ssize_t i = 0; i < count; ++i) {
+            libusb_device_handle* handle = nullptr;
+            if (libusb_get_bus_number(list[i]) != wanted.bus ||
+                libusb_get_device_address(list[i]) != wanted.address ||
+                libusb_open(list[i], &handle) != LIBUSB_SUCCESS) {
+                continue;
+            }
+            unsigned char text[256] = {};
+            const int length =
+                libusb_get_string_descriptor_ascii(handle, wanted.serialIndex, text, sizeof text);
+            libusb_close(handle);
+            if (length >= 0) serial.emplace(reinterpret_cast<const char*>(text), length);
+            break;
+        }
+        if (count >= 0) libusb_free_device_list(list, 1);
+        return serial;
     }
 
     UsbStatus OpenAndClaim(const UsbDevice& wanted, std::uint8_t interfaceNumber) override {

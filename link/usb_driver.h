@@ -34,6 +34,7 @@ struct UsbDevice {
     std::uint16_t vendor = 0;
     std::uint16_t product = 0;
     std::uint8_t deviceClass = 0;
+    std::uint8_t serialIndex = 0;  // the iSerialNumber string's index; 0: none
     // The interfaces of the active configuration (first alternate setting).
     std::vector<UsbInterface> interfaces;
 };
@@ -48,6 +49,9 @@ class UsbApi {
   public:
     virtual ~UsbApi() = default;
     virtual std::vector<UsbDevice> Devices() = 0;
+    // The device's serial number string (the device opened for it, nothing
+    // claimed); nothing when it cannot be opened or read.
+    virtual std::optional<std::string> SerialNumber(const UsbDevice& device) = 0;
     // libusb_open and libusb_claim_interface (detaching a kernel driver).
     virtual UsbStatus OpenAndClaim(const UsbDevice& device, std::uint8_t interfaceNumber) = 0;
     virtual void Close() = 0;

@@ -49,6 +49,7 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     setObjectName("TAMRO18_form");
     setWindowTitle("PIC18 Tamro Control Panel");
     session_.SetView(this);
+    session_.SetFileReload(this);
     windows_ =
         std::make_unique<PanelWindows>(this, session_, platform_, toolSettings_, toolFiles_, *this);
     controls_ = BuildMainWindowControls(
@@ -97,6 +98,10 @@ void TAMRO18_form::WireControls() {
                 return;
             }
             requests_.Run([this, index] { session_.SelectDevice(GroupOfOption(index)); });
+            // Declined (typed-in changes kept): the selected option stays.
+            if (session_.selectedOption() != index) {
+                controls_.PICsel.at(session_.selectedOption())->setChecked(true);
+            }
         });
     }
     connect(c.LastAddrText, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -497,6 +502,7 @@ void TAMRO18_form::ShowEepromBuffer() {
 }
 
 void TAMRO18_form::DeviceGroupSelected(int option) {
+    fileBoxBeforeSelection_ = controls_.FilenameTextbox->text();
     {
         const QSignalBlocker blocker(controls_.PICsel.at(option));
         controls_.PICsel.at(option)->setChecked(true);
@@ -506,6 +512,41 @@ void TAMRO18_form::DeviceGroupSelected(int option) {
         QString::fromStdString(HexText16(session_.groupValues().lastAddress)));
     controls_.FilenameTextbox->clear();
     controls_.NotesLabel->clear();
+}
+
+void TAMRO18_form::TargetDeviceFound(const std::string& name, int servingOption) {
+    controls_.ShowTargetDevice(name, servingOption);
+}
+
+std::string TAMRO18_form::LoadedFile() const {
+    return hexLoad_.LoadedFile();
+}
+
+std::string TAMRO18_form::TypedChanges() const {
+    std::string typed;
+    if (hexLoad_.ConfigurationChanged(session_.images())) typed = "the configuration typed in";
+    if (controls_.LastAddrText->text().toStdString() != hexLoad_.LoadedLastAddressText()) {
+        typed += (typed.empty() ? "" : " and ") + std::string("the last address typed in");
+    }
+    return typed;
+}
+
+bool TAMRO18_form::Reload() {
+    reloaded_ = hexLoad_.Reload(session_.images());
+    if (reloaded_.kind == HexFileLoadResult::Kind::Loaded) return true;
+    ShowHexFileError(platform_.messages, reloaded_.file, reloaded_.outcome);
+    return false;
+}
+
+void TAMRO18_form::ShowReloaded() {
+    const HexLoadOutcome& outcome = reloaded_.outcome;
+    controls_.FilenameTextbox->setText(fileBoxBeforeSelection_);
+    controls_.CurrentAddrText->setText(Q(outcome.lastAddressText));
+    controls_.LastAddrText->setText(Q(outcome.lastAddressText));
+    controls_.StartAddrText->setText(Q(outcome.startAddressText));
+    files_->Loaded(reloaded_.file);
+    ShowConfiguration();
+    windows_->RefreshProgramBuffer();
 }
 
 std::string TAMRO18_form::FilenameText() {

@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "common/file_io.h"
+
 namespace tamro {
 
 void QtMessageBoxes::Show(MessageIcon icon, const std::string& title, const std::string& text) {
@@ -47,8 +49,22 @@ QString IniSettingsStore::FileFor(const std::string& application) const {
     return base + "/" + name + "/" + name + ".conf";
 }
 
+bool IniSettingsStore::Usable(const std::string& application) {
+    // QSettings would wait on a FIFO for ever and read a huge file whole.
+    const std::string path = FileFor(application).toStdString();
+    const FileResult checked = CheckReadableFile(path, kMaxSettingsFileBytes);
+    if (checked.ok() || checked.problem == FileProblem::Missing) return true;
+    if (refused_.insert(path).second) {
+        messages_.Show(MessageIcon::Exclamation, "Settings",
+                       "The settings file " + path + " cannot be used (" + checked.reason +
+                           ").\nThe defaults are used, and changed settings are not saved.");
+    }
+    return false;
+}
+
 std::string IniSettingsStore::Read(const std::string& application, const std::string& section,
                                    const std::string& key) {
+    if (!Usable(application)) return "";
     QSettings settings(FileFor(application), QSettings::IniFormat);
     settings.beginGroup(QString::fromStdString(section));
     return settings.value(QString::fromStdString(key)).toString().toStdString();
@@ -56,6 +72,7 @@ std::string IniSettingsStore::Read(const std::string& application, const std::st
 
 void IniSettingsStore::Write(const std::string& application, const std::string& section,
                              const std::string& key, const std::string& value) {
+    if (!Usable(application)) return;
     QSettings settings(FileFor(application), QSettings::IniFormat);
     settings.beginGroup(QString::fromStdString(section));
     settings.setValue(QString::fromStdString(key), QString::fromStdString(value));

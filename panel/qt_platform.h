@@ -2,6 +2,8 @@
 // The platform interfaces as Qt gives them.
 
 #include <QString>
+#include <set>
+#include <string>
 
 #include "common/platform.h"
 
@@ -25,10 +27,13 @@ class QtMessageBoxes final : public MessageBoxes {
 
 // INI files per application: application "TAMRO18" is
 // <configFolder>/TAMRO18/TAMRO18.conf (without a folder, ~/.config/...); the
-// section is the INI group.
+// section is the INI group. A file that is not a regular one of at most
+// kMaxSettingsFileBytes (a FIFO, a device, a huge file) is neither read nor
+// written: the defaults are used, and `messages` warns once per file.
 class IniSettingsStore final : public SettingsStore {
   public:
-    explicit IniSettingsStore(std::string configFolder) : configFolder_(std::move(configFolder)) {}
+    IniSettingsStore(std::string configFolder, MessageBoxes& messages)
+        : configFolder_(std::move(configFolder)), messages_(messages) {}
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key) override;
     void Write(const std::string& application, const std::string& section, const std::string& key,
@@ -37,7 +42,12 @@ class IniSettingsStore final : public SettingsStore {
     QString FileFor(const std::string& application) const;
 
   private:
+    // Whether the application's file may be handed to QSettings.
+    bool Usable(const std::string& application);
+
     std::string configFolder_;
+    MessageBoxes& messages_;
+    std::set<std::string> refused_;  // warned about once each
 };
 
 // QCoreApplication::processEvents.

@@ -7,16 +7,14 @@
 #include "common/number_text.h"
 
 namespace tamro {
-namespace {
 
 const char* GroupName(DeviceGroup group) {
     return group == DeviceGroup::Pic18F4520 ? "18F4520" : "18F452";
 }
 
+// The table's reader takes no device larger than the images hold.
 static_assert(devices::kMaxFlashBytes <= static_cast<std::uint32_t>(kMaxProgramBytes));
 static_assert(devices::kMaxEepromBytes <= static_cast<std::uint32_t>(kMaxEepromBytes));
-
-}  // namespace
 
 DeviceGroup GroupOfOption(int optionIndex) {
     return optionIndex == kOption4520 ? DeviceGroup::Pic18F4520 : DeviceGroup::Pic18F452;
@@ -92,6 +90,11 @@ std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId) {
     const std::optional<std::string> name = DeviceTableName(deviceId);
     return std::string(GroupName(selected)) + " selected, the target reports " +
            name.value_or("an unknown device") + " (" + HexText(deviceId) + ")";
+}
+
+std::string GroupSwitchText(DeviceGroup to, std::uint16_t deviceId) {
+    return "the target reports " + DeviceNameForId(deviceId) + " (" + HexText(deviceId) +
+           "): switching to the " + GroupName(to) + " family";
 }
 
 std::vector<std::string> ProtectionBitsOn(const devices::Device& device,

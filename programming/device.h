@@ -89,6 +89,11 @@ DeviceVerdict CheckDevice(DeviceGroup selected, std::uint16_t deviceId);
 // device table is "an unknown device (1234)".
 std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId);
 
+// The group's name as its option button shows it: "18F452", "18F4520".
+const char* GroupName(DeviceGroup group);
+// "the target reports 18F4520 (1087): switching to the 18F4520 family"
+std::string GroupSwitchText(DeviceGroup to, std::uint16_t deviceId);
+
 // The code and data protection bits (CP0..CP3, CPB, CPD, WRT0..WRT3, WRTB,
 // WRTC, WRTD, EBTR0..EBTR3, EBTRB) that `config` (bytes from 300000h) programs
 // to 0, as the device's configuration fields name them; empty when it protects nothing.

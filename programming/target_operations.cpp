@@ -188,6 +188,9 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
         return OperationResult::NoData;
     }
     constexpr const char* kError = "Write Error";
+    // Before the check: a group switch it makes loads the file again, with
+    // the file's own last address.
+    images_.lastAddress = lastAddress;
     if (const OperationResult check = CheckChipChange(ChipChange::Write, kError);
         check != OperationResult::Completed) {
         return check;
@@ -195,7 +198,6 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
-    images_.lastAddress = lastAddress;
     differences_.clear();
     if (!EraseChip() || !WriteProgramFlash()) return OperationResult::LinkFailed;
     VerifyOutcome verify = VerifyProgramFlash();

@@ -160,17 +160,9 @@ std::string UsageText() {
     return text;
 }
 
-// The command line split into the subcommand, its own words and the options
-// every subcommand takes, wherever they stand.
-struct CommandLine {
-    const CliCommand* command = nullptr;
-    std::vector<std::string> words;
-    GlobalOptions global;
-    bool help = false;
-    bool version = false;
-};
+}  // namespace
 
-CommandResult Split(const std::vector<std::string>& args, CommandLine& line) {
+CommandResult ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
     GlobalOptions& global = line.global;
     const auto value = [](auto& field) {
         return [&field](const std::string& text) -> ArgumentRefusal {
@@ -214,12 +206,10 @@ CommandResult Split(const std::vector<std::string>& args, CommandLine& line) {
     return std::nullopt;
 }
 
-}  // namespace
-
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& environment,
            std::ostream& out, std::ostream& err) {
     CommandLine line;
-    CommandResult result = Split(args, line);
+    CommandResult result = ParseCommandLine(args, line);
     if (!result && line.help) {
         out << UsageText();
         return kExitSuccess;

@@ -7,9 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/cli_command.h"
 #include "app/cli/cli_session.h"
 
 namespace tamro::cli {
+
+// The command line split into the subcommand, its own words and the options
+// every subcommand takes, wherever they stand.
+struct CommandLine {
+    const CliCommand* command = nullptr;  // nothing when none was named
+    std::vector<std::string> words;
+    GlobalOptions global;
+    bool help = false;
+    bool version = false;
+};
+
+// Reads `args` (the words after the program's name) into `line`; a usage
+// failure when they cannot stand (with --help or --version, none: those
+// answer whatever else the line holds). Nothing runs and no file is touched.
+CommandResult ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
 
 // `args` are the words after the program's name; the options every
 // subcommand takes may stand before or after it. Results go to `out`, a

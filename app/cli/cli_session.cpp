@@ -1,7 +1,6 @@
 #include "app/cli/cli_session.h"
 
 #include <iostream>
-#include <sstream>
 
 #include "common/file_io.h"
 #include "common/number_text.h"
@@ -31,33 +30,40 @@ std::string Unquoted(std::string value) {
 
 }  // namespace
 
+std::string StoredSettingValue(std::string_view text, std::string_view section,
+                               std::string_view key) {
+    const std::string sectionLine = "[" + std::string(section) + "]";
+    const std::string keyStart = std::string(key) + "=";
+    std::string_view current;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (line.starts_with('[')) {
+            current = line;
+        } else if (current == sectionLine && line.starts_with(keyStart)) {
+            return Unquoted(std::string(line.substr(keyStart.size())));
+        }
+    }
+    return "";
+}
+
 std::string StoredPanelSettings::Read(const std::string& application, const std::string& section,
                                       const std::string& key) {
     if (folder_.empty()) return "";
     // Read only when it is a regular file of a sane size: a FIFO, a device or
     // a huge file in its place would hold or exhaust the tool at start.
     const std::string path = (folder_ / application / (application + ".conf")).string();
-    const FileReadResult read = ReadRegularFile(path, kMaxSettingsBytes);
+    const FileReadResult read = ReadRegularFile(path, kMaxSettingsFileBytes);
     if (!read.ok()) {
         if (read.problem != FileProblem::Missing && refused_.insert(path).second) {
-            std::cerr << "tamro18-cli: settings file " << path << " refused (" << read.reason
+            warnings_ << "tamro18-cli: settings file " << path << " refused (" << read.reason
                       << "); the defaults are used\n";
         }
         return "";
     }
-    std::istringstream file(read.bytes);
-    const std::string sectionLine = "[" + section + "]";
-    const std::string keyStart = key + "=";
-    std::string text, current;
-    while (std::getline(file, text)) {
-        if (!text.empty() && text.back() == '\r') text.pop_back();
-        if (text.starts_with("[")) {
-            current = text;
-        } else if (current == sectionLine && text.starts_with(keyStart)) {
-            return Unquoted(text.substr(keyStart.size()));
-        }
-    }
-    return "";
+    return StoredSettingValue(read.bytes, section, key);
 }
 
 std::int32_t TracingDriver::DataWrite(const std::uint8_t* buffer, std::int32_t count) {

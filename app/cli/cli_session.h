@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "app/cli/cli_failure.h"
 #include "common/platform.h"
@@ -45,19 +47,24 @@ class TerminalMessages final : public MessageBoxes {
 // the INI layout the panel writes), read only: the tool keeps no settings.
 class StoredPanelSettings final : public SettingsStore {
   public:
-    explicit StoredPanelSettings(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // A refused file is named once on `warnings`.
+    explicit StoredPanelSettings(std::filesystem::path folder, std::ostream& warnings = std::cerr)
+        : folder_(std::move(folder)), warnings_(warnings) {}
     std::string Read(const std::string& application, const std::string& section,
                      const std::string& key) override;
     void Write(const std::string&, const std::string&, const std::string&,
                const std::string&) override {}
 
-    // Larger settings files are refused with a warning, and the defaults used.
-    static constexpr std::size_t kMaxSettingsBytes = 1024 * 1024;
-
   private:
     std::filesystem::path folder_;
+    std::ostream& warnings_;
     std::set<std::string> refused_;  // warned about once each
 };
+
+// The value of `key` in `section` of an INI text as the panel writes it ("" when
+// there is none): the first such line counts, a quoted value loses its quotes.
+std::string StoredSettingValue(std::string_view text, std::string_view section,
+                               std::string_view key);
 
 // Writes one line per exchange: the packet, " -> ", then the reply or "failed".
 // It keeps the link stop-and-wait, so that each line pairs a packet with its reply.

@@ -197,9 +197,10 @@ TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     const CliRun run = RunCli({"read", out.string(), "--last", "1F", "--flash-only", "--driver",
                                "emulator", "--verbose"});
     ASSERT_EQ(run.status, 0) << run.err;
-    // LED and supply on, entry, the table pointer, 8 reads of four words, the ID
-    // locations and configuration (2 table pointers, 3 reads), leaving, supply and LED off.
-    EXPECT_TRUE(WithoutTimes(run.out).ends_with(std::to_string(2 + 3 + 1 + 8 + 5 + 2 + 2) +
+    // The device-ID read (supply on, seven packets, supply off); LED and supply
+    // on, entry, the table pointer, 8 reads of four words, the ID locations and
+    // configuration (2 table pointers, 3 reads), leaving, supply and LED off.
+    EXPECT_TRUE(WithoutTimes(run.out).ends_with(std::to_string(9 + 2 + 3 + 1 + 8 + 5 + 2 + 2) +
                                                 " exchanges in T s\n"))
         << run.out;
     Images reloaded;
@@ -217,16 +218,17 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionOrThePanelsStoredSelection) {
     struct Case {
         const char* settings;  // the panel's settings file, nullptr for none
         std::vector<std::string> options;
-        int status;  // erasing an emulated 18F4520
+        int status;     // erasing an emulated 18F4520
+        bool switches;  // from the stored 18F452 group to the chip's
     };
     const Case cases[] = {
-        {nullptr, {}, kExitDeviceRefused},
-        {"[DATA]\nDEVICE=\" 10\"\n", {}, 0},
-        {"[DATA]\r\nDEVICE=10\r\n", {}, 0},
-        {"[DATA]\nDEVICE=\" 9\"\n", {}, kExitDeviceRefused},
-        {"[OTHER]\nDEVICE=10\n[DATA]\nF_ASM=x\n", {}, kExitDeviceRefused},
-        {"[DATA]\nDEVICE=\" 10\"\n", {"--device", "18F452"}, kExitDeviceRefused},
-        {nullptr, {"--device", "18F4520"}, 0},
+        {nullptr, {}, 0, true},
+        {"[DATA]\nDEVICE=\" 10\"\n", {}, 0, false},
+        {"[DATA]\r\nDEVICE=10\r\n", {}, 0, false},
+        {"[DATA]\nDEVICE=\" 9\"\n", {}, 0, true},
+        {"[OTHER]\nDEVICE=10\n[DATA]\nF_ASM=x\n", {}, 0, true},
+        {"[DATA]\nDEVICE=\" 10\"\n", {"--device", "18F452"}, kExitDeviceRefused, false},
+        {nullptr, {"--device", "18F4520"}, 0, false},
     };
     CliEnvironment environment{"", folder, {}};
     environment.driverOptions.emulator.device = emu::Device::Pic18F4520;
@@ -238,12 +240,79 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionOrThePanelsStoredSelection) {
         args.insert(args.end(), c.options.begin(), c.options.end());
         const CliRun run = RunCli(args, environment);
         EXPECT_EQ(run.status, c.status) << (c.settings ? c.settings : "no settings") << run.err;
+        EXPECT_EQ(run.err.find("switching to the 18F4520 family") != std::string::npos, c.switches)
+            << run.err;
         // The tool reads the panel's settings and never writes them.
         EXPECT_EQ(fs::exists(file), c.settings != nullptr);
         if (c.settings) {
             std::ifstream kept(file);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), c.settings);
         }
+    }
+    fs::remove_all(folder);
+}
+
+// Without --device the tool follows the chip on the programmer: a device the
+// other group serves switches the group, which the tool says, and the
+// command runs for it; with --device of the other group it refuses.
+TEST(CliCommandsTest, WithoutDeviceTheChipsGroupIsTakenAndNamed) {
+    const fs::path folder = fs::temp_directory_path() / "tamro_cli_follow";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "TAMRO18");
+    const std::string loop = LoopFile().string();
+    const std::string out = (folder / "chip.hex").string();
+    struct Case {
+        emu::Device chip;
+        const char* stored;  // the panel's DEVICE
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // what standard error starts with
+        std::string out;  // a line of standard output: the chip's own write buffer
+    };
+    const std::string to4520 =
+        "the target reports 18F4520 (1087): switching to the 18F4520 family\n";
+    const std::string to452 = "the target reports 18F452 (427): switching to the 18F452 family\n";
+    const Case cases[] = {
+        {emu::Device::Pic18F4520,
+         " 9",
+         {"write", loop},
+         0,
+         to4520,
+         "\nflash 32 B written and verified"},
+        {emu::Device::Pic18F452,
+         " 10",
+         {"write", loop},
+         0,
+         to452,
+         "\nflash 8 B written and verified"},
+        {emu::Device::Pic18F4520,
+         " 10",
+         {"write", loop},
+         0,
+         "",
+         "\nflash 32 B written and verified"},
+        {emu::Device::Pic18F4520, " 9", {"verify", loop}, kExitVerifyDifference, to4520, ""},
+        {emu::Device::Pic18F452, " 10", {"blank-check"}, 0, to452, ""},
+        {emu::Device::Pic18F4520, " 9", {"read", out, "--last", "1F"}, 0, to4520, ""},
+        {emu::Device::Pic18F4520, " 9", {"--quiet", "write", loop}, 0, "", ""},
+        {emu::Device::Pic18F4520,
+         " 9",
+         {"write", loop, "--device", "18F452"},
+         kExitDeviceRefused,
+         "refused: 18F452 selected, the target reports 18F4520 (1087)\n",
+         ""},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(folder / "TAMRO18" / "TAMRO18.conf")
+            << "[DATA]\nDEVICE=\"" << c.stored << "\"\n";
+        CliEnvironment environment{"", folder, {}};
+        environment.driverOptions.emulator.device = c.chip;
+        const CliRun run = RunCli(c.args, environment);
+        EXPECT_EQ(run.status, c.status) << c.args.front() << ": " << run.err;
+        EXPECT_TRUE(run.err.starts_with(c.err) &&
+                    (!c.err.empty() || run.err.find("switching") == std::string::npos))
+            << c.args.front() << ": " << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
     }
     fs::remove_all(folder);
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -233,6 +234,11 @@ class FakeUsbApi final : public UsbApi {
     };
 
     std::vector<UsbDevice> Devices() override { return devices; }
+    std::optional<std::string> SerialNumber(const UsbDevice& device) override {
+        const auto found = serials.find(device.address);
+        if (found == serials.end()) return std::nullopt;
+        return found->second;
+    }
     UsbStatus OpenAndClaim(const UsbDevice&, std::uint8_t interfaceNumber) override {
         ++opens;
         claimed = interfaceNumber;
@@ -267,6 +273,7 @@ class FakeUsbApi final : public UsbApi {
     }
 
     std::vector<UsbDevice> devices;
+    std::map<std::uint8_t, std::string> serials;  // by address; others cannot be read
     UsbStatus openStatus = UsbStatus::Ok;
     bool open = false;
     int opens = 0;
@@ -525,7 +532,7 @@ TEST(DeviceListingTest, HidAndUsbDevicesThatCouldBeProgrammers) {
     ASSERT_EQ(hidDevices.size(), 2u);
     EXPECT_EQ(hidDevices[0].setting, "hid:04d8:003f:A1");
     EXPECT_EQ(hidDevices[0].node, "/dev/hidraw2");
-    EXPECT_EQ(hidDevices[0].description, "Maker Unit");
+    EXPECT_EQ(hidDevices[0].description, "Maker Unit; serial A1");
     EXPECT_FALSE(hidDevices[0].accessible) << "no such node here";
     EXPECT_EQ(hidDevices[1].setting, "hid:1234:0001");
     EXPECT_EQ(hidDevices[1].description, "HID device");
@@ -551,6 +558,9 @@ TEST(DeviceListingTest, HidAndUsbDevicesThatCouldBeProgrammers) {
     usb.devices = {device(1, 0x0002, 0x09, {hub}),     device(2, 0x0003, 0, {storage}),
                    device(3, 0x0004, 0, {keyboard}),   device(4, 0x000a, 0, {kVendorBulk}),
                    device(5, 0x000b, 0x02, {cdcData}), device(6, 0x003f, 0, {kHidInterface})};
+    // Two units told apart by their serial numbers; one that cannot be opened says so.
+    usb.devices[3].serialIndex = usb.devices[4].serialIndex = 3;
+    usb.serials[4] = "B7\n";
     const auto usbDevices = ListUsbDevices(usb);
     ASSERT_EQ(usbDevices.size(), 3u);
     EXPECT_EQ(usbDevices[0].setting, "usb:04d8:000a");
@@ -558,7 +568,10 @@ TEST(DeviceListingTest, HidAndUsbDevicesThatCouldBeProgrammers) {
     EXPECT_NE(usbDevices[0].description.find("vendor-specific"), std::string::npos);
     EXPECT_NE(usbDevices[0].description.find("02/82 bulk"), std::string::npos)
         << usbDevices[0].description;
+    EXPECT_TRUE(usbDevices[0].description.ends_with("; serial B7?")) << usbDevices[0].description;
     EXPECT_NE(usbDevices[1].description.find("CDC"), std::string::npos);
+    EXPECT_TRUE(usbDevices[1].description.ends_with("; serial unreadable"));
+    EXPECT_EQ(usbDevices[2].description.find("serial"), std::string::npos);
     EXPECT_NE(usbDevices[2].description.find("HID"), std::string::npos);
     EXPECT_NE(usbDevices[2].description.find("interrupt"), std::string::npos);
 

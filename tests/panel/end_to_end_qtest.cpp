@@ -153,6 +153,7 @@ class EndToEndTest : public QObject {
         Control<QRadioButton>(*panel.form, "PICsel_9")->click();
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();
         panel.form->session().images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
+        panel.messages.answer = false;                         // no switch back to the chip's group
         Control<QPushButton>(*panel.form, "WriteButton")->click();
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         const std::string refusal = "18F452 selected, the target reports 18F4520 (1087)";
@@ -164,6 +165,60 @@ class EndToEndTest : public QObject {
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();
         Control<QPushButton>(*panel.form, "VerifyButton")->click();
         QCOMPARE(panel.Notes(), QString("Verify Complete"));
+    }
+
+    // The other family's chip on the programmer: the panel asks at start-up,
+    // or before WRITE once the other group has been chosen, and switches the
+    // group, keeping the loaded file.
+    void theChipsFamilyIsAskedForAndTheFileKept_data() {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<bool>("atStartUp");
+        QTest::addColumn<bool>("typeConfiguration");
+        QTest::newRow("18F4520 chip, at start-up") << "18F4520" << true << false;
+        QTest::newRow("18F4520 chip, at WRITE") << "18F4520" << false << false;
+        QTest::newRow("18F452 chip, at WRITE, a box typed in") << "18F452" << false << true;
+    }
+    void theChipsFamilyIsAskedForAndTheFileKept() {
+        QFETCH(QString, chip);
+        QFETCH(bool, atStartUp);
+        QFETCH(bool, typeConfiguration);
+        Panel panel(qPrintable(chip));
+        const bool is4520 = chip == "18F4520";
+        const int chipOption = is4520 ? kOption4520 : kOption452;
+        const int otherOption = is4520 ? kOption452 : kOption4520;
+        if (atStartUp) panel.store.Write("TAMRO18", "DATA", "DEVICE", is4520 ? " 9" : " 10");
+        QVERIFY(panel.form->Form_Load());
+        QCOMPARE(panel.messages.asked.size(), std::size_t{atStartUp ? 1u : 0u});
+        QCOMPARE(panel.form->session().selectedOption(), chipOption);
+        QCOMPARE(Control<QLabel>(*panel.form, "TargetDeviceLabel")->text(), chip);
+
+        panel.dialogs.openAnswer = hexFile_.toStdString();
+        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        const QString fileBox = Control<QLineEdit>(*panel.form, "FilenameTextbox")->text();
+        auto* box = Control<QLineEdit>(*panel.form, "ConfigAddrText_1");
+        const QString fileValue = box->text();
+        if (!atStartUp) {
+            Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(otherOption))->click();
+            QCOMPARE(panel.form->session().selectedOption(), otherOption);
+        }
+        if (typeConfiguration) box->setText("F1");
+        Control<QPushButton>(*panel.form, "WriteButton")->click();
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
+        QCOMPARE(panel.messages.asked.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(panel.messages.asked.back().text)
+                     .contains("the configuration typed in is lost"),
+                 typeConfiguration);
+        QCOMPARE(panel.form->session().selectedOption(), chipOption);
+        QVERIFY(
+            Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(chipOption))->isChecked());
+        QCOMPARE(panel.store.Read("TAMRO18", "DATA", "DEVICE"), std::string(is4520 ? " 10" : " 9"));
+        // The file stays loaded: its name, its configuration, and the chip holds it.
+        QCOMPARE(Control<QLineEdit>(*panel.form, "FilenameTextbox")->text(), fileBox);
+        QCOMPARE(box->text(), fileValue);
+        QCOMPARE(panel.form->session().images().haveData, std::int16_t{1});
+        Control<QPushButton>(*panel.form, "VerifyButton")->click();
+        QCOMPARE(panel.Notes(), QString("Verify Complete"));
+        QVERIFY(panel.messages.shown.empty());
     }
 
   private:

@@ -427,7 +427,10 @@ class FaultSweepTest : public QObject {
              emu::Device::Pic18F4520},
             {"WRITE, wrong group: refused by the device check",
              Kind::Programming,
-             withProgram(startedAs4520),
+             [withProgram, startedAs4520](Panel& panel) {
+                 panel.messages.answer = false;  // no switch to the chip's group
+                 withProgram(startedAs4520)(panel);
+             },
              click("WriteButton"),
              emu::Device::Pic18F452,
              {"18F4520 selected, the target reports 18F452 (427)"},

@@ -287,6 +287,7 @@ TEST_P(EndToEndTest, TheOtherDeviceGroupIsRefusedAndTheChipKept) {
     ASSERT_TRUE(testing::LoadHexForTest(other, images));
     const bool is452 = GetParam().option == kOption452;
     UseGroup(is452 ? kOption4520 : kOption452);
+    messages.answer = false;  // no switch to the chip's group
     EXPECT_EQ(Write(), OperationResult::DeviceRefused);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(
