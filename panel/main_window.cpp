@@ -192,6 +192,7 @@ void TAMRO18_form::WireMenus() {
                                     BlankCheckText(session_.BlankReport()));
         }
     });
+    SetMenuHandler("CONFIG_NAMES", [&windows] { windows.ShowConfigNames(); });
     SetMenuHandler("PROGRAMMER", [this] {
         if (ChooseProgrammer(false) == ProgrammerSwitch::Outcome::NotFound) {
             platform_.messages.Show(MessageIcon::Critical, "USB ERROR", UnitNotFound());
@@ -361,6 +362,8 @@ OperationResult TAMRO18_form::RunOperation(FinishedOperation operation,
     if (const auto words = FinalWordsFor(operation, result, session_.BlankReport())) {
         SetNotes(words->colour, words->text);
     }
+    // What the chip's configuration is known to be may have changed.
+    windows_->RefreshConfigNames();
     return result;
 }
 
@@ -394,6 +397,8 @@ void TAMRO18_form::ShowConfiguration() {
 
 void TAMRO18_form::ShowChecksum() {
     controls_.ShowChecksum(ImageChecksum(session_.images(), session_.groupValues().configMask));
+    // The configuration by name follows every change of the images' configuration.
+    windows_->RefreshConfigNames();
 }
 
 void TAMRO18_form::HexLoad() {
@@ -516,6 +521,7 @@ void TAMRO18_form::DeviceGroupSelected(int option) {
 
 void TAMRO18_form::TargetDeviceFound(const std::string& name, int servingOption) {
     controls_.ShowTargetDevice(name, servingOption);
+    windows_->RefreshConfigNames();
 }
 
 std::string TAMRO18_form::LoadedFile() const {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -47,6 +48,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {"Function", "BLANK_CHECK", "Blank check", {}},
+    {"Function", "CONFIG_NAMES", "Configuration by name", {}},
     {"Function", "PROGRAMMER", "Programmer...", {}},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
@@ -257,6 +259,10 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
     c.TargetDeviceLabel = new QLabel(c.Frame1);
     c.TargetDeviceLabel->setObjectName("TargetDeviceLabel");
     c.TargetDeviceLabel->setToolTip("The device the target reports");
+    // Told apart from the option captions beside it.
+    QPalette deviceColours = c.TargetDeviceLabel->palette();
+    deviceColours.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    c.TargetDeviceLabel->setPalette(deviceColours);
     Place(c.TargetDeviceLabel, 1380, OptionRowTwips(kOption452), 960, 285);
 
     BuildAddressesAndConfiguration(make, c);

@@ -503,11 +503,25 @@ constexpr ProgrammerSession::SafeEnd kConfigurationEnd{protocol::LineMode::Mode1
 constexpr ProgrammerSession::SafeEnd kReadEnd{protocol::LineMode::Mode2, true};
 
 OperationResult ProgrammerSession::Erase() {
-    return RunOperation([this] { return operations_.Erase(); }, kEraseEnd);
+    return ChipChanged(RunOperation([this] { return operations_.Erase(); }, kEraseEnd));
 }
 
 OperationResult ProgrammerSession::Write(std::int16_t lastAddress) {
-    return RunOperation([this, lastAddress] { return operations_.Write(lastAddress); }, kWriteEnd);
+    return ChipChanged(
+        RunOperation([this, lastAddress] { return operations_.Write(lastAddress); }, kWriteEnd));
+}
+
+OperationResult ProgrammerSession::ChipChanged(OperationResult result) {
+    switch (result) {
+        case OperationResult::Refused:
+        case OperationResult::NoData:
+        case OperationResult::DeviceRefused:
+        case OperationResult::Declined:
+            break;  // the chip is as it was
+        default:
+            chipConfig_.reset();
+    }
+    return result;
 }
 
 OperationResult ProgrammerSession::Verify() {
@@ -515,12 +529,19 @@ OperationResult ProgrammerSession::Verify() {
 }
 
 OperationResult ProgrammerSession::WriteConfiguration() {
-    return RunOperation([this] { return operations_.WriteConfiguration(); }, kConfigurationEnd);
+    return ChipChanged(
+        RunOperation([this] { return operations_.WriteConfiguration(); }, kConfigurationEnd));
 }
 
 OperationResult ProgrammerSession::ReadProgram(std::int16_t lastAddress) {
-    return RunOperation([this, lastAddress] { return operations_.ReadProgram(lastAddress); },
-                        kReadEnd);
+    const OperationResult result = RunOperation(
+        [this, lastAddress] { return operations_.ReadProgram(lastAddress); }, kReadEnd);
+    if (result == OperationResult::Completed) {
+        ConfigBytes read{};
+        std::copy_n(images_.config.begin(), read.size(), read.begin());
+        chipConfig_ = read;
+    }
+    return result;
 }
 
 OperationResult ProgrammerSession::ReadEeprom() {

@@ -179,6 +179,9 @@ class ProgrammerSession {
     // The differences the last verify found (VERIFY or WRITE's), and what
     // the last blank check found.
     const std::vector<Difference>& Differences() const { return operations_.Differences(); }
+    // The configuration bytes the last READ found on the chip; nothing before
+    // one, or once an ERASE, WRITE or configuration write may have changed them.
+    const std::optional<ConfigBytes>& ChipConfiguration() const { return chipConfig_; }
     const BlankCheckReport& BlankReport() const { return operations_.BlankReport(); }
 
     // The instruments' exchanges.
@@ -275,6 +278,8 @@ class ProgrammerSession {
     DeviceIdReading ReadDeviceIdPowered(bool stopAtFailure);
     // NotesLabel warns when the target is a device of the other group.
     void WarnOfDeviceMismatch();
+    // Forgets the chip's configuration unless `result` left the chip as it was.
+    OperationResult ChipChanged(OperationResult result);
     // After a request has ended: a stop request met on its way leaves the
     // target safe and makes the outcome Stopped.
     OperationResult StoppedOr(OperationResult result);
@@ -318,6 +323,7 @@ class ProgrammerSession {
     Confirmation confirmation_;
     std::optional<ChipChangeRefusal> refusal_;
     FileReload* fileReload_ = nullptr;
+    std::optional<ConfigBytes> chipConfig_;
     // The ID whose group switch the user declined: not asked again until
     // another ID is read.
     std::optional<std::uint16_t> switchDeclinedId_;

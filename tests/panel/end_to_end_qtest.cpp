@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "link/driver_table.h"
+#include "panel/config_names_window.h"
 #include "panel/main_window.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
@@ -211,7 +212,6 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.form->session().selectedOption(), chipOption);
         QVERIFY(
             Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(chipOption))->isChecked());
-        QCOMPARE(panel.store.Read("TAMRO18", "DATA", "DEVICE"), std::string(is4520 ? " 10" : " 9"));
         // The file stays loaded: its name, its configuration, and the chip holds it.
         QCOMPARE(Control<QLineEdit>(*panel.form, "FilenameTextbox")->text(), fileBox);
         QCOMPARE(box->text(), fileValue);
@@ -219,6 +219,42 @@ class EndToEndTest : public QObject {
         Control<QPushButton>(*panel.form, "VerifyButton")->click();
         QCOMPARE(panel.Notes(), QString("Verify Complete"));
         QVERIFY(panel.messages.shown.empty());
+    }
+
+    // The configuration by name follows the boxes as they are typed in and
+    // shows the chip's at the last READ; protection that is on is named.
+    void configurationByNameFollowsTheBoxesAndTheChip_data() {
+        QTest::addColumn<QString>("chip");
+        QTest::newRow("18F452") << "18F452";
+        QTest::newRow("18F4520") << "18F4520";
+    }
+    void configurationByNameFollowsTheBoxesAndTheChip() {
+        QFETCH(QString, chip);
+        Panel panel(qPrintable(chip));
+        QVERIFY(panel.form->Form_Load());
+        panel.form->menuAction("CONFIG_NAMES")->trigger();
+        auto* window = panel.form->findChild<ConfigNamesWindow*>("ConfigNamesWindow");
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(Control<QLabel>(*window, "ConfigNamesDevice")->text(), chip + " configuration");
+        const ConfigNamesModel& model = window->model();
+        auto cell = [&model](const QString& field, int column) {
+            for (int row = 0; row < model.rowCount(); ++row) {
+                if (model.index(row, 1).data().toString() == field) {
+                    return model.index(row, column).data().toString();
+                }
+            }
+            return QString("no field ") + field;
+        };
+        Control<QLineEdit>(*panel.form, "ConfigAddrText_1")->setText("F2");
+        Control<QLineEdit>(*panel.form, "ConfigAddrText_8")->setText("FE");
+        QCOMPARE(cell("OSC", 2), QString("HS"));
+        QCOMPARE(cell("CP0", 2), QString("ON (protection on)"));
+        QCOMPARE(cell("CP1", 2), QString("OFF"));
+        QCOMPARE(cell("CP0", 3), QString("not read"));
+        // The erased chip: nothing protected, in the boxes too once READ took them.
+        panel.form->menuAction("READ")->trigger();
+        QCOMPARE(cell("CP0", 3), QString("OFF"));
+        QCOMPARE(cell("CP0", 2), QString("OFF"));
     }
 
   private:

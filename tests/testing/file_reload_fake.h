@@ -22,12 +22,10 @@ class FakeFileReload final : public FileReload {
     }
     void ShowReloaded() override { ++shown; }
 
-    std::string file = "blink.hex";
-    std::string typed;
+    std::string file = "blink.hex", typed;
     bool loads = true;
     std::uint8_t marker = 0xA5;
-    int reloads = 0;
-    int shown = 0;
+    int reloads = 0, shown = 0;
 
   private:
     ProgrammerSession& session_;
