@@ -431,7 +431,7 @@ void TAMRO18_form::SaveHex() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
     // The whole chip as the images hold it: a file that clones the chip.
-    const HexWriteOptions options{HexRegions::WholeChip, kLastProgramWord,
+    const HexWriteOptions options{HexRegions::WholeChip, session_.images().LastProgramWord(),
                                   session_.groupValues().configMask};
     if (!WriteIntelHexFile(path, session_.images(), options, nullptr)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
@@ -487,6 +487,10 @@ void TAMRO18_form::ProcessPendingEvents() {
 
 void TAMRO18_form::SetStartAddress(const std::string& text) {
     controls_.StartAddrText->setText(Q(text));
+}
+
+void TAMRO18_form::SetLastAddress(const std::string& text) {
+    controls_.LastAddrText->setText(Q(text));
 }
 
 void TAMRO18_form::ClearFileName() {

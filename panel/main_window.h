@@ -66,6 +66,7 @@ class TAMRO18_form : public QMainWindow,
     void SetProgressStep(ProgressStep step) override;
     void ProcessPendingEvents() override;
     void SetStartAddress(const std::string& text) override;
+    void SetLastAddress(const std::string& text) override;
     void ClearFileName() override;
     void ShowProgramBuffer() override;
     void ShowEepromBuffer() override;

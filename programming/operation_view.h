@@ -45,6 +45,7 @@ class OperationView {
     // Controls only the program and EEPROM reads touch; a view without them
     // (the command-line tool) keeps the defaults.
     virtual void SetStartAddress(const std::string& /*text*/) {}  // StartAddrText
+    virtual void SetLastAddress(const std::string& /*text*/) {}   // LastAddrText
     virtual void ClearFileName() {}                               // FilenameTextbox
     // A read has replaced the program image: show DATAVIEW with the new contents.
     virtual void ShowProgramBuffer() {}

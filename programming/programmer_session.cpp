@@ -73,12 +73,29 @@ DeviceGroup ProgrammerSession::StoredDeviceGroup() {
 void ProgrammerSession::UseDeviceGroup(DeviceGroup group) {
     images_.config = {};
     TakeGroupValues(group);
+    deviceNamed_ = false;
+}
+
+void ProgrammerSession::UseDevice(const devices::Device& device) {
+    images_.config = {};
+    TakeDevice(device);
+    deviceNamed_ = true;
+}
+
+const devices::Device& ProgrammerSession::TargetDeviceOf(DeviceGroup group) const {
+    const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+    if (found && CheckDevice(group, deviceId_.deviceId) == DeviceVerdict::Served) return *found;
+    return devices::Table().OfFamily(FamilyOfGroup(group));
 }
 
 void ProgrammerSession::TakeGroupValues(DeviceGroup group) {
-    selectedOption_ = OptionOfGroup(group);
-    group_ = GroupForOption(selectedOption_);
-    images_.lastAddress = group_.lastAddress;
+    TakeDevice(TargetDeviceOf(group));
+}
+
+void ProgrammerSession::TakeDevice(const devices::Device& device) {
+    group_ = ValuesForDevice(device);
+    selectedOption_ = OptionOfGroup(group_.group);
+    FitImagesToDevice(images_, group_);
     std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
 }
 
@@ -165,10 +182,17 @@ bool ProgrammerSession::KeepsFile() const {
 
 void ProgrammerSession::SelectDeviceUnguarded(DeviceGroup group) {
     TakeGroupValues(group);
+    deviceNamed_ = false;
     relay_.DeviceGroupSelected(selectedOption_);
     images_.haveData = 0;
     relay_.ProcessPendingEvents();
     deviceId_ = ReadDeviceIdPowered(false);
+    // The chip on the programmer names the group's device it is.
+    if (const devices::Device& target = TargetDeviceOf(group_.group);
+        target.name != group_.device.name) {
+        TakeDevice(target);
+        relay_.SetLastAddress(HexText16(group_.lastAddress));
+    }
     WarnOfDeviceMismatch();
     StoreSelection();
     relay_.ShowConfiguration();
@@ -335,8 +359,37 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
             break;
     }
     switch (CheckDevice(group_.group, deviceId_.deviceId)) {
-        case DeviceVerdict::Served:
-            return OperationResult::Completed;
+        case DeviceVerdict::Served: {
+            // Another device of the group may have another write buffer or
+            // memories: the selected device's sequences are not its own. The
+            // session follows the chip (the file loaded again under its
+            // memories) unless the device was named or typed-in changes
+            // would be lost.
+            const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+            if (!found || found->name == group_.device.name) return OperationResult::Completed;
+            const std::string text = group_.device.name + " selected, the target reports " +
+                                     found->name + " (" + HexText(deviceId_.deviceId) + ")";
+            if (!deviceNamed_ && (!KeepsFile() || fileReload_->TypedChanges().empty())) {
+                if (!SwitchGroupKeepingFile(group_.group)) {
+                    relay_.SetNotesColour(kNotesRed);
+                    relay_.SetNotesCaption(fileReload_->LoadedFile() + " did not load for the " +
+                                           found->name);
+                    return refuse(ChipChangeRefusal::Reason::ReloadFailed,
+                                  fileReload_->LoadedFile(), OperationResult::DeviceRefused);
+                }
+                relay_.SetNotesCaption(text + ": the " + found->name + " is selected");
+                if (const auto declined = protectionDeclined()) {
+                    return refuse(ChipChangeRefusal::Reason::Protection, *declined,
+                                  OperationResult::Declined);
+                }
+                return OperationResult::Completed;
+            }
+            relay_.SetNotesColour(kNotesRed);
+            relay_.SetNotesCaption(text);
+            messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
+            return refuse(ChipChangeRefusal::Reason::OtherDevice, text,
+                          OperationResult::DeviceRefused);
+        }
         case DeviceVerdict::Unknown: {
             const std::string found = DeviceMismatchText(group_.group, deviceId_.deviceId);
             if (Confirm(Question::UnknownDevice,

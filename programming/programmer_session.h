@@ -59,7 +59,16 @@ class FileReload {
 // Why an ERASE, WRITE or configuration write left the chip as it was though
 // the link worked: the device check, or a question answered no.
 struct ChipChangeRefusal {
-    enum class Reason { NoTarget, OtherGroup, UnknownDevice, Protection, ReloadFailed };
+    // OtherDevice: a device of the selected group, but not the selected one
+    // (its write buffer or memories may differ), where the device was named.
+    enum class Reason {
+        NoTarget,
+        OtherGroup,
+        OtherDevice,
+        UnknownDevice,
+        Protection,
+        ReloadFailed
+    };
     Reason reason = Reason::NoTarget;
     // What was found: "No target found", "18F452 selected, the target reports
     // 18F4520 (1087)", the protection bits the configuration turns on, or the
@@ -93,8 +102,11 @@ class ProgrammerSession {
     // The device group the DEVICE setting names (the 18F452 group when it names none).
     DeviceGroup StoredDeviceGroup();
     // Takes a group's values and default configuration without the device-ID
-    // read and without storing the selection.
+    // read and without storing the selection: the group's own device.
     void UseDeviceGroup(DeviceGroup group);
+    // The same for one device of the table (its group's sequences with its own
+    // write buffer, erase keys and memories); the images take its sizes.
+    void UseDevice(const devices::Device& device);
     // Closes the link; no packet is sent.
     void Shutdown();
     // Start-up again on the link's (possibly replaced) driver: closes and opens
@@ -119,6 +131,8 @@ class ProgrammerSession {
     // group's values (Declined, nothing changed, when the user will not lose
     // what was typed in since the load; a file that no longer loads leaves
     // none loaded).
+    // When the ID names another device the group serves, that device is
+    // selected (its memories, write buffer and configuration).
     OperationResult SelectDevice(DeviceGroup group);
     OperationResult ReadDeviceId();
     // Reads the device ID and, when the target is a device the other group
@@ -238,6 +252,7 @@ class ProgrammerSession {
         void SetProgressStep(ProgressStep step) override { Target().SetProgressStep(step); }
         void ProcessPendingEvents() override { Target().ProcessPendingEvents(); }
         void SetStartAddress(const std::string& text) override { Target().SetStartAddress(text); }
+        void SetLastAddress(const std::string& text) override { Target().SetLastAddress(text); }
         void ClearFileName() override { Target().ClearFileName(); }
         void ShowProgramBuffer() override { Target().ShowProgramBuffer(); }
         void ShowEepromBuffer() override { Target().ShowEepromBuffer(); }
@@ -269,9 +284,13 @@ class ProgrammerSession {
     // target safe and makes the outcome Stopped.
     OperationResult StoppedOr(OperationResult result);
     void SelectDeviceUnguarded(DeviceGroup group);
+    // The device's values, the images' memories and its default configuration.
+    void TakeDevice(const devices::Device& device);
     // The group's values, default configuration and last address in the
-    // images; nothing shown, nothing stored.
+    // images, for the group's device the last ID read names (else the
+    // group's own device); nothing shown, nothing stored.
     void TakeGroupValues(DeviceGroup group);
+    const devices::Device& TargetDeviceOf(DeviceGroup group) const;
     // After an ID read: when the target is a device the other group serves
     // and the user has not declined a switch for this ID, asks and switches.
     // NotSwitched when nothing was asked or the user declined.
@@ -308,6 +327,9 @@ class ProgrammerSession {
     // The ID whose group switch the user declined: not asked again until
     // another ID is read.
     std::optional<std::uint16_t> switchDeclinedId_;
+    // The device was named (UseDevice): another device of its group is
+    // refused rather than followed.
+    bool deviceNamed_ = false;
 };
 
 }  // namespace tamro

@@ -174,10 +174,12 @@ class ProgrammingRun {
           view_(!invocation.global.quiet, isatty(STDERR_FILENO) == 1) {}
 
     CommandResult Open() {
-        std::optional<DeviceGroup> group;
+        const devices::Device* device = nullptr;
         if (invocation_.global.device) {
-            group = DeviceGroupNamed(*invocation_.global.device);
-            if (!group) return UnknownDevice(*invocation_.global.device);
+            if (!DeviceGroupNamed(*invocation_.global.device)) {
+                return UnknownDevice(*invocation_.global.device);
+            }
+            device = devices::Table().Find(*invocation_.global.device);
         }
         const GlobalOptions& global = invocation_.global;
         if (CommandResult failed = opened_.Open(
@@ -185,7 +187,11 @@ class ProgrammingRun {
             return failed;
         }
         ProgrammerSession& session = opened_.session();
-        session.UseDeviceGroup(group.value_or(session.StoredDeviceGroup()));
+        if (device) {
+            session.UseDevice(*device);
+        } else {
+            session.UseDeviceGroup(session.StoredDeviceGroup());
+        }
         session.SetView(&view_);
         // Without --device the tool follows the chip: a device the other
         // group serves switches the group, and the tool says so.
@@ -296,6 +302,7 @@ class ProgrammingRun {
         switch (refusal->reason) {
             case ChipChangeRefusal::Reason::NoTarget:
             case ChipChangeRefusal::Reason::OtherGroup:
+            case ChipChangeRefusal::Reason::OtherDevice:
                 return {FailureKind::Refused, refusal->found, {}};
             case ChipChangeRefusal::Reason::UnknownDevice:
                 return {FailureKind::Refused,
@@ -536,7 +543,7 @@ CommandResult RunReadEeprom(const Invocation& invocation) {
         if (CommandResult failed = run.Outcome(session.ReadEeprom())) return failed;
         const std::string_view bytes(
             reinterpret_cast<const char*>(session.images().eepromRead.data()),
-            std::min<int>(session.groupValues().eepromLast, 255) + 1);
+            std::max(session.groupValues().eepromLast + 1, 0));
         const FileResult written = WriteFileAtomically(file, bytes);
         if (!written.ok()) return FileFailure(FileUse::Write, file, written.reason);
         return std::nullopt;

@@ -120,9 +120,9 @@ struct ImageSnapshot {
           config(images.config),
           haveData(images.haveData) {}
     bool operator==(const ImageSnapshot&) const = default;
-    std::array<std::uint8_t, kProgramBytes> program;
-    std::array<std::uint8_t, kEepromEntries> eeprom;
-    std::array<std::uint8_t, kEepromBytes> eepromRead;
+    std::array<std::uint8_t, kMaxProgramBytes> program;
+    std::array<std::uint8_t, kMaxEepromBytes> eeprom;
+    std::array<std::uint8_t, kMaxEepromBytes> eepromRead;
     std::array<std::uint8_t, kConfigEntries> config;
     std::int16_t haveData;
 };
