@@ -295,6 +295,27 @@ TEST(CliCommandsTest, WithoutDeviceTheChipsGroupIsTakenAndNamed) {
         {emu::Device::Pic18F452, " 10", {"blank-check"}, 0, to452, ""},
         {emu::Device::Pic18F4520, " 9", {"read", out, "--last", "1F"}, 0, to4520, ""},
         {emu::Device::Pic18F4520, " 9", {"--quiet", "write", loop}, 0, "", ""},
+        // Another device of the group is followed with its own write buffer,
+        // and a device of the other group is taken as itself, not as its
+        // group's own device; a device named is held to.
+        {emu::Device{"18F4620"},
+         " 10",
+         {"write", loop},
+         0,
+         "",
+         "\nflash 64 B written and verified"},
+        {emu::Device{"18F2321"},
+         " 9",
+         {"write", loop},
+         0,
+         "the target reports 18F2321 (2127): switching to the 18F4520 family\n",
+         "\nflash 8 B written and verified"},
+        {emu::Device{"18F4620"},
+         " 10",
+         {"write", loop, "--device", "18F4520"},
+         kExitDeviceRefused,
+         "refused: 18F4520 selected, the target reports 18F4620 (C07)",
+         ""},
     };
     for (const Case& c : cases) {
         std::ofstream(folder / "TAMRO18" / "TAMRO18.conf")
