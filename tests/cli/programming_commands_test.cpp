@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -211,123 +212,77 @@ TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     EXPECT_EQ(std::filesystem::file_size(eeprom), 256u);
 }
 
-TEST(CliCommandsTest, DeviceGroupComesFromTheOptionOrThePanelsStoredSelection) {
+// The group comes from --device, else from the panel's stored selection; and
+// without --device from the chip on the programmer: a device the other group
+// serves switches to that group, which the tool says, and the command runs for
+// it (with that chip's write buffer). The panel's settings are never written.
+TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) {
     const fs::path folder = fs::temp_directory_path() / "tamro_cli_settings";
     fs::remove_all(folder);
     fs::create_directories(folder / "TAMRO18");
+    const std::string loop = LoopFile().string();
+    const std::string chipHex = (folder / "chip.hex").string();
+    const char* const k9 = "[DATA]\nDEVICE=\" 9\"\n";
+    const char* const k10 = "[DATA]\nDEVICE=\" 10\"\n";
+    const emu::Device k452 = emu::Device::Pic18F452, k4520 = emu::Device::Pic18F4520;
     struct Case {
         const char* settings;  // the panel's settings file, nullptr for none
-        std::vector<std::string> options;
-        int status;     // erasing an emulated 18F4520
-        bool switches;  // from the stored 18F452 group to the chip's
+        std::vector<std::string> args;
+        emu::Device chip;
+        int status;
+        bool switches;         // to the chip's group, saying so
+        const char* out = "";  // a part of standard output
     };
     const Case cases[] = {
-        {nullptr, {}, 0, true},
-        {"[DATA]\nDEVICE=\" 10\"\n", {}, 0, false},
-        {"[DATA]\r\nDEVICE=10\r\n", {}, 0, false},
-        {"[DATA]\nDEVICE=\" 9\"\n", {}, 0, true},
-        {"[OTHER]\nDEVICE=10\n[DATA]\nF_ASM=x\n", {}, 0, true},
-        {"[DATA]\nDEVICE=\" 10\"\n", {"--device", "18F452"}, kExitDeviceRefused, false},
-        {nullptr, {"--device", "18F4520"}, 0, false},
+        {nullptr, {"erase"}, k4520, 0, true},
+        {k10, {"erase"}, k4520, 0, false},
+        {"[DATA]\r\nDEVICE=10\r\n", {"erase"}, k4520, 0, false},
+        {k9, {"erase"}, k4520, 0, true},
+        {"[OTHER]\nDEVICE=10\n[DATA]\nF_ASM=x\n", {"erase"}, k4520, 0, true},
+        {k10, {"erase", "--device", "18F452"}, k4520, kExitDeviceRefused, false},
+        {nullptr, {"erase", "--device", "18F4520"}, k4520, 0, false},
+        {k9, {"write", loop}, k4520, 0, true, "\nflash 32 B written and verified"},
+        {k10, {"write", loop}, k452, 0, true, "\nflash 8 B written and verified"},
+        {k9, {"verify", loop}, k4520, kExitVerifyDifference, true},
+        {k10, {"blank-check"}, k452, 0, true},
+        {k9, {"read", chipHex, "--last", "1F"}, k4520, 0, true},
+        {k9, {"--quiet", "write", loop}, k4520, 0, false},  // switched without a word
+        // Another device of the group is followed with its own write buffer,
+        // a device of the other group is taken as itself, and a device named
+        // is held to.
+        {k10, {"write", loop}, emu::Device{"18F4620"}, 0, false, "\nflash 64 B written"},
+        {k9, {"write", loop}, emu::Device{"18F2321"}, 0, true, "\nflash 8 B written"},
+        {k10,
+         {"write", loop, "--device", "18F4520"},
+         emu::Device{"18F4620"},
+         kExitDeviceRefused,
+         false},
     };
-    CliEnvironment environment{"", folder, {}};
-    environment.driverOptions.emulator.device = emu::Device::Pic18F4520;
+    const std::map<std::string, std::string> said = {
+        {"18F4520", "the target reports 18F4520 (1087): switching to the 18F4520 family\n"},
+        {"18F452", "the target reports 18F452 (427): switching to the 18F452 family\n"},
+        {"18F2321", "the target reports 18F2321 (2127): switching to the 18F4520 family\n"}};
     const fs::path file = folder / "TAMRO18" / "TAMRO18.conf";
     for (const Case& c : cases) {
         fs::remove(file);
         if (c.settings) std::ofstream(file) << c.settings;
-        std::vector<std::string> args{"erase", "--driver", "emulator"};
-        args.insert(args.end(), c.options.begin(), c.options.end());
+        CliEnvironment environment{"", folder, {}};
+        environment.driverOptions.emulator.device = c.chip;
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--driver", "emulator"});
         const CliRun run = RunCli(args, environment);
         EXPECT_EQ(run.status, c.status) << (c.settings ? c.settings : "no settings") << run.err;
-        EXPECT_EQ(run.err.find("switching to the 18F4520 family") != std::string::npos, c.switches)
+        EXPECT_EQ(said.contains(c.chip.name) && run.err.starts_with(said.at(c.chip.name)),
+                  c.switches)
             << run.err;
+        EXPECT_EQ(run.err.find("switching") != std::string::npos, c.switches) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         // The tool reads the panel's settings and never writes them.
         EXPECT_EQ(fs::exists(file), c.settings != nullptr);
         if (c.settings) {
             std::ifstream kept(file);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), c.settings);
         }
-    }
-    fs::remove_all(folder);
-}
-
-// Without --device the tool follows the chip on the programmer: a device the
-// other group serves switches the group, which the tool says, and the
-// command runs for it (with --device it refuses: see the failure wordings).
-TEST(CliCommandsTest, WithoutDeviceTheChipsGroupIsTakenAndNamed) {
-    const fs::path folder = fs::temp_directory_path() / "tamro_cli_follow";
-    fs::remove_all(folder);
-    fs::create_directories(folder / "TAMRO18");
-    const std::string loop = LoopFile().string();
-    const std::string out = (folder / "chip.hex").string();
-    struct Case {
-        emu::Device chip;
-        const char* stored;  // the panel's DEVICE
-        std::vector<std::string> args;
-        int status;
-        std::string err;  // what standard error starts with
-        std::string out;  // a line of standard output: the chip's own write buffer
-    };
-    const std::string to4520 =
-        "the target reports 18F4520 (1087): switching to the 18F4520 family\n";
-    const std::string to452 = "the target reports 18F452 (427): switching to the 18F452 family\n";
-    const Case cases[] = {
-        {emu::Device::Pic18F4520,
-         " 9",
-         {"write", loop},
-         0,
-         to4520,
-         "\nflash 32 B written and verified"},
-        {emu::Device::Pic18F452,
-         " 10",
-         {"write", loop},
-         0,
-         to452,
-         "\nflash 8 B written and verified"},
-        {emu::Device::Pic18F4520,
-         " 10",
-         {"write", loop},
-         0,
-         "",
-         "\nflash 32 B written and verified"},
-        {emu::Device::Pic18F4520, " 9", {"verify", loop}, kExitVerifyDifference, to4520, ""},
-        {emu::Device::Pic18F452, " 10", {"blank-check"}, 0, to452, ""},
-        {emu::Device::Pic18F4520, " 9", {"read", out, "--last", "1F"}, 0, to4520, ""},
-        {emu::Device::Pic18F4520, " 9", {"--quiet", "write", loop}, 0, "", ""},
-        // Another device of the group is followed with its own write buffer,
-        // and a device of the other group is taken as itself, not as its
-        // group's own device; a device named is held to.
-        {emu::Device{"18F4620"},
-         " 10",
-         {"write", loop},
-         0,
-         "",
-         "\nflash 64 B written and verified"},
-        {emu::Device{"18F2321"},
-         " 9",
-         {"write", loop},
-         0,
-         "the target reports 18F2321 (2127): switching to the 18F4520 family\n",
-         "\nflash 8 B written and verified"},
-        {emu::Device{"18F4620"},
-         " 10",
-         {"write", loop, "--device", "18F4520"},
-         kExitDeviceRefused,
-         "refused: 18F4520 selected, the target reports 18F4620 (C07)",
-         ""},
-    };
-    for (const Case& c : cases) {
-        std::ofstream(folder / "TAMRO18" / "TAMRO18.conf")
-            << "[DATA]\nDEVICE=\"" << c.stored << "\"\n";
-        CliEnvironment environment{"", folder, {}};
-        environment.driverOptions.emulator.device = c.chip;
-        const CliRun run = RunCli(c.args, environment);
-        EXPECT_EQ(run.status, c.status) << c.args.front() << ": " << run.err;
-        EXPECT_TRUE(run.err.starts_with(c.err) &&
-                    (!c.err.empty() || run.err.find("switching") == std::string::npos))
-            << c.args.front() << ": " << run.err;
-        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
     }
     fs::remove_all(folder);
 }
