@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -246,7 +247,21 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) 
         {k10, {"blank-check"}, k452, 0, true},
         {k9, {"read", chipHex, "--last", "1F"}, k4520, 0, true},
         {k9, {"--quiet", "write", loop}, k4520, 0, false},  // switched without a word
+        // Another device of the group is followed with its own write buffer,
+        // a device of the other group is taken as itself, and a device named
+        // is held to.
+        {k10, {"write", loop}, emu::Device{"18F4620"}, 0, false, "\nflash 64 B written"},
+        {k9, {"write", loop}, emu::Device{"18F2321"}, 0, true, "\nflash 8 B written"},
+        {k10,
+         {"write", loop, "--device", "18F4520"},
+         emu::Device{"18F4620"},
+         kExitDeviceRefused,
+         false},
     };
+    const std::map<std::string, std::string> said = {
+        {"18F4520", "the target reports 18F4520 (1087): switching to the 18F4520 family\n"},
+        {"18F452", "the target reports 18F452 (427): switching to the 18F452 family\n"},
+        {"18F2321", "the target reports 18F2321 (2127): switching to the 18F4520 family\n"}};
     const fs::path file = folder / "TAMRO18" / "TAMRO18.conf";
     for (const Case& c : cases) {
         fs::remove(file);
@@ -257,12 +272,9 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) 
         args.insert(args.end(), {"--driver", "emulator"});
         const CliRun run = RunCli(args, environment);
         EXPECT_EQ(run.status, c.status) << (c.settings ? c.settings : "no settings") << run.err;
-        const std::string said = c.chip.name == "18F4520"
-                                     ? "the target reports 18F4520 (1087): switching to the "
-                                       "18F4520 family\n"
-                                     : "the target reports 18F452 (427): switching to the 18F452 "
-                                       "family\n";
-        EXPECT_EQ(run.err.starts_with(said), c.switches) << run.err;
+        EXPECT_EQ(said.contains(c.chip.name) && run.err.starts_with(said.at(c.chip.name)),
+                  c.switches)
+            << run.err;
         EXPECT_EQ(run.err.find("switching") != std::string::npos, c.switches) << run.err;
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         // The tool reads the panel's settings and never writes them.

@@ -18,6 +18,7 @@
 #include "panel/main_window.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
+#include "views/ui/buffer_viewers.h"
 
 using namespace tamro;
 using tamro::testing::Control;
@@ -48,11 +49,10 @@ struct Panel : testing::PanelFakes {
 
     explicit Panel(const char* device) {
         DriverOptions options;
-        options.emulator.device =
-            QByteArray(device) == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+        options.emulator.device = emu::Device{device};
         driver = MakeDriver("emulator", options);
         form = std::make_unique<TAMRO18_form>(Platform(*driver));
-        store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F4520" ? " 10" : " 9");
+        store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F452" ? " 9" : " 10");
     }
     QString Notes() const { return Control<QLabel>(*form, "NotesLabel")->text(); }
 };
@@ -80,13 +80,19 @@ class EndToEndTest : public QObject {
         QVERIFY(QFile::exists(hexFile_));
     }
 
+    // The viewers' rows follow the device found: 16 words or 16 bytes a row.
     void writeVerifyReadAndSave_data() {
         QTest::addColumn<QString>("device");
-        QTest::newRow("18F452") << "18F452";
-        QTest::newRow("18F4520") << "18F4520";
+        QTest::addColumn<int>("programRows");
+        QTest::addColumn<int>("eepromRows");
+        QTest::newRow("18F452") << "18F452" << 1024 << 16;
+        QTest::newRow("18F4520") << "18F4520" << 1024 << 16;
+        QTest::newRow("18F4620") << "18F4620" << 2048 << 64;
     }
     void writeVerifyReadAndSave() {
         QFETCH(QString, device);
+        QFETCH(int, programRows);
+        QFETCH(int, eepromRows);
         Panel panel(qPrintable(device));
         QVERIFY(panel.form->Form_Load());
         QCOMPARE(Control<QLineEdit>(*panel.form, "Text_Device")->text().section(' ', 0, 0), device);
@@ -115,6 +121,7 @@ class EndToEndTest : public QObject {
         QVERIFY(std::equal(loaded.begin(), loaded.begin() + kProgramBytes,
                            panel.form->session().images().program.begin()));
         QCOMPARE(panel.form->session().images().haveData, std::int16_t{0});
+        QCOMPARE(panel.form->findChild<DATAVIEW*>()->Model().rowCount(), programRows);
 
         // Saved and loaded again, the image is byte-identical.
         const std::string saved = folder_.filePath(device + "-saved.hex").toStdString();
@@ -139,6 +146,7 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.Notes(), QString("EE Read Complete"));
         QCOMPARE(panel.form->session().images().eepromRead[0], std::uint8_t{0xFF});
         QCOMPARE(panel.form->session().images().eepromRead[255], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->findChild<EEVIEW*>()->Model().rowCount(), eepromRows);
     }
 
     void theOtherGroupsWriteIsRefusedAndTheChipKept() {
