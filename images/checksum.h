@@ -7,11 +7,10 @@
 #include <string>
 
 #include "images/images.h"
-#include "images/images.h"
 
 namespace tamro {
 
-// Sum of program bytes 0 to 7FFFh (the whole 32 KB of both groups) and of
+// Sum of the device's program bytes (0 to flashBytes - 1) and of
 // configuration bytes 0 to 13 under `configMask`, modulo 10000h. The ID
 // locations and the data EEPROM do not count (Microchip adds the ID locations
 // only for a code-protected device). A program image that holds nothing yet

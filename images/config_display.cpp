@@ -34,13 +34,13 @@ ConfigBitUpdate ConfigAddrText_Change(Images& images, int index, std::string_vie
     return {word, Config_bit_DSP(ConfigWord(images, word))};
 }
 
-std::optional<std::string> LastAddrText_Change(std::string_view text, std::int16_t programSize) {
-    if (HexValue(text) > programSize) return HexText16(programSize);
+std::optional<std::string> LastAddrText_Change(std::string_view text, int programSize) {
+    if (HexValue(text) > programSize) return HexText16(static_cast<std::int16_t>(programSize));
     return std::nullopt;
 }
 
-int LastWordForLoops(std::int16_t lastAddress) {
-    return std::min<int>(lastAddress, kLastProgramWord);
+int LastWordForLoops(std::int16_t lastAddress, int lastProgramWord) {
+    return std::min<int>(lastAddress, lastProgramWord);
 }
 
 }  // namespace tamro

@@ -54,14 +54,15 @@ ConfigBitUpdate ConfigAddrText_Change(Images& images, int index, std::string_vie
 std::optional<std::string> ConfigBoxProblem(int index, std::string_view text);
 
 // LastAddrText_Change: the replacement text when the typed last address is
-// above programSize ("4000" for 4000h words); nothing when the text may stay.
-// Texts 8000 to FFFF read as negative numbers and stay.
-std::optional<std::string> LastAddrText_Change(std::string_view text, std::int16_t programSize);
+// above programSize, the device's program words ("4000" for 4000h words);
+// nothing when the text may stay. Texts 8000 to FFFF read as negative numbers
+// and stay.
+std::optional<std::string> LastAddrText_Change(std::string_view text, int programSize);
 
 // The last program word a loop over the program memory may touch for a last
 // address taken from LastAddrText: a full 32 KB image gives 4000h, one word
-// past the end, so loops stop at word 3FFFh.
-int LastWordForLoops(std::int16_t lastAddress);
+// past the end, so loops stop at the device's last word (3FFFh).
+int LastWordForLoops(std::int16_t lastAddress, int lastProgramWord);
 
 }  // namespace tamro
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -227,7 +228,7 @@ struct Loading {
 
     // Puts one data byte where its target address says; false outside the device.
     bool Place(std::uint32_t address, std::uint8_t value) {
-        if (address < kProgramBytes) {
+        if (address < static_cast<std::uint32_t>(images.flashBytes)) {
             images.program[address] = value;
             lastStoredByte = static_cast<int>(address);
         } else if (address - kIdBase < kIdBytes) {
@@ -237,13 +238,21 @@ struct Loading {
             images.config[address - kConfigBase] = value;
             images.configPresent[address - kConfigBase] = true;
             outcome.configSeen = true;
-        } else if (address - kEepromBase < kEepromBytes) {
+        } else if (address - kEepromBase < static_cast<std::uint32_t>(images.eepromBytes)) {
             images.eeprom[address - kEepromBase] = value;
             images.eepromPresent[address - kEepromBase] = true;
         } else {
             return false;
         }
         return true;
+    }
+
+    std::string OutsideText(std::uint32_t address) const {
+        const std::string where = "address " + HexText(address) + "h ";
+        if (address - kEepromBase < kMaxEepromBytes && images.eepromBytes == 0) {
+            return where + "is data EEPROM, and the device has none";
+        }
+        return where + "is outside the device";
     }
 
     bool Read(ItemReader& reader) {
@@ -306,17 +315,23 @@ struct Loading {
                                 "record type " + HexByteText(record.type));
             }
 
-            if (mayTakeStart && TargetAddress(record, 0) < kProgramBytes) start = offset;
+            if (mayTakeStart &&
+                TargetAddress(record, 0) < static_cast<std::uint32_t>(images.flashBytes)) {
+                start = offset;
+            }
             for (int i = 0; i < record.count; ++i) {
                 const std::uint32_t address = TargetAddress(record, i);
                 if (!Place(address, record.Data(i))) {
                     outcome.errorAddress = address;
-                    return Fail(HexLoadError::AddressOutsideDevice, line,
-                                "address " + HexText(address) + "h is outside the device");
+                    return Fail(HexLoadError::AddressOutsideDevice, line, OutsideText(address));
                 }
             }
             if (lastStoredByte > 2 * images.lastAddress) {
-                images.lastAddress = HalfRounded(lastStoredByte);
+                // A file that fills the last byte of a 64 KB device rounds to
+                // word 8000h, past what the word address holds: it ends at 7FFFh.
+                images.lastAddress = static_cast<std::int16_t>(
+                    std::min(static_cast<int>(std::nearbyint(lastStoredByte / 2.0)),
+                             kMaxProgramBytes / 2 - 1));
             }
         }
     }

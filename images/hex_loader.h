@@ -4,10 +4,12 @@
 // The file is read into scratch images; only a file that loads completely
 // replaces the caller's images, so a failed load leaves the previous file
 // loaded. Extended linear (04) and extended segment (02) address records place
-// the data at target addresses: program flash 0 to 7FFFh, ID locations 200000h
-// to 200007h, configuration 300000h to 30000Dh, data EEPROM F00000h to F000FFh.
-// Data anywhere else, a corrupt record, a line that is not a record and a file
-// without its end-of-file record fail the load.
+// the data at target addresses: program flash from 0, ID locations 200000h to
+// 200007h, configuration 300000h to 30000Dh, data EEPROM from F00000h, the
+// memories as large as the images' device has them (Images::flashBytes and
+// eepromBytes). Data anywhere else (EEPROM data for a device without EEPROM
+// too), a corrupt record, a line that is not a record and a file without its
+// end-of-file record fail the load.
 
 #include <cstdint>
 #include <filesystem>

@@ -71,7 +71,7 @@ std::string IntelHexRecord(std::uint8_t type, std::uint16_t address,
 std::string IntelHexText(const Images& images, const HexWriteOptions& options) {
     std::string text;
     AddUpperAddress(text, 0);
-    const int endByte = 2 * (std::min(options.lastWord, kLastProgramWord) + 1);
+    const int endByte = 2 * (std::min(options.lastWord, images.LastProgramWord()) + 1);
     for (int address = 0; address < endByte; address += kRecordBytes) {
         const auto row =
             std::span<const std::uint8_t>(images.program)
@@ -91,8 +91,9 @@ std::string IntelHexText(const Images& images, const HexWriteOptions& options) {
         AddUpperAddress(text, kConfigBase);
         AddRecord(text, kTypeData, kConfigBase, config);
         if (images.eepromReadLast >= 0) {
-            std::array<bool, kEepromBytes> read{};
-            std::fill_n(read.begin(), std::min(images.eepromReadLast + 1, kEepromBytes), true);
+            std::array<bool, kMaxEepromBytes> read{};
+            std::fill_n(read.begin(), std::min(images.eepromReadLast + 1, images.eepromBytes),
+                        true);
             AddPresentBytes(text, kEepromBase, images.eepromRead.data(), read);
         } else {
             AddPresentBytes(text, kEepromBase, images.eeprom.data(), images.eepromPresent);

@@ -25,8 +25,9 @@ enum class HexRegions {
 
 struct HexWriteOptions {
     HexRegions regions = HexRegions::FlashOnly;
-    // Program words 0 to this one (at most 3FFFh; below 0 writes no flash).
-    int lastWord = kLastProgramWord;
+    // Program words 0 to this one (at most the device's last word; below 0
+    // writes no flash).
+    int lastWord = kMaxProgramBytes / 2 - 1;
     // The implemented bits of the configuration bytes (WholeChip only).
     ConfigBytes configMask{};
 };

@@ -49,6 +49,7 @@ TAMRO18_form::TAMRO18_form(PanelPlatform platform, QWidget* parent)
     setObjectName("TAMRO18_form");
     setWindowTitle("PIC18 Tamro Control Panel");
     session_.SetView(this);
+    session_.SetFileReload(this);
     windows_ =
         std::make_unique<PanelWindows>(this, session_, platform_, toolSettings_, toolFiles_, *this);
     controls_ = BuildMainWindowControls(
@@ -97,6 +98,10 @@ void TAMRO18_form::WireControls() {
                 return;
             }
             requests_.Run([this, index] { session_.SelectDevice(GroupOfOption(index)); });
+            // Declined (typed-in changes kept): the selected option stays.
+            if (session_.selectedOption() != index) {
+                controls_.PICsel.at(session_.selectedOption())->setChecked(true);
+            }
         });
     }
     connect(c.LastAddrText, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -187,6 +192,7 @@ void TAMRO18_form::WireMenus() {
                                     BlankCheckText(session_.BlankReport()));
         }
     });
+    SetMenuHandler("CONFIG_NAMES", [&windows] { windows.ShowConfigNames(); });
     SetMenuHandler("PROGRAMMER", [this] {
         if (ChooseProgrammer(false) == ProgrammerSwitch::Outcome::NotFound) {
             platform_.messages.Show(MessageIcon::Critical, "USB ERROR", UnitNotFound());
@@ -356,6 +362,8 @@ OperationResult TAMRO18_form::RunOperation(FinishedOperation operation,
     if (const auto words = FinalWordsFor(operation, result, session_.BlankReport())) {
         SetNotes(words->colour, words->text);
     }
+    // What the chip's configuration is known to be may have changed.
+    windows_->RefreshConfigNames();
     return result;
 }
 
@@ -389,6 +397,8 @@ void TAMRO18_form::ShowConfiguration() {
 
 void TAMRO18_form::ShowChecksum() {
     controls_.ShowChecksum(ImageChecksum(session_.images(), session_.groupValues().configMask));
+    // The configuration by name follows every change of the images' configuration.
+    windows_->RefreshConfigNames();
 }
 
 void TAMRO18_form::HexLoad() {
@@ -421,7 +431,7 @@ void TAMRO18_form::SaveHex() {
     const std::string path = platform_.dialogs.SaveFileName("HEX FILES|*.hex|ALL FILES|*.*|");
     if (path.empty()) return;
     // The whole chip as the images hold it: a file that clones the chip.
-    const HexWriteOptions options{HexRegions::WholeChip, kLastProgramWord,
+    const HexWriteOptions options{HexRegions::WholeChip, session_.images().LastProgramWord(),
                                   session_.groupValues().configMask};
     if (!WriteIntelHexFile(path, session_.images(), options, nullptr)) {
         platform_.messages.Show(MessageIcon::Critical, "FILE ERROR", "File Error");
@@ -479,6 +489,10 @@ void TAMRO18_form::SetStartAddress(const std::string& text) {
     controls_.StartAddrText->setText(Q(text));
 }
 
+void TAMRO18_form::SetLastAddress(const std::string& text) {
+    controls_.LastAddrText->setText(Q(text));
+}
+
 void TAMRO18_form::ClearFileName() {
     controls_.FilenameTextbox->clear();
 }
@@ -493,6 +507,7 @@ void TAMRO18_form::ShowEepromBuffer() {
 }
 
 void TAMRO18_form::DeviceGroupSelected(int option) {
+    fileBoxBeforeSelection_ = controls_.FilenameTextbox->text();
     {
         const QSignalBlocker blocker(controls_.PICsel.at(option));
         controls_.PICsel.at(option)->setChecked(true);
@@ -502,6 +517,42 @@ void TAMRO18_form::DeviceGroupSelected(int option) {
         QString::fromStdString(HexText16(session_.groupValues().lastAddress)));
     controls_.FilenameTextbox->clear();
     controls_.NotesLabel->clear();
+}
+
+void TAMRO18_form::TargetDeviceFound(const std::string& name, int servingOption) {
+    controls_.ShowTargetDevice(name, servingOption);
+    windows_->RefreshConfigNames();
+}
+
+std::string TAMRO18_form::LoadedFile() const {
+    return hexLoad_.LoadedFile();
+}
+
+std::string TAMRO18_form::TypedChanges() const {
+    std::string typed;
+    if (hexLoad_.ConfigurationChanged(session_.images())) typed = "the configuration typed in";
+    if (controls_.LastAddrText->text().toStdString() != hexLoad_.LoadedLastAddressText()) {
+        typed += (typed.empty() ? "" : " and ") + std::string("the last address typed in");
+    }
+    return typed;
+}
+
+bool TAMRO18_form::Reload() {
+    reloaded_ = hexLoad_.Reload(session_.images());
+    if (reloaded_.kind == HexFileLoadResult::Kind::Loaded) return true;
+    ShowHexFileError(platform_.messages, reloaded_.file, reloaded_.outcome);
+    return false;
+}
+
+void TAMRO18_form::ShowReloaded() {
+    const HexLoadOutcome& outcome = reloaded_.outcome;
+    controls_.FilenameTextbox->setText(fileBoxBeforeSelection_);
+    controls_.CurrentAddrText->setText(Q(outcome.lastAddressText));
+    controls_.LastAddrText->setText(Q(outcome.lastAddressText));
+    controls_.StartAddrText->setText(Q(outcome.startAddressText));
+    files_->Loaded(reloaded_.file);
+    ShowConfiguration();
+    windows_->RefreshProgramBuffer();
 }
 
 std::string TAMRO18_form::FilenameText() {

@@ -26,7 +26,10 @@ namespace tamro {
 
 class FileFollow;
 
-class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHost {
+class TAMRO18_form : public QMainWindow,
+                     public OperationView,
+                     public ToolRunHost,
+                     public FileReload {
     Q_OBJECT
 
   public:
@@ -63,11 +66,19 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     void SetProgressStep(ProgressStep step) override;
     void ProcessPendingEvents() override;
     void SetStartAddress(const std::string& text) override;
+    void SetLastAddress(const std::string& text) override;
     void ClearFileName() override;
     void ShowProgramBuffer() override;
     void ShowEepromBuffer() override;
     void DeviceGroupSelected(int option) override;
     void ShowConfiguration() override;
+    void TargetDeviceFound(const std::string& name, int servingOption) override;
+
+    // FileReload: a group switch loads the HEX file again.
+    std::string LoadedFile() const override;
+    std::string TypedChanges() const override;
+    bool Reload() override;
+    void ShowReloaded() override;
 
     // ToolRunHost
     std::string FilenameText() override;
@@ -129,6 +140,10 @@ class TAMRO18_form : public QMainWindow, public OperationView, public ToolRunHos
     int progressDone_ = 0;
     // The image holds a loaded file that no WRITE has written yet.
     bool fileNotWritten_ = false;
+    // The file box as a device selection found it, and the last reload's
+    // outcome: a reload shows them again.
+    QString fileBoxBeforeSelection_;
+    HexFileLoadResult reloaded_;
     // The first click on kage after start-up keeps the normal height.
     bool kageExpandsNext_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,11 @@ namespace tamro {
 namespace {
 
 constexpr int kTestPanelTopTwips = 4815;
+
+// The top of an option button of PIC Select in its frame.
+int OptionRowTwips(int option) {
+    return option == kOption452 ? 330 : 660;
+}
 
 void Place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
@@ -42,6 +48,7 @@ const MenuEntry kMenuEntries[] = {
     {"Function", "READ_EEPROM", "READ_EEPROM", {}},
     {"Function", "SaveHex", "Save HEX", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {"Function", "BLANK_CHECK", "Blank check", {}},
+    {"Function", "CONFIG_NAMES", "Configuration by name", {}},
     {"Function", "PROGRAMMER", "Programmer...", {}},
     {"TOOL", "Editor", "Editor", QKeySequence(Qt::Key_F5)},
     {"TOOL", "Assembler", "Assembler", QKeySequence(Qt::Key_F6)},
@@ -246,9 +253,17 @@ MainWindowControls BuildMainWindowControls(QMainWindow& window, const ControlOpt
          {std::pair{kOption452, "18F452"}, std::pair{kOption4520, "18F4520"}}) {
         auto* option = new QRadioButton(caption, c.Frame1);
         option->setObjectName(QString("PICsel_%1").arg(index));
-        Place(option, 240, index == kOption452 ? 330 : 660, 1800, 285);
+        Place(option, 240, OptionRowTwips(index), 1140, 285);
         c.PICsel[index] = option;
     }
+    c.TargetDeviceLabel = new QLabel(c.Frame1);
+    c.TargetDeviceLabel->setObjectName("TargetDeviceLabel");
+    c.TargetDeviceLabel->setToolTip("The device the target reports");
+    // Told apart from the option captions beside it.
+    QPalette deviceColours = c.TargetDeviceLabel->palette();
+    deviceColours.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    c.TargetDeviceLabel->setPalette(deviceColours);
+    Place(c.TargetDeviceLabel, 1380, OptionRowTwips(kOption452), 960, 285);
 
     BuildAddressesAndConfiguration(make, c);
 
@@ -329,6 +344,18 @@ void MainWindowControls::ShowProgress(int done, int total, const QString& text) 
 
 void MainWindowControls::ShowChecksum(std::uint16_t checksum) {
     ChecksumLabel->setText("Sum " + QString::fromStdString(ChecksumText(checksum)));
+}
+
+void MainWindowControls::ShowTargetDevice(const std::string& name, int servingOption) {
+    TargetDeviceLabel->setText(QString::fromStdString(name));
+    // Beside the option of its family; a device no family serves beside the selected one.
+    int row = servingOption;
+    if (row == 0) {
+        for (const auto& [index, option] : PICsel) {
+            if (option->isChecked()) row = index;
+        }
+    }
+    TargetDeviceLabel->move(TargetDeviceLabel->x(), Px(OptionRowTwips(row ? row : kOption452)));
 }
 
 }  // namespace tamro

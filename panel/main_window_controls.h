@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "common/platform.h"
@@ -54,6 +55,9 @@ struct MainWindowControls {
     QGroupBox* Frame1 = nullptr;
     // By option index (9: 18F452, 10: 18F4520), named "PICsel_<index>".
     std::map<int, QRadioButton*> PICsel;
+    // Beside the option of the family that serves it: the device the target
+    // reported at the last ID read.
+    QLabel* TargetDeviceLabel = nullptr;
     QLineEdit* CurrentAddrText = nullptr;
     QLineEdit* StartAddrText = nullptr;
     QLineEdit* LastAddrText = nullptr;
@@ -92,6 +96,8 @@ struct MainWindowControls {
     // `text` on the bar ("flash 45 %, 12 s left"); 0 of 0 hides the bar.
     void ShowProgress(int done, int total, const QString& text = {});
     void ShowChecksum(std::uint16_t checksum);
+    // The target's device beside the option of the family that serves it (0: none).
+    void ShowTargetDevice(const std::string& name, int servingOption);
 };
 
 struct ControlOptions {

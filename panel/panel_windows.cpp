@@ -5,6 +5,7 @@
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/volt_meter.h"
+#include "panel/config_names_window.h"
 #include "panel/difference_window.h"
 #include "tools/ui/desktop_launch.h"
 #include "tools/ui/editor.h"
@@ -103,6 +104,18 @@ void PanelWindows::ShowDifferences() {
     if (session_.Differences().empty()) return;
     if (!differences_) differences_ = new DifferenceWindow(mainWindow_);
     differences_->ShowDifferences(session_.Differences());
+}
+
+void PanelWindows::ShowConfigNames() {
+    if (!configNames_) configNames_ = new ConfigNamesWindow(session_, mainWindow_);
+    configNames_->Refresh();
+    configNames_->show();
+    configNames_->raise();
+    configNames_->activateWindow();
+}
+
+void PanelWindows::RefreshConfigNames() {
+    if (configNames_ && configNames_->isVisible()) configNames_->Refresh();
 }
 
 void PanelWindows::OpenCalculator() {

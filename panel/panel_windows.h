@@ -17,6 +17,7 @@ class QWidget;
 namespace tamro {
 
 class BufferViewers;
+class ConfigNamesWindow;
 class DataConv;
 class DifferenceWindow;
 class EditorWindow;
@@ -50,6 +51,10 @@ class PanelWindows {
     void ShowEepromBuffer();
     // The difference list of the last verify, shown when it found any.
     void ShowDifferences();
+    // The configuration by name, shown in front; RefreshConfigNames fills it
+    // anew when it is open.
+    void ShowConfigNames();
+    void RefreshConfigNames();
 
     ErrorViewWindow& errorView() { return *errorView_; }
     EditorWindow& editor() { return *editor_; }
@@ -67,6 +72,7 @@ class PanelWindows {
     EditorWindow* editor_;
     DataConv* dataConv_ = nullptr;
     DifferenceWindow* differences_ = nullptr;
+    ConfigNamesWindow* configNames_ = nullptr;
     HELP_FORM* help_ = nullptr;
     QPointer<Setup_Form> setup_;
     QPointer<LA> logicAnalyzer_;

@@ -42,9 +42,10 @@ bool TargetOperations::ReadWholeChip(ChipContents& chip, std::vector<std::uint8_
                                      std::vector<std::uint8_t>& eeprom) {
     Notes(kNotesCyan, "Blank Check");
     if (!EnterProgramming() || !SetTablePointer(0)) return Fail(kBlankCheckError);
-    program.assign(kProgramBytes, 0);
-    const int eepromBytes = std::clamp<int>(group_.eepromLast, 0, kEepromBytes - 1) + 1;
-    const int flashGroups = kProgramBytes / 8;
+    const int flashBytes = 2 * group_.programSize;
+    program.assign(static_cast<std::size_t>(flashBytes), 0);
+    const int eepromBytes = std::max(group_.eepromLast + 1, 0);
+    const int flashGroups = flashBytes / 8;
     const int total = flashGroups + eepromBytes;
     view_.SetProgressStep({ProgressAction::BlankCheck, ChipRegion::Flash});
     for (int group = 0; group < flashGroups; ++group) {

@@ -7,13 +7,14 @@
 #include "common/number_text.h"
 
 namespace tamro {
-namespace {
 
 const char* GroupName(DeviceGroup group) {
     return group == DeviceGroup::Pic18F4520 ? "18F4520" : "18F452";
 }
 
-}  // namespace
+// The table's reader takes no device larger than the images hold.
+static_assert(devices::kMaxFlashBytes <= static_cast<std::uint32_t>(kMaxProgramBytes));
+static_assert(devices::kMaxEepromBytes <= static_cast<std::uint32_t>(kMaxEepromBytes));
 
 DeviceGroup GroupOfOption(int optionIndex) {
     return optionIndex == kOption4520 ? DeviceGroup::Pic18F4520 : DeviceGroup::Pic18F452;
@@ -36,12 +37,20 @@ DeviceGroupValues ValuesForDevice(const devices::Device& device) {
     DeviceGroupValues values;
     values.group = GroupOfFamily(device.family);
     values.device = device;
-    values.programSize = static_cast<std::int16_t>(device.flashBytes / 2);
+    values.programSize = static_cast<int>(device.flashBytes / 2);
     values.lastAddress = device.LastProgramWord();
-    values.eepromLast = static_cast<std::int16_t>(static_cast<int>(device.eepromBytes) - 1);
+    values.eepromLast = static_cast<int>(device.eepromBytes) - 1;
     values.defaultConfig = device.configStart;
     values.configMask = device.configMask;
     return values;
+}
+
+void FitImagesToDevice(Images& images, const DeviceGroupValues& device) {
+    images.lastAddress = device.lastAddress;
+    images.flashBytes = 2 * device.programSize;
+    images.eepromBytes = device.eepromLast + 1;
+    std::fill(images.eepromPresent.begin() + images.eepromBytes, images.eepromPresent.end(), false);
+    images.eepromReadLast = std::min(images.eepromReadLast, images.eepromBytes - 1);
 }
 
 DeviceGroupValues GroupForOption(int optionIndex) {
@@ -58,21 +67,9 @@ std::string DeviceNameForId(std::uint16_t deviceId) {
 }
 
 std::optional<std::string> WhyNotProgrammed(const devices::Device& device) {
+    // The table's reader takes only sizes and write buffers the images and
+    // the operations hold (see the static_asserts above).
     if (!device.Served()) return device.notServed;
-    // The operations run with the selected group's own device's values: a
-    // device whose sequence parameters or sizes differ from them is not
-    // written with them.
-    const devices::Device& own = devices::Table().OfFamily(device.family);
-    if (device.writeBufferBytes != own.writeBufferBytes ||
-        device.chipEraseKeys != own.chipEraseKeys || device.singlePanel != own.singlePanel ||
-        device.configGoto != own.configGoto || device.eepromUnlock != own.eepromUnlock ||
-        device.eeadrh != own.eeadrh) {
-        return "its write buffer or sequence differs from the " + own.name + "'s";
-    }
-    if (device.flashBytes > static_cast<std::uint32_t>(kMaxImageFlashBytes) ||
-        device.eepromBytes > static_cast<std::uint32_t>(kMaxImageEepromBytes)) {
-        return "its memories are larger than the images hold";
-    }
     return std::nullopt;
 }
 
@@ -93,6 +90,11 @@ std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId) {
     const std::optional<std::string> name = DeviceTableName(deviceId);
     return std::string(GroupName(selected)) + " selected, the target reports " +
            name.value_or("an unknown device") + " (" + HexText(deviceId) + ")";
+}
+
+std::string GroupSwitchText(DeviceGroup to, std::uint16_t deviceId) {
+    return "the target reports " + DeviceNameForId(deviceId) + " (" + HexText(deviceId) +
+           "): switching to the " + GroupName(to) + " family";
 }
 
 std::vector<std::string> ProtectionBitsOn(const devices::Device& device,

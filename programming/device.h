@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "devices/device_table.h"
+#include "images/images.h"
 #include "link/link.h"
 #include "programming/operation_view.h"
 
@@ -28,14 +29,18 @@ int OptionOfGroup(DeviceGroup group);
 struct DeviceGroupValues {
     DeviceGroup group = DeviceGroup::Pic18F452;
     devices::Device device;
-    std::int16_t programSize = 0;  // program words
+    int programSize = 0;           // program words
     std::int16_t lastAddress = 0;  // the last program word
-    std::int16_t eepromLast = -1;  // the last data EEPROM address (-1: none)
+    int eepromLast = -1;           // the last data EEPROM address (-1: none)
     std::array<std::uint8_t, 14> defaultConfig{};
     // The bits each configuration byte implements (unimplemented ones read 0):
     // a verify compares the configuration under these.
     std::array<std::uint8_t, 14> configMask{};
 };
+
+// Gives the images the device's memories and last program word; EEPROM bytes
+// a larger device's file marked beyond them are dropped.
+void FitImagesToDevice(Images& images, const DeviceGroupValues& device);
 
 // The values of option button 9 or 10 (any other index gives option 9's): its family's own device.
 DeviceGroupValues GroupForOption(int optionIndex);
@@ -57,11 +62,9 @@ std::string StoredDeviceText(int optionIndex);
 // The name of the device table's entry for an ID, if it has one.
 std::optional<std::string> DeviceTableName(std::uint16_t deviceId);
 
-// The images' sizes: devices up to these are written.
-constexpr int kMaxImageFlashBytes = 32768;
-constexpr int kMaxImageEepromBytes = 256;
-
-// Why the selected group does not program a device of the table (nothing when it does).
+// Why no sequence of the programmer programs a device of the table (nothing
+// when one does: the operations run with the device's own write buffer, erase
+// keys and memories).
 std::optional<std::string> WhyNotProgrammed(const devices::Device& device);
 
 // The device group whose sequences serve the device with this ID (the device
@@ -85,6 +88,11 @@ DeviceVerdict CheckDevice(DeviceGroup selected, std::uint16_t deviceId);
 // "18F452 selected, the target reports 18F4520 (1087)"; an ID outside the
 // device table is "an unknown device (1234)".
 std::string DeviceMismatchText(DeviceGroup selected, std::uint16_t deviceId);
+
+// The group's name as its option button shows it: "18F452", "18F4520".
+const char* GroupName(DeviceGroup group);
+// "the target reports 18F4520 (1087): switching to the 18F4520 family"
+std::string GroupSwitchText(DeviceGroup to, std::uint16_t deviceId);
 
 // The code and data protection bits (CP0..CP3, CPB, CPD, WRT0..WRT3, WRTB,
 // WRTC, WRTD, EBTR0..EBTR3, EBTRB) that `config` (bytes from 300000h) programs

@@ -37,10 +37,26 @@ class HexFileLoad {
     HexFileLoadResult Load(std::string& hexFileName, const std::string& fileBoxText,
                            Images& images);
 
+    // The file the last successful load read; empty before the first.
+    const std::string& LoadedFile() const { return loadedFile_; }
+    // What that load set the last address to ("3FFF").
+    const std::string& LoadedLastAddressText() const { return loadedLastAddress_; }
+    // The configuration bytes no longer hold what that load gave them: they
+    // were typed in (or read from a chip) since.
+    bool ConfigurationChanged(const Images& images) const;
+    // Loads that file again into `images` under the session's present group
+    // values, all or nothing, also while a request of the session runs: the
+    // session reloads it when it switches the group before a chip change.
+    HexFileLoadResult Reload(Images& images);
+
   private:
+    HexFileLoadResult LoadFile(const std::string& file, Images& images);
+
     const ProgrammerSession& session_;
     std::string loadedFile_;
     std::string fileBoxBeforeRename_;
+    std::string loadedLastAddress_;
+    ConfigBytes loadedConfig_{};
 };
 
 }  // namespace tamro

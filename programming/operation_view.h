@@ -45,6 +45,7 @@ class OperationView {
     // Controls only the program and EEPROM reads touch; a view without them
     // (the command-line tool) keeps the defaults.
     virtual void SetStartAddress(const std::string& /*text*/) {}  // StartAddrText
+    virtual void SetLastAddress(const std::string& /*text*/) {}   // LastAddrText
     virtual void ClearFileName() {}                               // FilenameTextbox
     // A read has replaced the program image: show DATAVIEW with the new contents.
     virtual void ShowProgramBuffer() {}
@@ -55,6 +56,10 @@ class OperationView {
     virtual void DeviceGroupSelected(int /*option*/) {}
     // The configuration image changed as a whole: show all of it.
     virtual void ShowConfiguration() {}
+    // A device-ID read named the target: its name ("18F2550", "no target", or
+    // "unknown" for an ID outside the device table) and the option button of
+    // the family whose sequences serve it (0 when none does).
+    virtual void TargetDeviceFound(const std::string& /*name*/, int /*servingOption*/) {}
     // A step of a long operation begins; it ends when the next one begins or
     // the operation returns.
     virtual void StepStarted(const OperationStep& /*step*/) {}

@@ -71,10 +71,31 @@ DeviceGroup ProgrammerSession::StoredDeviceGroup() {
 }
 
 void ProgrammerSession::UseDeviceGroup(DeviceGroup group) {
-    selectedOption_ = OptionOfGroup(group);
-    group_ = GroupForOption(selectedOption_);
-    images_.lastAddress = group_.lastAddress;
     images_.config = {};
+    TakeGroupValues(group);
+    deviceNamed_ = false;
+}
+
+void ProgrammerSession::UseDevice(const devices::Device& device) {
+    images_.config = {};
+    TakeDevice(device);
+    deviceNamed_ = true;
+}
+
+const devices::Device& ProgrammerSession::TargetDeviceOf(DeviceGroup group) const {
+    const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+    if (found && CheckDevice(group, deviceId_.deviceId) == DeviceVerdict::Served) return *found;
+    return devices::Table().OfFamily(FamilyOfGroup(group));
+}
+
+void ProgrammerSession::TakeGroupValues(DeviceGroup group) {
+    TakeDevice(TargetDeviceOf(group));
+}
+
+void ProgrammerSession::TakeDevice(const devices::Device& device) {
+    group_ = ValuesForDevice(device);
+    selectedOption_ = OptionOfGroup(group_.group);
+    FitImagesToDevice(images_, group_);
     std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
 }
 
@@ -91,6 +112,7 @@ bool ProgrammerSession::Start() {
         // be powered to answer it, whatever state the programmer started in.
         SwitchSupply(true);
         SelectDeviceUnguarded(stored);
+        OfferGroupSwitch();
         SwitchLed(false);
     }
     return true;
@@ -112,6 +134,7 @@ bool ProgrammerSession::Reconnect() {
     SwitchSupply(true);
     deviceId_ = ReadDeviceIdPowered(false);
     WarnOfDeviceMismatch();
+    OfferGroupSwitch();
     SwitchLed(false);
     return true;
 }
@@ -135,27 +158,110 @@ OperationResult ProgrammerSession::SelectDevice(DeviceGroup group) {
     if (guard_.Busy()) return OperationResult::Refused;
     {
         OperationGuard::Scope scope(guard_);
+        const bool keepFile = KeepsFile();
+        if (keepFile && group != group_.group) {
+            const std::string typed = fileReload_->TypedChanges();
+            if (!typed.empty() &&
+                !Confirm(Question::SwitchFamily, "Choosing the " + std::string(GroupName(group)) +
+                                                     " family loads " + fileReload_->LoadedFile() +
+                                                     " again under its defaults; " + typed +
+                                                     " is lost. Choose it?")) {
+                return OperationResult::Declined;
+            }
+        }
         SelectDeviceUnguarded(group);
+        // The selection has begun afresh; a file that no longer loads leaves none loaded.
+        if (keepFile && fileReload_->Reload()) fileReload_->ShowReloaded();
     }
     return StoppedOr(OperationResult::Completed);
 }
 
+bool ProgrammerSession::KeepsFile() const {
+    return images_.haveData != 0 && fileReload_ && !fileReload_->LoadedFile().empty();
+}
+
 void ProgrammerSession::SelectDeviceUnguarded(DeviceGroup group) {
-    selectedOption_ = OptionOfGroup(group);
-    group_ = GroupForOption(selectedOption_);
-    images_.lastAddress = group_.lastAddress;
+    TakeGroupValues(group);
+    deviceNamed_ = false;
     relay_.DeviceGroupSelected(selectedOption_);
     images_.haveData = 0;
-    std::copy(group_.defaultConfig.begin(), group_.defaultConfig.end(), images_.config.begin());
     relay_.ProcessPendingEvents();
     deviceId_ = ReadDeviceIdPowered(false);
+    // The chip on the programmer names the group's device it is.
+    if (const devices::Device& target = TargetDeviceOf(group_.group);
+        target.name != group_.device.name) {
+        TakeDevice(target);
+        relay_.SetLastAddress(HexText16(group_.lastAddress));
+    }
     WarnOfDeviceMismatch();
+    StoreSelection();
+    relay_.ShowConfiguration();
+}
+
+void ProgrammerSession::StoreSelection() {
     const std::string stored = settings_.Read(kSettingsApplication, kSettingsSection, kDeviceKey);
     if (NumericValue(stored) != selectedOption_) {
         settings_.Write(kSettingsApplication, kSettingsSection, kDeviceKey,
                         StoredDeviceText(selectedOption_));
     }
+}
+
+ProgrammerSession::SwitchOutcome ProgrammerSession::OfferGroupSwitch() {
+    if (CheckDevice(group_.group, deviceId_.deviceId) != DeviceVerdict::OtherGroup ||
+        switchDeclinedId_ == deviceId_.deviceId) {
+        return SwitchOutcome::NotSwitched;
+    }
+    const DeviceGroup other = *GroupServing(deviceId_.deviceId);
+    std::string question = DeviceMismatchText(group_.group, deviceId_.deviceId) + ", which the " +
+                           GroupName(other) + " family serves. Switch to the " + GroupName(other) +
+                           " family?";
+    if (KeepsFile()) {
+        const std::string typed = fileReload_->TypedChanges();
+        question += " " + fileReload_->LoadedFile() + " is loaded again under its defaults" +
+                    (typed.empty() ? "." : "; " + typed + " is lost.");
+    }
+    if (!Confirm(Question::SwitchFamily, question)) {
+        switchDeclinedId_ = deviceId_.deviceId;
+        return SwitchOutcome::NotSwitched;
+    }
+    return SwitchGroupKeepingFile(other) ? SwitchOutcome::Switched : SwitchOutcome::ReloadFailed;
+}
+
+bool ProgrammerSession::SwitchGroupKeepingFile(DeviceGroup group) {
+    const bool keepFile = KeepsFile();
+    const DeviceGroupValues previousGroup = group_;
+    const int previousOption = selectedOption_;
+    const Images previousImages = images_;
+    TakeGroupValues(group);
+    images_.haveData = 0;
+    if (keepFile && !fileReload_->Reload()) {
+        group_ = previousGroup;
+        selectedOption_ = previousOption;
+        images_ = previousImages;
+        return false;
+    }
+    relay_.DeviceGroupSelected(selectedOption_);
+    if (keepFile) fileReload_->ShowReloaded();
+    StoreSelection();
     relay_.ShowConfiguration();
+    relay_.SetNotesColour(kNotesWhite);
+    relay_.SetNotesCaption(GroupSwitchText(group, deviceId_.deviceId));
+    relay_.TargetDeviceFound(deviceId_.deviceName, selectedOption_);
+    return true;
+}
+
+OperationResult ProgrammerSession::MatchTargetGroup() {
+    OperationGuard::Scope scope(guard_);
+    if (!scope) return OperationResult::Refused;
+    deviceId_ = ReadDeviceIdPowered(true);
+    if (!deviceId_.linkOk) return OperationResult::LinkFailed;
+    WarnOfDeviceMismatch();
+    if (OfferGroupSwitch() == SwitchOutcome::ReloadFailed) {
+        refusal_ =
+            ChipChangeRefusal{ChipChangeRefusal::Reason::ReloadFailed, fileReload_->LoadedFile()};
+        return OperationResult::DeviceRefused;
+    }
+    return OperationResult::Completed;
 }
 
 OperationResult ProgrammerSession::ReadDeviceId() {
@@ -178,6 +284,12 @@ DeviceIdReading ProgrammerSession::ReadDeviceIdPowered(bool stopAtFailure) {
         }
     }
     DeviceIdReading reading = tamro::ReadDeviceId(link_, relay_, stopAtFailure);
+    if (switchDeclinedId_ != reading.deviceId) switchDeclinedId_.reset();
+    const std::optional<DeviceGroup> serving = GroupServing(reading.deviceId);
+    relay_.TargetDeviceFound(DeviceTableName(reading.deviceId) || IsNoTargetId(reading.deviceId)
+                                 ? reading.deviceName
+                                 : "unknown",
+                             serving ? OptionOfGroup(*serving) : 0);
     if (!poweredAlready && (reading.linkOk || !stopAtFailure)) {
         const ExchangeResult off = link_.Exchange(Command::TargetSupply, 0);
         if (off.packetDelivered()) relay_.SetVccCaption("VCC off");
@@ -195,7 +307,7 @@ void ProgrammerSession::WarnOfDeviceMismatch() {
 bool ProgrammerSession::Confirm(Question question, const std::string& text) {
     if (confirmation_) return confirmation_(question, text);
     return messages_.AskYesNo(
-        question == Question::UnknownDevice ? "DEVICE CHECK" : "CODE PROTECTION", text);
+        question == Question::TurnOnProtection ? "CODE PROTECTION" : "DEVICE CHECK", text);
 }
 
 OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
@@ -205,25 +317,84 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
         refusal_ = ChipChangeRefusal{reason, std::move(found)};
         return result;
     };
-    if (change != ChipChange::Erase) {
-        const std::vector<std::string> bits = ProtectionBitsOn(group_.device, images_.config.data());
-        if (!bits.empty()) {
-            std::string names;
-            for (const std::string& bit : bits) names += (names.empty() ? "" : ", ") + bit;
-            if (!Confirm(Question::TurnOnProtection,
-                         "This configuration turns on code or data protection (" + names +
-                             "). A protected chip reads back as zeros and can only be "
-                             "changed after an erase. Write it?")) {
-                return refuse(ChipChangeRefusal::Reason::Protection, names,
-                              OperationResult::Declined);
-            }
+    // The protection question, asked once for each set of bits the
+    // configuration turns on (a group switch may name them anew).
+    std::vector<std::string> allowedBits;
+    const auto protectionDeclined = [&]() -> std::optional<std::string> {
+        if (change == ChipChange::Erase) return std::nullopt;
+        const std::vector<std::string> bits =
+            ProtectionBitsOn(group_.device, images_.config.data());
+        if (bits.empty() || bits == allowedBits) return std::nullopt;
+        std::string names;
+        for (const std::string& bit : bits) names += (names.empty() ? "" : ", ") + bit;
+        if (!Confirm(Question::TurnOnProtection,
+                     "This configuration turns on code or data protection (" + names +
+                         "). A protected chip reads back as zeros and can only be "
+                         "changed after an erase. Write it?")) {
+            return names;
         }
+        allowedBits = bits;
+        return std::nullopt;
+    };
+    if (const auto declined = protectionDeclined()) {
+        return refuse(ChipChangeRefusal::Reason::Protection, *declined, OperationResult::Declined);
     }
     deviceId_ = ReadDeviceIdPowered(true);
     if (!deviceId_.linkOk) return OperationResult::LinkFailed;
+    switch (OfferGroupSwitch()) {
+        case SwitchOutcome::Switched:
+            // A WRITE whose image held no file to load again has nothing left to write.
+            if (change == ChipChange::Write && images_.haveData == 0) {
+                messages_.Show(MessageIcon::Critical, "WRITE ERROR", "I have no data");
+                return OperationResult::NoData;
+            }
+            if (const auto declined = protectionDeclined()) {
+                return refuse(ChipChangeRefusal::Reason::Protection, *declined,
+                              OperationResult::Declined);
+            }
+            break;
+        case SwitchOutcome::ReloadFailed: {
+            const std::string file = fileReload_->LoadedFile();
+            relay_.SetNotesColour(kNotesRed);
+            relay_.SetNotesCaption(file + " did not load under the target's family");
+            return refuse(ChipChangeRefusal::Reason::ReloadFailed, file,
+                          OperationResult::DeviceRefused);
+        }
+        case SwitchOutcome::NotSwitched:
+            break;
+    }
     switch (CheckDevice(group_.group, deviceId_.deviceId)) {
-        case DeviceVerdict::Served:
-            return OperationResult::Completed;
+        case DeviceVerdict::Served: {
+            // Another device of the group may have another write buffer or
+            // memories: the selected device's sequences are not its own. The
+            // session follows the chip (the file loaded again under its
+            // memories) unless the device was named or typed-in changes
+            // would be lost.
+            const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+            if (!found || found->name == group_.device.name) return OperationResult::Completed;
+            const std::string text = group_.device.name + " selected, the target reports " +
+                                     found->name + " (" + HexText(deviceId_.deviceId) + ")";
+            if (!deviceNamed_ && (!KeepsFile() || fileReload_->TypedChanges().empty())) {
+                if (!SwitchGroupKeepingFile(group_.group)) {
+                    relay_.SetNotesColour(kNotesRed);
+                    relay_.SetNotesCaption(fileReload_->LoadedFile() + " did not load for the " +
+                                           found->name);
+                    return refuse(ChipChangeRefusal::Reason::ReloadFailed,
+                                  fileReload_->LoadedFile(), OperationResult::DeviceRefused);
+                }
+                relay_.SetNotesCaption(text + ": the " + found->name + " is selected");
+                if (const auto declined = protectionDeclined()) {
+                    return refuse(ChipChangeRefusal::Reason::Protection, *declined,
+                                  OperationResult::Declined);
+                }
+                return OperationResult::Completed;
+            }
+            relay_.SetNotesColour(kNotesRed);
+            relay_.SetNotesCaption(text);
+            messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
+            return refuse(ChipChangeRefusal::Reason::OtherDevice, text,
+                          OperationResult::DeviceRefused);
+        }
         case DeviceVerdict::Unknown: {
             const std::string found = DeviceMismatchText(group_.group, deviceId_.deviceId);
             if (Confirm(Question::UnknownDevice,
@@ -337,11 +508,25 @@ constexpr ProgrammerSession::SafeEnd kConfigurationEnd{protocol::LineMode::Mode1
 constexpr ProgrammerSession::SafeEnd kReadEnd{protocol::LineMode::Mode2, true};
 
 OperationResult ProgrammerSession::Erase() {
-    return RunOperation([this] { return operations_.Erase(); }, kEraseEnd);
+    return ChipChanged(RunOperation([this] { return operations_.Erase(); }, kEraseEnd));
 }
 
 OperationResult ProgrammerSession::Write(std::int16_t lastAddress) {
-    return RunOperation([this, lastAddress] { return operations_.Write(lastAddress); }, kWriteEnd);
+    return ChipChanged(
+        RunOperation([this, lastAddress] { return operations_.Write(lastAddress); }, kWriteEnd));
+}
+
+OperationResult ProgrammerSession::ChipChanged(OperationResult result) {
+    switch (result) {
+        case OperationResult::Refused:
+        case OperationResult::NoData:
+        case OperationResult::DeviceRefused:
+        case OperationResult::Declined:
+            break;  // the chip is as it was
+        default:
+            chipConfig_.reset();
+    }
+    return result;
 }
 
 OperationResult ProgrammerSession::Verify() {
@@ -349,12 +534,19 @@ OperationResult ProgrammerSession::Verify() {
 }
 
 OperationResult ProgrammerSession::WriteConfiguration() {
-    return RunOperation([this] { return operations_.WriteConfiguration(); }, kConfigurationEnd);
+    return ChipChanged(
+        RunOperation([this] { return operations_.WriteConfiguration(); }, kConfigurationEnd));
 }
 
 OperationResult ProgrammerSession::ReadProgram(std::int16_t lastAddress) {
-    return RunOperation([this, lastAddress] { return operations_.ReadProgram(lastAddress); },
-                        kReadEnd);
+    const OperationResult result = RunOperation(
+        [this, lastAddress] { return operations_.ReadProgram(lastAddress); }, kReadEnd);
+    if (result == OperationResult::Completed) {
+        ConfigBytes read{};
+        std::copy_n(images_.config.begin(), read.size(), read.begin());
+        chipConfig_ = read;
+    }
+    return result;
 }
 
 OperationResult ProgrammerSession::ReadEeprom() {

@@ -34,15 +34,45 @@ namespace tamro {
 enum class Question {
     UnknownDevice,     // the target's ID names no device the selected group serves
     TurnOnProtection,  // the configuration turns on code or data protection
+    SwitchFamily,      // the target is a device the other group serves: switch to it
+};
+
+// The file the images were loaded from. When the session switches the device
+// group, the file is loaded again under the new group's values instead of
+// being dropped; the panel and the command-line tool give theirs.
+class FileReload {
+  public:
+    virtual ~FileReload() = default;
+    // The file the images hold; empty when they hold none.
+    virtual std::string LoadedFile() const = 0;
+    // What was typed in since the load and a reload would lose ("the
+    // configuration typed in"); empty when nothing.
+    virtual std::string TypedChanges() const = 0;
+    // Loads the file again into the session's images under the group values
+    // now in force, all or nothing. False when it did not load: the user has
+    // been told why and the images are as they were.
+    virtual bool Reload() = 0;
+    // The session kept the reload: show the file's texts again.
+    virtual void ShowReloaded() {}
 };
 
 // Why an ERASE, WRITE or configuration write left the chip as it was though
 // the link worked: the device check, or a question answered no.
 struct ChipChangeRefusal {
-    enum class Reason { NoTarget, OtherGroup, UnknownDevice, Protection };
+    // OtherDevice: a device of the selected group, but not the selected one
+    // (its write buffer or memories may differ), where the device was named.
+    enum class Reason {
+        NoTarget,
+        OtherGroup,
+        OtherDevice,
+        UnknownDevice,
+        Protection,
+        ReloadFailed
+    };
     Reason reason = Reason::NoTarget;
     // What was found: "No target found", "18F452 selected, the target reports
-    // 18F4520 (1087)", or the protection bits the configuration turns on.
+    // 18F4520 (1087)", the protection bits the configuration turns on, or the
+    // file that did not load again under the target's group.
     std::string found;
 };
 
@@ -57,6 +87,9 @@ class ProgrammerSession {
     // Who answers the session's questions; by default a yes/no box.
     using Confirmation = std::function<bool(Question question, const std::string& text)>;
     void SetConfirmation(Confirmation confirmation) { confirmation_ = std::move(confirmation); }
+    // Who loads the file again when the group changes; none: a selection
+    // leaves no file loaded.
+    void SetFileReload(FileReload* reload) { fileReload_ = reload; }
 
     // Start-up: opens the programmer, identifies its firmware, selects the
     // stored device group (with its ID read), then switches the target supply
@@ -69,8 +102,11 @@ class ProgrammerSession {
     // The device group the DEVICE setting names (the 18F452 group when it names none).
     DeviceGroup StoredDeviceGroup();
     // Takes a group's values and default configuration without the device-ID
-    // read and without storing the selection.
+    // read and without storing the selection: the group's own device.
     void UseDeviceGroup(DeviceGroup group);
+    // The same for one device of the table (its group's sequences with its own
+    // write buffer, erase keys and memories); the images take its sizes.
+    void UseDevice(const devices::Device& device);
     // Closes the link; no packet is sent.
     void Shutdown();
     // Start-up again on the link's (possibly replaced) driver: closes and opens
@@ -91,9 +127,19 @@ class ProgrammerSession {
     // Device selection: the group's values and default configuration, the
     // device-ID read, and the DEVICE setting. The ID read powers the target
     // for the read when the supply is off; a device of the other group shows
-    // as a warning in NotesLabel.
+    // as a warning in NotesLabel. A loaded file is loaded again under the
+    // group's values (Declined, nothing changed, when the user will not lose
+    // what was typed in since the load; a file that no longer loads leaves
+    // none loaded).
+    // When the ID names another device the group serves, that device is
+    // selected (its memories, write buffer and configuration).
     OperationResult SelectDevice(DeviceGroup group);
     OperationResult ReadDeviceId();
+    // Reads the device ID and, when the target is a device the other group
+    // serves, asks once (per ID) whether to switch to that group, and
+    // switches keeping the loaded file. Start-up and the chip-change check do
+    // the same after their own ID reads.
+    OperationResult MatchTargetGroup();
 
     // Test panel.
     OperationResult ToggleSupply();
@@ -108,8 +154,10 @@ class ProgrammerSession {
     AnalogReading ResetTarget();
 
     // The target operations; `lastAddress` is the last program word address.
-    // ERASE, WRITE and the configuration write first read the device ID and
-    // refuse a device of the other group or a missing target, and ask before
+    // ERASE, WRITE and the configuration write first read the device ID,
+    // offer to switch to the other group for its device (refused when the
+    // user declines or the file does not load again under it), refuse a
+    // missing target, and ask before
     // going on with a device no group is known to serve; WRITE and the
     // configuration write ask before turning on code or data protection.
     // When an exchange fails, the operation stops there and the session then
@@ -131,6 +179,9 @@ class ProgrammerSession {
     // The differences the last verify found (VERIFY or WRITE's), and what
     // the last blank check found.
     const std::vector<Difference>& Differences() const { return operations_.Differences(); }
+    // The configuration bytes the last READ found on the chip; nothing before
+    // one, or once an ERASE, WRITE or configuration write may have changed them.
+    const std::optional<ConfigBytes>& ChipConfiguration() const { return chipConfig_; }
     const BlankCheckReport& BlankReport() const { return operations_.BlankReport(); }
 
     // The instruments' exchanges.
@@ -201,11 +252,15 @@ class ProgrammerSession {
         void SetProgressStep(ProgressStep step) override { Target().SetProgressStep(step); }
         void ProcessPendingEvents() override { Target().ProcessPendingEvents(); }
         void SetStartAddress(const std::string& text) override { Target().SetStartAddress(text); }
+        void SetLastAddress(const std::string& text) override { Target().SetLastAddress(text); }
         void ClearFileName() override { Target().ClearFileName(); }
         void ShowProgramBuffer() override { Target().ShowProgramBuffer(); }
         void ShowEepromBuffer() override { Target().ShowEepromBuffer(); }
         void DeviceGroupSelected(int option) override { Target().DeviceGroupSelected(option); }
         void ShowConfiguration() override { Target().ShowConfiguration(); }
+        void TargetDeviceFound(const std::string& name, int servingOption) override {
+            Target().TargetDeviceFound(name, servingOption);
+        }
         void StepStarted(const OperationStep& step) override { Target().StepStarted(step); }
     };
 
@@ -223,10 +278,30 @@ class ProgrammerSession {
     DeviceIdReading ReadDeviceIdPowered(bool stopAtFailure);
     // NotesLabel warns when the target is a device of the other group.
     void WarnOfDeviceMismatch();
+    // Forgets the chip's configuration unless `result` left the chip as it was.
+    OperationResult ChipChanged(OperationResult result);
     // After a request has ended: a stop request met on its way leaves the
     // target safe and makes the outcome Stopped.
     OperationResult StoppedOr(OperationResult result);
     void SelectDeviceUnguarded(DeviceGroup group);
+    // The device's values, the images' memories and its default configuration.
+    void TakeDevice(const devices::Device& device);
+    // The group's values, default configuration and last address in the
+    // images, for the group's device the last ID read names (else the
+    // group's own device); nothing shown, nothing stored.
+    void TakeGroupValues(DeviceGroup group);
+    const devices::Device& TargetDeviceOf(DeviceGroup group) const;
+    // After an ID read: when the target is a device the other group serves
+    // and the user has not declined a switch for this ID, asks and switches.
+    // NotSwitched when nothing was asked or the user declined.
+    enum class SwitchOutcome { Switched, NotSwitched, ReloadFailed };
+    SwitchOutcome OfferGroupSwitch();
+    // Switches to `group` for the target just read (no second ID read),
+    // loading the file again; on a failed reload everything stays as it was.
+    bool SwitchGroupKeepingFile(DeviceGroup group);
+    bool KeepsFile() const;
+    // The DEVICE setting follows the selected option.
+    void StoreSelection();
     void SwitchSupply(bool on);
     void SwitchLed(bool on);
     unsigned VppMonitorCount();
@@ -247,6 +322,14 @@ class ProgrammerSession {
     TargetOperations operations_;
     Confirmation confirmation_;
     std::optional<ChipChangeRefusal> refusal_;
+    FileReload* fileReload_ = nullptr;
+    std::optional<ConfigBytes> chipConfig_;
+    // The ID whose group switch the user declined: not asked again until
+    // another ID is read.
+    std::optional<std::uint16_t> switchDeclinedId_;
+    // The device was named (UseDevice): another device of its group is
+    // refused rather than followed.
+    bool deviceNamed_ = false;
 };
 
 }  // namespace tamro

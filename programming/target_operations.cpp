@@ -15,8 +15,6 @@ using namespace protocol::instruction;
 namespace icsp = protocol::icsp;
 namespace address = protocol::address;
 
-constexpr int kLastEepromAddress = 255;
-
 constexpr std::uint8_t High(std::uint16_t word) {
     return static_cast<std::uint8_t>(word >> 8);
 }
@@ -32,9 +30,10 @@ constexpr std::uint32_t kEraseKeyHighRegister =
 constexpr std::uint32_t kWriteModeRegister =
     std::uint32_t{address::kEraseKeyUpper} << 16 | address::kWriteModeLow;
 
-// The word WRITE and VERIFY stop at: the block and group loops never go past 3FFFh.
-int CappedLastWord(int lastAddress) {
-    return std::min(lastAddress, kLastProgramWord);
+// The word WRITE, VERIFY and READ stop at: the block and group loops never go
+// past the device's last word.
+int CappedLastWord(int lastAddress, const DeviceGroupValues& device) {
+    return std::min(lastAddress, device.programSize - 1);
 }
 
 // Groups of four words read by the verify and the program read for words 0..last.
@@ -189,6 +188,9 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
         return OperationResult::NoData;
     }
     constexpr const char* kError = "Write Error";
+    // Before the check: a group switch it makes loads the file again, with
+    // the file's own last address.
+    images_.lastAddress = lastAddress;
     if (const OperationResult check = CheckChipChange(ChipChange::Write, kError);
         check != OperationResult::Completed) {
         return check;
@@ -196,7 +198,6 @@ OperationResult TargetOperations::Write(std::int16_t lastAddress) {
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError)) {
         return OperationResult::LinkFailed;
     }
-    images_.lastAddress = lastAddress;
     differences_.clear();
     if (!EraseChip() || !WriteProgramFlash()) return OperationResult::LinkFailed;
     VerifyOutcome verify = VerifyProgramFlash();
@@ -244,14 +245,14 @@ bool TargetOperations::WriteProgramFlash() {
         }
     }
     if (!(Instruction(kBsfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
-    const int lastWord = CappedLastWord(images_.lastAddress);
+    const int lastWord = CappedLastWord(images_.lastAddress, group_);
     const int totalBlocks = lastWord < 0 ? 1 : lastWord / blockWords + 1;
     view_.StepStarted({StepAction::Write, ChipRegion::Flash, 2 * blockWords * totalBlocks});
     view_.SetProgressStep({ProgressAction::Write, ChipRegion::Flash});
     int blocksDone = 0;
     int w = 0;
     do {
-        if (!SetTablePointer(static_cast<std::uint32_t>(2 * w) & 0xFFFF)) return Fail(kError);
+        if (!SetTablePointer(static_cast<std::uint32_t>(2 * w))) return Fail(kError);
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(w)));
         for (int i = 0; i < blockWords; ++i, ++w) {
             const std::uint8_t command = i == blockWords - 1 ? icsp::kTableWriteStartProgramming
@@ -319,7 +320,7 @@ VerifyOutcome TargetOperations::VerifyProgramFlash() {
     // Words 0 to LastAddress, the last one included; a LastAddress of 0 or
     // below compares the first group of four. Every group is read, so that
     // the list holds every difference.
-    const int lastWord = images_.lastAddress <= 0 ? 3 : CappedLastWord(images_.lastAddress);
+    const int lastWord = images_.lastAddress <= 0 ? 3 : CappedLastWord(images_.lastAddress, group_);
     const int totalGroups = GroupsFor(lastWord);
     view_.StepStarted({StepAction::Verify, ChipRegion::Flash, 2 * (lastWord + 1)});
     int w = 0;
@@ -404,7 +405,7 @@ bool TargetOperations::WriteIdAndEeprom() {
         std::count(images_.eepromPresent.begin(), images_.eepromPresent.end(), true));
     if (eepromBytes > 0) view_.StepStarted({StepAction::Write, ChipRegion::Eeprom, eepromBytes});
     if (!(Instruction(kBcfEecon1Eepgd) && Instruction(kBcfEecon1Cfgs))) return Fail(kError);
-    for (int a = 0; a < kEepromBytes; ++a) {
+    for (int a = 0; a < images_.eepromBytes; ++a) {
         if (!images_.eepromPresent[a]) continue;
         view_.SetCurrentAddress(HexText(static_cast<std::uint32_t>(a)));
         if (!WriteEepromByte(a, images_.eeprom[a])) return Fail(kError);
@@ -525,7 +526,7 @@ VerifyOutcome TargetOperations::VerifyIdAndEeprom(bool configuration) {
     if (const int bytes = marked(images_.eepromPresent); bytes > 0) {
         view_.StepStarted({StepAction::Verify, ChipRegion::Eeprom, bytes});
     }
-    for (int a = 0; a < kEepromBytes; ++a) {
+    for (int a = 0; a < images_.eepromBytes; ++a) {
         if (!images_.eepromPresent[a]) continue;
         std::uint8_t value = 0;
         if (!ReadEepromByte(a, value)) {
@@ -631,7 +632,7 @@ OperationResult TargetOperations::ReadProgram(std::int16_t lastAddress) {
 }
 
 bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
-                                        std::array<std::uint8_t, kProgramBytes>& program,
+                                        std::array<std::uint8_t, kMaxProgramBytes>& program,
                                         IdAndConfiguration& rest) {
     constexpr const char* kError = "Read Error";
     const int last = lastAddress;
@@ -639,7 +640,7 @@ bool TargetOperations::ReadProgramFlash(std::int16_t lastAddress,
     Notes(kNotesCyan, "Now Reading");
     if (!EnterProgramming() || !SetTablePointer(0)) return Fail(kError);
     // Words 0 to L, L included; a negative L reads the first group of four.
-    const int lastWord = last < 0 ? 3 : CappedLastWord(last);
+    const int lastWord = last < 0 ? 3 : CappedLastWord(last, group_);
     const int totalGroups = GroupsFor(lastWord);
     view_.StepStarted({StepAction::Read, ChipRegion::Flash, 2 * (lastWord + 1)});
     view_.SetProgressStep({ProgressAction::Read, ChipRegion::Flash});
@@ -692,26 +693,24 @@ OperationResult TargetOperations::ReadEeprom() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "EE Read Error";
-    std::array<std::uint8_t, kEepromEntries> scratch{};
-    std::copy(images_.eepromRead.begin(), images_.eepromRead.end(), scratch.begin());
+    std::array<std::uint8_t, kMaxEepromBytes> scratch = images_.eepromRead;
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) || !ReadEepromData(scratch) ||
         !SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
         return OperationResult::LinkFailed;
     }
     // What was read goes to the viewer and to Save HEX; the bytes WRITE
     // writes stay those of the loaded file.
-    std::copy_n(scratch.begin(), kEepromBytes, images_.eepromRead.begin());
-    images_.eepromReadLast =
-        std::max(std::min<int>({group_.eepromLast, kLastEepromAddress, kEepromBytes - 1}), 0);
+    images_.eepromRead = scratch;
+    images_.eepromReadLast = std::max(group_.eepromLast, 0);
     view_.ShowEepromBuffer();
     tickCountdown_ = 0;
     return OperationResult::Completed;
 }
 
-bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom) {
+bool TargetOperations::ReadEepromData(std::array<std::uint8_t, kMaxEepromBytes>& eeprom) {
     constexpr const char* kError = "EE Read Error";
     Notes(kNotesCyan, "Now Reading");
-    const int last = std::min<int>(group_.eepromLast, kLastEepromAddress);
+    const int last = group_.eepromLast;
     if (!EnterProgramming() || !Instruction(kBcfEecon1Eepgd) || !Instruction(kBcfEecon1Cfgs)) {
         return Fail(kError);
     }

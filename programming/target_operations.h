@@ -90,10 +90,10 @@ class TargetOperations {
     // Reads words 0 to `lastAddress` into `program`.
     // Then the ID locations and the configuration bytes into `rest`.
     bool ReadProgramFlash(std::int16_t lastAddress,
-                          std::array<std::uint8_t, kProgramBytes>& program,
+                          std::array<std::uint8_t, kMaxProgramBytes>& program,
                           IdAndConfiguration& rest);
     // Reads the data EEPROM 0 to EepromLast into `eeprom`.
-    bool ReadEepromData(std::array<std::uint8_t, kEepromEntries>& eeprom);
+    bool ReadEepromData(std::array<std::uint8_t, kMaxEepromBytes>& eeprom);
 
     // Every byte the last verify (VERIFY or WRITE's) found different, in the
     // order read: flash, ID locations, configuration, EEPROM.

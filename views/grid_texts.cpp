@@ -9,7 +9,7 @@
 namespace tamro {
 
 int ProgramGridRows(int programSizeWords) {
-    return std::clamp(programSizeWords / kGridColumns, 0, kProgramWords / kGridColumns);
+    return std::clamp(programSizeWords / kGridColumns, 0, kMaxProgramBytes / 2 / kGridColumns);
 }
 
 std::string GridHeaderText(int column) {

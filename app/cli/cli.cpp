@@ -22,15 +22,14 @@
 namespace tamro::cli {
 namespace {
 
-// The images as the panel holds them after its start-up: the default device
-// selection's configuration.
-Images StartUpImages(int option) {
+// The images as the panel holds them after its start-up with the device
+// selected: its sizes and starting configuration.
+Images StartUpImages(const DeviceGroupValues& device) {
     Images images;
-    const DeviceGroupValues group = GroupForOption(option);
-    for (std::size_t i = 0; i < group.defaultConfig.size(); ++i) {
-        images.config[i] = group.defaultConfig[i];
+    for (std::size_t i = 0; i < device.defaultConfig.size(); ++i) {
+        images.config[i] = device.defaultConfig[i];
     }
-    images.lastAddress = group.lastAddress;
+    FitImagesToDevice(images, device);
     return images;
 }
 
@@ -54,19 +53,20 @@ CommandResult RunHex(const Invocation& invocation) {
         return CliFailure{FailureKind::Usage, *refused, {}};
     }
     if (files.size() != 1) return CliFailure{FailureKind::Usage, "hex needs one file name", {}};
-    int option = kOption452;
+    DeviceGroupValues device = GroupForOption(kOption452);
     if (invocation.global.device) {
-        const std::optional<DeviceGroup> group = DeviceGroupNamed(*invocation.global.device);
-        if (!group) return UnknownDevice(*invocation.global.device);
-        option = OptionOfGroup(*group);
+        if (!DeviceGroupNamed(*invocation.global.device)) {
+            return UnknownDevice(*invocation.global.device);
+        }
+        device = ValuesForDevice(*devices::Table().Find(*invocation.global.device));
     }
     const std::string& file = files.front();
-    Images images = StartUpImages(option);
+    Images images = StartUpImages(device);
     const HexLoadOutcome outcome = HEX_LOAD(file, images);
     if (!outcome.ok) return FileFailure(FileUse::Load, file, outcome.errorText);
     if (!binaryOut.empty()) {
         const std::string_view bytes(reinterpret_cast<const char*>(images.program.data()),
-                                     images.program.size());
+                                     static_cast<std::size_t>(images.flashBytes));
         const FileResult written = WriteFileAtomically(binaryOut, bytes);
         if (!written.ok()) return FileFailure(FileUse::Write, binaryOut, written.reason);
     }
@@ -76,8 +76,7 @@ CommandResult RunHex(const Invocation& invocation) {
     out << "config";
     for (int i = 0; i < kConfigBoxes; ++i) out << ' ' << HexByte2(images.config[i]);
     out << "\n";
-    out << "checksum " << ChecksumText(ImageChecksum(images, GroupForOption(option).configMask))
-        << "\n";
+    out << "checksum " << ChecksumText(ImageChecksum(images, device.configMask)) << "\n";
     return std::nullopt;
 }
 

@@ -23,8 +23,7 @@ CommandResult RunDevices(const Invocation& invocation) {
                       devices::FamilyName(d.family), d.flashBytes, d.eepromBytes,
                       d.writeBufferBytes);
         const std::optional<std::string> whyNot = WhyNotProgrammed(d);
-        invocation.out << line << (whyNot ? "no: " + *whyNot : "yes (" + d.documents + ")")
-                       << '\n';
+        invocation.out << line << (whyNot ? "no: " + *whyNot : "yes (" + d.documents + ")") << '\n';
     }
     return std::nullopt;
 }
@@ -44,6 +43,7 @@ CommandResult RunConfig(const Invocation& invocation) {
     // Bytes the file leaves out keep the device's starting configuration, as in the panel.
     const DeviceGroupValues values = ValuesForDevice(*device);
     Images images;
+    FitImagesToDevice(images, values);
     std::copy(values.defaultConfig.begin(), values.defaultConfig.end(), images.config.begin());
     const HexLoadOutcome outcome = HEX_LOAD(file, images);
     if (!outcome.ok) return FileFailure(FileUse::Load, file, outcome.errorText);

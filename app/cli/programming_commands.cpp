@@ -174,10 +174,12 @@ class ProgrammingRun {
           view_(!invocation.global.quiet, isatty(STDERR_FILENO) == 1) {}
 
     CommandResult Open() {
-        std::optional<DeviceGroup> group;
+        const devices::Device* device = nullptr;
         if (invocation_.global.device) {
-            group = DeviceGroupNamed(*invocation_.global.device);
-            if (!group) return UnknownDevice(*invocation_.global.device);
+            if (!DeviceGroupNamed(*invocation_.global.device)) {
+                return UnknownDevice(*invocation_.global.device);
+            }
+            device = devices::Table().Find(*invocation_.global.device);
         }
         const GlobalOptions& global = invocation_.global;
         if (CommandResult failed = opened_.Open(
@@ -185,13 +187,47 @@ class ProgrammingRun {
             return failed;
         }
         ProgrammerSession& session = opened_.session();
-        session.UseDeviceGroup(group.value_or(session.StoredDeviceGroup()));
+        if (device) {
+            session.UseDevice(*device);
+        } else {
+            session.UseDeviceGroup(session.StoredDeviceGroup());
+        }
         session.SetView(&view_);
-        session.SetConfirmation([&global](Question question, const std::string&) {
-            return question == Question::UnknownDevice ? global.force : global.allowProtect;
+        // Without --device the tool follows the chip: a device the other
+        // group serves switches the group, and the tool says so.
+        session.SetConfirmation([this](Question question, const std::string&) {
+            const GlobalOptions& options = invocation_.global;
+            switch (question) {
+                case Question::UnknownDevice:
+                    return options.force;
+                case Question::TurnOnProtection:
+                    return options.allowProtect;
+                case Question::SwitchFamily: {
+                    if (options.device) return false;
+                    ProgrammerSession& switching = opened_.session();
+                    const DeviceGroup other = switching.group() == DeviceGroup::Pic18F452
+                                                  ? DeviceGroup::Pic18F4520
+                                                  : DeviceGroup::Pic18F452;
+                    if (!options.quiet) {
+                        invocation_.err
+                            << GroupSwitchText(other, switching.deviceIdReading().deviceId) << '\n';
+                    }
+                    return true;
+                }
+            }
+            return false;
         });
         started_ = std::chrono::steady_clock::now();
         return std::nullopt;
+    }
+
+    // Without --device: reads the chip's ID first and takes the group that
+    // serves it (write and erase do so in their device check).
+    CommandResult FollowTarget() {
+        if (invocation_.global.device) return std::nullopt;
+        const OperationResult result = opened_.session().MatchTargetGroup();
+        if (result == OperationResult::Completed) return std::nullopt;
+        return Outcome(result);
     }
 
     ProgrammerSession& session() { return opened_.session(); }
@@ -266,6 +302,7 @@ class ProgrammingRun {
         switch (refusal->reason) {
             case ChipChangeRefusal::Reason::NoTarget:
             case ChipChangeRefusal::Reason::OtherGroup:
+            case ChipChangeRefusal::Reason::OtherDevice:
                 return {FailureKind::Refused, refusal->found, {}};
             case ChipChangeRefusal::Reason::UnknownDevice:
                 return {FailureKind::Refused,
@@ -277,6 +314,10 @@ class ProgrammingRun {
                 return {FailureKind::Refused,
                         "the configuration turns on code or data protection (" + refusal->found +
                             ") (--allow-protect writes it)",
+                        {}};
+            case ChipChangeRefusal::Reason::ReloadFailed:
+                return {FailureKind::Refused,
+                        refusal->found + " does not load for the chip's family",
                         {}};
         }
         return {FailureKind::Refused, refusal->found, {}};
@@ -343,20 +384,46 @@ CommandResult Programming(const Invocation& invocation, Operation operation) {
     return run.Finish(operation(run));
 }
 
+// The file write and verify loaded, loaded again when the group switches.
+class CommandFileReload final : public FileReload {
+  public:
+    CommandFileReload(ProgrammerSession& session, std::ostream& err)
+        : session_(session), load_(session), err_(err) {}
+    HexFileLoad& load() { return load_; }
+    std::string LoadedFile() const override { return load_.LoadedFile(); }
+    std::string TypedChanges() const override { return {}; }
+    bool Reload() override {
+        const HexFileLoadResult reloaded = load_.Reload(session_.images());
+        if (reloaded.kind == HexFileLoadResult::Kind::Loaded) return true;
+        err_ << HexLoadFailureText(reloaded.file, reloaded.outcome) << '\n';
+        return false;
+    }
+
+  private:
+    ProgrammerSession& session_;
+    HexFileLoad load_;
+    std::ostream& err_;
+};
+
 // write FILE and verify FILE: the file loads as the panel loads it first.
 CommandResult WithLoadedFile(const Invocation& invocation,
-                             OperationResult (*operation)(ProgrammerSession& session)) {
+                             OperationResult (*operation)(ProgrammerSession& session),
+                             bool followTarget) {
     std::string file;
     if (CommandResult wrong = FileOnly(invocation, file)) return wrong;
     return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
         ProgrammerSession& session = run.session();
+        CommandFileReload reload(session, invocation.err);
         std::string hexFileName = file;
-        const HexFileLoadResult loaded =
-            HexFileLoad(session).Load(hexFileName, "", session.images());
+        const HexFileLoadResult loaded = reload.load().Load(hexFileName, "", session.images());
         if (loaded.kind != HexFileLoadResult::Kind::Loaded) {
             return FileFailure(FileUse::Load, file, loaded.outcome.errorText);
         }
-        return run.Outcome(operation(session));
+        session.SetFileReload(&reload);
+        CommandResult result = followTarget ? run.FollowTarget() : std::nullopt;
+        if (!result) result = run.Outcome(operation(session));
+        session.SetFileReload(nullptr);
+        return result;
     });
 }
 
@@ -397,7 +464,8 @@ CommandResult RunErase(const Invocation& invocation) {
 
 CommandResult RunBlankCheck(const Invocation& invocation) {
     if (CommandResult wrong = NoWords(invocation)) return wrong;
-    return Programming(invocation, [&](ProgrammingRun& run) {
+    return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
+        if (CommandResult failed = run.FollowTarget()) return failed;
         const OperationResult result = run.session().BlankCheck();
         if (result == OperationResult::Completed || result == OperationResult::NotBlank) {
             invocation.out << BlankCheckText(run.session().BlankReport());
@@ -407,13 +475,15 @@ CommandResult RunBlankCheck(const Invocation& invocation) {
 }
 
 CommandResult RunWrite(const Invocation& invocation) {
-    return WithLoadedFile(invocation, [](ProgrammerSession& session) {
-        return session.Write(session.images().lastAddress);
-    });
+    return WithLoadedFile(
+        invocation,
+        [](ProgrammerSession& session) { return session.Write(session.images().lastAddress); },
+        false);
 }
 
 CommandResult RunVerify(const Invocation& invocation) {
-    return WithLoadedFile(invocation, [](ProgrammerSession& session) { return session.Verify(); });
+    return WithLoadedFile(
+        invocation, [](ProgrammerSession& session) { return session.Verify(); }, true);
 }
 
 // read OUT.hex [--last X] [--flash-only]
@@ -444,6 +514,7 @@ CommandResult RunRead(const Invocation& invocation) {
     const std::string& file = files.front();
     if (CommandResult unwritable = Writable(file)) return unwritable;
     return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
+        if (CommandResult failed = run.FollowTarget()) return failed;
         ProgrammerSession& session = run.session();
         Images& images = session.images();
         // Bytes beyond --last stay erased, as a HEX load leaves them.
@@ -472,7 +543,7 @@ CommandResult RunReadEeprom(const Invocation& invocation) {
         if (CommandResult failed = run.Outcome(session.ReadEeprom())) return failed;
         const std::string_view bytes(
             reinterpret_cast<const char*>(session.images().eepromRead.data()),
-            std::min<int>(session.groupValues().eepromLast, 255) + 1);
+            std::max(session.groupValues().eepromLast + 1, 0));
         const FileResult written = WriteFileAtomically(file, bytes);
         if (!written.ok()) return FileFailure(FileUse::Write, file, written.reason);
         return std::nullopt;

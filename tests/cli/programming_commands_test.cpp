@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -202,9 +203,10 @@ TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     const CliRun run = RunCli({"read", out.string(), "--last", "1F", "--flash-only", "--driver",
                                "emulator", "--verbose"});
     ASSERT_EQ(run.status, 0) << run.err;
-    // LED and supply on, entry, the table pointer, 8 reads of four words, the ID
-    // locations and configuration (2 table pointers, 3 reads), leaving, supply and LED off.
-    EXPECT_TRUE(WithoutTimes(run.out).ends_with(std::to_string(2 + 3 + 1 + 8 + 5 + 2 + 2) +
+    // The device-ID read (supply on, seven packets, supply off); LED and supply
+    // on, entry, the table pointer, 8 reads of four words, the ID locations and
+    // configuration (2 table pointers, 3 reads), leaving, supply and LED off.
+    EXPECT_TRUE(WithoutTimes(run.out).ends_with(std::to_string(9 + 2 + 3 + 1 + 8 + 5 + 2 + 2) +
                                                 " exchanges in T s\n"))
         << run.out;
     Images reloaded;
@@ -215,34 +217,71 @@ TEST(CliCommandsTest, ReadWritesAHexFileTheLoaderReadsBack) {
     EXPECT_EQ(std::filesystem::file_size(eeprom), 256u);
 }
 
-TEST(CliCommandsTest, DeviceGroupComesFromTheOptionOrThePanelsStoredSelection) {
+// The group comes from --device, else from the panel's stored selection; and
+// without --device from the chip on the programmer: a device the other group
+// serves switches to that group, which the tool says, and the command runs for
+// it (with that chip's write buffer). The panel's settings are never written.
+TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) {
     const fs::path folder = fs::temp_directory_path() / "tamro_cli_settings";
     fs::remove_all(folder);
     fs::create_directories(folder / "TAMRO18");
+    const std::string loop = LoopFile().string();
+    const std::string chipHex = (folder / "chip.hex").string();
+    const char* const k9 = "[DATA]\nDEVICE=\" 9\"\n";
+    const char* const k10 = "[DATA]\nDEVICE=\" 10\"\n";
+    const emu::Device k452 = emu::Device::Pic18F452, k4520 = emu::Device::Pic18F4520;
     struct Case {
         const char* settings;  // the panel's settings file, nullptr for none
-        std::vector<std::string> options;
-        int status;  // erasing an emulated 18F4520
+        std::vector<std::string> args;
+        emu::Device chip;
+        int status;
+        bool switches;         // to the chip's group, saying so
+        const char* out = "";  // a part of standard output
     };
     const Case cases[] = {
-        {nullptr, {}, kExitDeviceRefused},
-        {"[DATA]\nDEVICE=\" 10\"\n", {}, 0},
-        {"[DATA]\r\nDEVICE=10\r\n", {}, 0},
-        {"[DATA]\nDEVICE=\" 9\"\n", {}, kExitDeviceRefused},
-        {"[OTHER]\nDEVICE=10\n[DATA]\nF_ASM=x\n", {}, kExitDeviceRefused},
-        {"[DATA]\nDEVICE=\" 10\"\n", {"--device", "18F452"}, kExitDeviceRefused},
-        {nullptr, {"--device", "18F4520"}, 0},
+        {nullptr, {"erase"}, k4520, 0, true},
+        {k10, {"erase"}, k4520, 0, false},
+        {"[DATA]\r\nDEVICE=10\r\n", {"erase"}, k4520, 0, false},
+        {k9, {"erase"}, k4520, 0, true},
+        {"[OTHER]\nDEVICE=10\n[DATA]\nF_ASM=x\n", {"erase"}, k4520, 0, true},
+        {k10, {"erase", "--device", "18F452"}, k4520, kExitDeviceRefused, false},
+        {nullptr, {"erase", "--device", "18F4520"}, k4520, 0, false},
+        {k9, {"write", loop}, k4520, 0, true, "\nflash 32 B written and verified"},
+        {k10, {"write", loop}, k452, 0, true, "\nflash 8 B written and verified"},
+        {k9, {"verify", loop}, k4520, kExitVerifyDifference, true},
+        {k10, {"blank-check"}, k452, 0, true},
+        {k9, {"read", chipHex, "--last", "1F"}, k4520, 0, true},
+        {k9, {"--quiet", "write", loop}, k4520, 0, false},  // switched without a word
+        // Another device of the group is followed with its own write buffer,
+        // a device of the other group is taken as itself, and a device named
+        // is held to.
+        {k10, {"write", loop}, emu::Device{"18F4620"}, 0, false, "\nflash 64 B written"},
+        {k9, {"write", loop}, emu::Device{"18F2321"}, 0, true, "\nflash 8 B written"},
+        {k10,
+         {"write", loop, "--device", "18F4520"},
+         emu::Device{"18F4620"},
+         kExitDeviceRefused,
+         false},
     };
-    CliEnvironment environment{"", folder, {}};
-    environment.driverOptions.emulator.device = emu::Device::Pic18F4520;
+    const std::map<std::string, std::string> said = {
+        {"18F4520", "the target reports 18F4520 (1087): switching to the 18F4520 family\n"},
+        {"18F452", "the target reports 18F452 (427): switching to the 18F452 family\n"},
+        {"18F2321", "the target reports 18F2321 (2127): switching to the 18F4520 family\n"}};
     const fs::path file = folder / "TAMRO18" / "TAMRO18.conf";
     for (const Case& c : cases) {
         fs::remove(file);
         if (c.settings) std::ofstream(file) << c.settings;
-        std::vector<std::string> args{"erase", "--driver", "emulator"};
-        args.insert(args.end(), c.options.begin(), c.options.end());
+        CliEnvironment environment{"", folder, {}};
+        environment.driverOptions.emulator.device = c.chip;
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--driver", "emulator"});
         const CliRun run = RunCli(args, environment);
         EXPECT_EQ(run.status, c.status) << (c.settings ? c.settings : "no settings") << run.err;
+        EXPECT_EQ(said.contains(c.chip.name) && run.err.starts_with(said.at(c.chip.name)),
+                  c.switches)
+            << run.err;
+        EXPECT_EQ(run.err.find("switching") != std::string::npos, c.switches) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         // The tool reads the panel's settings and never writes them.
         EXPECT_EQ(fs::exists(file), c.settings != nullptr);
         if (c.settings) {

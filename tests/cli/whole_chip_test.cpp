@@ -138,54 +138,77 @@ TEST_F(WholeChipTest, EachExitStatusHasItsCause) {
     EXPECT_TRUE(version.out.starts_with("tamro18-cli ")) << version.out;
 }
 
-TEST_F(WholeChipTest, AReadBackHexClonesTheChipInEveryRegion) {
-    for (const auto& [processor, device] :
-         {std::pair{"18f452", "18F452"}, std::pair{"18f4520", "18F4520"}}) {
-        const std::string program = Assemble(processor);
-        if (program.empty()) GTEST_SKIP() << "gpasm is not available";
-        const fs::path chip = kFolder / (std::string(processor) + ".state");
-        ASSERT_EQ(Tool({"write", program}, device, chip).status, kExitSuccess) << device;
-        ASSERT_EQ(Tool({"verify", program}, device, chip).status, kExitSuccess) << device;
-        const fs::path readBack = kFolder / (std::string(processor) + "-read.hex");
-        const CliRun read = Tool({"read", readBack.string()}, device, chip);
-        ASSERT_EQ(read.status, kExitSuccess) << device << read.err;
+// `device`'s program, assembled for `processor` to fill its memories, is
+// written, verified, read back and cloned through a read-back HEX on its own
+// emulated target; srec_cat sees the same flash, ID locations and EEPROM in
+// the read-back as in the source, the configuration agrees under the device's
+// implemented bits, and the checksums agree.
+void WriteReadAndClone(const std::string& device, const std::string& processor) {
+    SCOPED_TRACE(device);
+    const devices::Device* entry = devices::Table().Find(device);
+    ASSERT_NE(entry, nullptr);
+    const auto flash = static_cast<int>(entry->flashBytes);
+    const auto eeprom = static_cast<int>(entry->eepromBytes);
+    const fs::path folder = kFolder / device;
+    const std::string program = testing::AssembleTestProgram(
+        folder, processor, testing::TestProgramMemories{flash, eeprom});
+    ASSERT_FALSE(program.empty()) << "gpasm " << processor;
+    const fs::path chip = folder / "chip.state";
+    const CliRun write = Tool({"write", program}, device, chip);
+    ASSERT_EQ(write.status, kExitSuccess) << write.err;
+    ASSERT_EQ(Tool({"verify", program}, device, chip).status, kExitSuccess);
+    const CliRun id = Tool({"id"}, device, chip);
+    EXPECT_NE(id.out.find(device), std::string::npos) << id.out;
+    const fs::path readBack = folder / "read.hex";
+    const CliRun read = Tool({"read", readBack.string()}, device, chip);
+    ASSERT_EQ(read.status, kExitSuccess) << read.err;
 
-        // srec_cat sees the same flash, ID locations and EEPROM bytes.
-        for (const auto& [low, high] : {std::pair{0u, 0x8000u}, std::pair{0x200000u, 0x200008u},
-                                        std::pair{0xF00000u, 0xF00100u}}) {
-            EXPECT_EQ(Region(readBack.string(), low, high), Region(program, low, high))
-                << device << " region " << std::hex << low;
-        }
-        // The configuration under the device's implemented bits.
-        Images source;
-        Images cloned;
-        source.config.fill(0xFF);
-        ASSERT_TRUE(HEX_LOAD(program, source).ok);
-        ASSERT_TRUE(HEX_LOAD(readBack.string(), cloned).ok);
-        const ConfigBytes mask =
-            GroupForOption(std::string(device) == "18F452" ? kOption452 : kOption4520).configMask;
-        for (int i = 0; i < kConfigSize; ++i) {
-            if (!source.configPresent[i]) continue;
-            EXPECT_EQ(cloned.config[i] & mask[i], source.config[i] & mask[i]) << device << i;
-        }
-        // The checksum of the file is the checksum of the chip read back.
-        const CliRun hex = Tool({"hex", program}, device);
-        const std::string checksum = "checksum " + ChecksumText(ImageChecksum(cloned, mask));
-        EXPECT_NE(hex.out.find(checksum), std::string::npos) << device << hex.out << checksum;
-        EXPECT_NE(read.out.find(checksum), std::string::npos) << read.out;
-
-        // The read-back written to an erased chip reads back as the same file.
-        const fs::path second = kFolder / (std::string(processor) + "-second.state");
-        ASSERT_EQ(Tool({"write", readBack.string()}, device, second).status, kExitSuccess);
-        const fs::path again = kFolder / (std::string(processor) + "-again.hex");
-        ASSERT_EQ(Tool({"read", again.string()}, device, second).status, kExitSuccess);
-        EXPECT_EQ(FileText(again), FileText(readBack)) << device;
+    const unsigned end = static_cast<unsigned>(flash);
+    for (const auto& [low, high] :
+         {std::pair{0u, end}, std::pair{0x200000u, 0x200008u},
+          std::pair{0xF00000u, 0xF00000u + static_cast<unsigned>(eeprom)}}) {
+        if (low == high) continue;
+        EXPECT_EQ(Region(readBack.string(), low, high), Region(program, low, high))
+            << "region " << std::hex << low;
     }
+    Images source;
+    Images cloned;
+    for (Images* images : {&source, &cloned}) {
+        images->flashBytes = flash;
+        images->eepromBytes = eeprom;
+    }
+    source.config.fill(0xFF);
+    ASSERT_TRUE(HEX_LOAD(program, source).ok);
+    ASSERT_TRUE(HEX_LOAD(readBack.string(), cloned).ok);
+    const ConfigBytes& mask = entry->configMask;
+    for (int i = 0; i < kConfigSize; ++i) {
+        if (!source.configPresent[i]) continue;
+        EXPECT_EQ(cloned.config[i] & mask[i], source.config[i] & mask[i]) << i;
+    }
+    // The checksum of the file is the checksum of the chip read back.
+    const CliRun hex = Tool({"hex", program}, device);
+    const std::string checksum = "checksum " + ChecksumText(ImageChecksum(cloned, mask));
+    EXPECT_NE(hex.out.find(checksum), std::string::npos) << hex.out << hex.err << checksum;
+    EXPECT_NE(read.out.find(checksum), std::string::npos) << read.out;
+
+    // The read-back written to an erased chip reads back as the same file.
+    const fs::path second = folder / "second.state";
+    ASSERT_EQ(Tool({"write", readBack.string()}, device, second).status, kExitSuccess);
+    const fs::path again = folder / "again.hex";
+    ASSERT_EQ(Tool({"read", again.string()}, device, second).status, kExitSuccess);
+    EXPECT_EQ(FileText(again), FileText(readBack));
 }
 
-// Devices of the table beyond the two group devices, one of them added by a
-// user's file at run time: each is written and verified on its own emulated
-// target, and `config` names what the file sets.
+TEST_F(WholeChipTest, AReadBackHexClonesTheChipInEveryRegion) {
+    if (Assemble("18f452").empty()) GTEST_SKIP() << "gpasm is not available";
+    WriteReadAndClone("18F452", "18f452");
+    WriteReadAndClone("18F4520", "18f4520");
+}
+
+// Devices of the table beyond the two group devices, one for each write
+// buffer and memory size and one added by a user's file at run time: each is
+// written to its whole size, read back and cloned on its own emulated target,
+// and `config` names what a file sets.
 TEST_F(WholeChipTest, EveryServedDeviceIsWrittenAndItsConfigurationReadsByName) {
     const std::string program = Assemble("18f452");
     if (program.empty()) GTEST_SKIP() << "gpasm is not available";
@@ -193,24 +216,35 @@ TEST_F(WholeChipTest, EveryServedDeviceIsWrittenAndItsConfigurationReadsByName) 
     devices::DeviceTable extended = before;
     ASSERT_FALSE(extended.Read("[18F4510 : 18F2510]\nid = 10A0\n", "user.devices"));
     devices::InstallTable(extended);
-    for (const char* device : {"18F452", "18F258", "18F4520", "18F2550"}) {
-        const fs::path state = kFolder / (std::string(device) + ".state");
-        const CliRun write = Tool({"write", program}, device, state);
-        EXPECT_EQ(write.status, kExitSuccess) << device << ": " << write.err;
-        EXPECT_EQ(Tool({"verify", program}, device, state).status, kExitSuccess) << device;
-        const CliRun id = Tool({"id"}, device, state);
-        EXPECT_NE(id.out.find(device), std::string::npos) << id.out;
-    }
-    // The user's device is known to the tool and to the emulated target alike.
-    const CliRun added = Tool({"id"}, "18F4510", kFolder / "added.state");
-    EXPECT_EQ(added.status, kExitSuccess) << added.err;
-    EXPECT_NE(added.out.find("18F4510"), std::string::npos) << added.out;
+    const struct {
+        const char* device;
+        const char* processor;  // gpasm's
+    } served[] = {
+        {"18F258", "18f258"},    // the 18F452 group, 8-byte buffer
+        {"18F2321", "18f2321"},  // 8-byte buffer, 8 KB
+        {"18F4450", "18f4450"},  // 16-byte buffer, no EEPROM
+        {"18F2550", "18f2550"},  // 32-byte buffer
+        {"18F4620", "18f4620"},  // 64-byte buffer, 64 KB, 1 KB EEPROM
+        {"18F2410", "18f2410"},  // no EEPROM
+        {"18F4510", "18f4510"},  // the user's entry
+    };
+    for (const auto& row : served) WriteReadAndClone(row.device, row.processor);
+
     const CliRun config = Tool({"config", program}, "18F452");
     EXPECT_EQ(config.status, kExitSuccess) << config.err;
     for (const char* line : {"300002 PWRT     = ON ", "300006 LVP      = OFF", "300003 WDT "}) {
         EXPECT_NE(config.out.find(line), std::string::npos) << line << "\n" << config.out;
     }
     EXPECT_EQ(Tool({"write", program}, "18F4320").status, kExitUsage);  // identified only
+    // EEPROM data for a device without EEPROM is refused at the load, before
+    // anything reaches the chip.
+    const std::string withEeprom = testing::AssembleTestProgram(
+        kFolder / "18F2420", "18f2420", testing::TestProgramMemories{16384, 256});
+    const CliRun noEeprom = Tool({"write", withEeprom}, "18F2410", kFolder / "no-eeprom.state");
+    EXPECT_EQ(noEeprom.status, kExitFile);
+    EXPECT_NE(noEeprom.err.find("F00000h is data EEPROM, and the device has none"),
+              std::string::npos)
+        << noEeprom.err;
     devices::InstallTable(before);
 }
 

@@ -79,9 +79,9 @@ TEST(ConfigDisplayTest, LastAddressLimit) {
     EXPECT_FALSE(LastAddrText_Change("FFFF", 0x4000));
     EXPECT_FALSE(LastAddrText_Change("Text5", 0x4000));
 
-    EXPECT_EQ(LastWordForLoops(0x4000), 0x3FFF);
-    EXPECT_EQ(LastWordForLoops(0x3FFF), 0x3FFF);
-    EXPECT_EQ(LastWordForLoops(0x84), 0x84);
+    EXPECT_EQ(LastWordForLoops(0x4000, kLastProgramWord), 0x3FFF);
+    EXPECT_EQ(LastWordForLoops(0x3FFF, kLastProgramWord), 0x3FFF);
+    EXPECT_EQ(LastWordForLoops(0x84, kLastProgramWord), 0x84);
 }
 
 }  // namespace

@@ -155,7 +155,8 @@ TEST_F(HexLoaderTest, DataLandsInTheRegionOfItsTargetAddress) {
     EXPECT_EQ(images.program[1], 2);
     EXPECT_EQ(images.program[4], 5);
     EXPECT_EQ(images.program[0x110], 6);
-    EXPECT_EQ(std::count(images.program.begin(), images.program.end(), 0xFF), kProgramBytes - 4);
+    EXPECT_EQ(std::count(images.program.begin(), images.program.begin() + images.flashBytes, 0xFF),
+              kProgramBytes - 4);
     EXPECT_EQ(images.id,
               (std::array<std::uint8_t, kIdBytes>{0xFF, 0xAA, 0xBB, 0xFF, 0xFF, 0xFF, 0xFF, 0xCC}));
     EXPECT_EQ(images.idPresent,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -18,8 +19,10 @@ using testing::HaveProgram;
 using testing::ReadBytes;
 using testing::TempFolder;
 
-Images Erased() {
+Images Erased(int flashBytes = kProgramBytes, int eepromBytes = kEepromBytes) {
     Images images;
+    images.flashBytes = flashBytes;
+    images.eepromBytes = eepromBytes;
     images.program.fill(0xFF);
     images.programHeld = true;
     images.id.fill(0xFF);
@@ -27,16 +30,17 @@ Images Erased() {
     return images;
 }
 
-Images LoadText(const std::string& text) {
+Images LoadText(const std::string& text, int flashBytes = kProgramBytes,
+                int eepromBytes = kEepromBytes) {
     std::istringstream stream(text);
-    Images images = Erased();
+    Images images = Erased(flashBytes, eepromBytes);
     const HexLoadOutcome outcome = HEX_LOAD(stream, images);
     EXPECT_TRUE(outcome.ok) << outcome.errorText;
     return images;
 }
 
 HexWriteOptions WholeChip(const ConfigBytes& mask = kConfigMask18F452) {
-    return {HexRegions::WholeChip, kLastProgramWord, mask};
+    return {HexRegions::WholeChip, kMaxProgramBytes / 2 - 1, mask};
 }
 
 TEST(HexWriterTest, FlashOnlyWritesProgramRecordsUpToTheLastWord) {
@@ -97,15 +101,23 @@ TEST(HexWriterTest, WholeChipWritesEveryRegionInAscendingRecords) {
 TEST(HexWriterTest, WholeChipFileLoadsBackIdentically) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (const ConfigBytes& mask : {kConfigMask18F452, kConfigMask18F4520}) {
-        Images original = Erased();
-        for (auto& value : original.program) value = static_cast<std::uint8_t>(byte(random));
+    // The two group devices, and a 64 KB device with 1 KB of EEPROM.
+    const struct {
+        ConfigBytes mask;
+        int flash, eeprom;
+    } devices[] = {{kConfigMask18F452, kProgramBytes, kEepromBytes},
+                   {kConfigMask18F4520, kProgramBytes, kEepromBytes},
+                   {kConfigMask18F4520, kMaxProgramBytes, kMaxEepromBytes}};
+    for (const auto& [mask, flash, eeprom] : devices) {
+        Images original = Erased(flash, eeprom);
+        std::generate_n(original.program.begin(), flash,
+                        [&] { return static_cast<std::uint8_t>(byte(random)); });
         std::fill(original.program.begin() + 0x2000, original.program.begin() + 0x2100, 0xFF);
         for (int i = 0; i < kIdBytes; ++i) {
             original.id[i] = static_cast<std::uint8_t>(byte(random));
             original.idPresent[i] = i % 3 != 0;
         }
-        for (int i = 0; i < kEepromBytes; ++i) {
+        for (int i = 0; i < eeprom; ++i) {
             original.eeprom[i] = static_cast<std::uint8_t>(byte(random));
             original.eepromPresent[i] = byte(random) % 4 != 0;
         }
@@ -114,7 +126,7 @@ TEST(HexWriterTest, WholeChipFileLoadsBackIdentically) {
         }
         original.configPresent.fill(true);
 
-        Images reloaded = LoadText(IntelHexText(original, WholeChip(mask)));
+        Images reloaded = LoadText(IntelHexText(original, WholeChip(mask)), flash, eeprom);
         EXPECT_EQ(reloaded.program, original.program);
         EXPECT_EQ(reloaded.config, original.config);
         EXPECT_EQ(reloaded.configPresent, original.configPresent);
@@ -125,13 +137,13 @@ TEST(HexWriterTest, WholeChipFileLoadsBackIdentically) {
                 EXPECT_EQ(reloaded.id[i], original.id[i]) << i;
             }
         }
-        for (int i = 0; i < kEepromBytes; ++i) {
+        for (int i = 0; i < eeprom; ++i) {
             if (original.eepromPresent[i]) {
                 EXPECT_EQ(reloaded.eeprom[i], original.eeprom[i]) << i;
             }
         }
         EXPECT_EQ(ImageChecksum(reloaded, mask), ImageChecksum(original, mask));
-        EXPECT_EQ(LoadText(IntelHexText(original, {})).program, original.program);
+        EXPECT_EQ(LoadText(IntelHexText(original, {}), flash, eeprom).program, original.program);
     }
 }
 

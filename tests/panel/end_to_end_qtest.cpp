@@ -10,12 +10,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "link/driver_table.h"
+#include "panel/config_names_window.h"
 #include "panel/main_window.h"
 #include "tests/panel/panel_fakes.h"
 #include "tests/testing/fakes.h"
+#include "views/ui/buffer_viewers.h"
 
 using namespace tamro;
 using tamro::testing::Control;
@@ -46,11 +49,10 @@ struct Panel : testing::PanelFakes {
 
     explicit Panel(const char* device) {
         DriverOptions options;
-        options.emulator.device =
-            QByteArray(device) == "18F4520" ? emu::Device::Pic18F4520 : emu::Device::Pic18F452;
+        options.emulator.device = emu::Device{device};
         driver = MakeDriver("emulator", options);
         form = std::make_unique<TAMRO18_form>(Platform(*driver));
-        store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F4520" ? " 10" : " 9");
+        store.Write("TAMRO18", "DATA", "DEVICE", QByteArray(device) == "18F452" ? " 9" : " 10");
     }
     QString Notes() const { return Control<QLabel>(*form, "NotesLabel")->text(); }
 };
@@ -78,13 +80,19 @@ class EndToEndTest : public QObject {
         QVERIFY(QFile::exists(hexFile_));
     }
 
+    // The viewers' rows follow the device found: 16 words or 16 bytes a row.
     void writeVerifyReadAndSave_data() {
         QTest::addColumn<QString>("device");
-        QTest::newRow("18F452") << "18F452";
-        QTest::newRow("18F4520") << "18F4520";
+        QTest::addColumn<int>("programRows");
+        QTest::addColumn<int>("eepromRows");
+        QTest::newRow("18F452") << "18F452" << 1024 << 16;
+        QTest::newRow("18F4520") << "18F4520" << 1024 << 16;
+        QTest::newRow("18F4620") << "18F4620" << 2048 << 64;
     }
     void writeVerifyReadAndSave() {
         QFETCH(QString, device);
+        QFETCH(int, programRows);
+        QFETCH(int, eepromRows);
         Panel panel(qPrintable(device));
         QVERIFY(panel.form->Form_Load());
         QCOMPARE(Control<QLineEdit>(*panel.form, "Text_Device")->text().section(' ', 0, 0), device);
@@ -110,8 +118,10 @@ class EndToEndTest : public QObject {
         Control<QLineEdit>(*panel.form, "LastAddrText")->setText("3FFF");
         panel.form->menuAction("READ")->trigger();
         QCOMPARE(panel.Notes(), QString("Read Complete"));
-        QVERIFY(panel.form->session().images().program == loaded);
+        QVERIFY(std::equal(loaded.begin(), loaded.begin() + kProgramBytes,
+                           panel.form->session().images().program.begin()));
         QCOMPARE(panel.form->session().images().haveData, std::int16_t{0});
+        QCOMPARE(panel.form->findChild<DATAVIEW*>()->Model().rowCount(), programRows);
 
         // Saved and loaded again, the image is byte-identical.
         const std::string saved = folder_.filePath(device + "-saved.hex").toStdString();
@@ -120,7 +130,8 @@ class EndToEndTest : public QObject {
         panel.form->session().images().program.fill(0);
         panel.form->toolFiles().HexFileName = saved;
         panel.form->HexLoad();
-        QVERIFY(panel.form->session().images().program == loaded);
+        QVERIFY(std::equal(loaded.begin(), loaded.begin() + kProgramBytes,
+                           panel.form->session().images().program.begin()));
 
         // A changed word in the buffer is found where it lies.
         panel.form->session().images().program[2 * 0x85 + 1] ^= 0x01;
@@ -135,6 +146,7 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.Notes(), QString("EE Read Complete"));
         QCOMPARE(panel.form->session().images().eepromRead[0], std::uint8_t{0xFF});
         QCOMPARE(panel.form->session().images().eepromRead[255], std::uint8_t{0xFF});
+        QCOMPARE(panel.form->findChild<EEVIEW*>()->Model().rowCount(), eepromRows);
     }
 
     void theOtherGroupsWriteIsRefusedAndTheChipKept() {
@@ -150,6 +162,7 @@ class EndToEndTest : public QObject {
         Control<QRadioButton>(*panel.form, "PICsel_9")->click();
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();
         panel.form->session().images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
+        panel.messages.answer = false;                         // no switch back to the chip's group
         Control<QPushButton>(*panel.form, "WriteButton")->click();
         QCOMPARE(panel.messages.shown.size(), std::size_t{1});
         const std::string refusal = "18F452 selected, the target reports 18F4520 (1087)";
@@ -161,6 +174,95 @@ class EndToEndTest : public QObject {
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();
         Control<QPushButton>(*panel.form, "VerifyButton")->click();
         QCOMPARE(panel.Notes(), QString("Verify Complete"));
+    }
+
+    // The other family's chip on the programmer: the panel asks at start-up,
+    // or before WRITE once the other group has been chosen, and switches the
+    // group, keeping the loaded file.
+    void theChipsFamilyIsAskedForAndTheFileKept_data() {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<bool>("atStartUp");
+        QTest::addColumn<bool>("typeConfiguration");
+        QTest::newRow("18F4520 chip, at start-up") << "18F4520" << true << false;
+        QTest::newRow("18F4520 chip, at WRITE") << "18F4520" << false << false;
+        QTest::newRow("18F452 chip, at WRITE, a box typed in") << "18F452" << false << true;
+    }
+    void theChipsFamilyIsAskedForAndTheFileKept() {
+        QFETCH(QString, chip);
+        QFETCH(bool, atStartUp);
+        QFETCH(bool, typeConfiguration);
+        Panel panel(qPrintable(chip));
+        const bool is4520 = chip == "18F4520";
+        const int chipOption = is4520 ? kOption4520 : kOption452;
+        const int otherOption = is4520 ? kOption452 : kOption4520;
+        if (atStartUp) panel.store.Write("TAMRO18", "DATA", "DEVICE", is4520 ? " 9" : " 10");
+        QVERIFY(panel.form->Form_Load());
+        QCOMPARE(panel.messages.asked.size(), std::size_t{atStartUp ? 1u : 0u});
+        QCOMPARE(panel.form->session().selectedOption(), chipOption);
+        QCOMPARE(Control<QLabel>(*panel.form, "TargetDeviceLabel")->text(), chip);
+
+        panel.dialogs.openAnswer = hexFile_.toStdString();
+        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        const QString fileBox = Control<QLineEdit>(*panel.form, "FilenameTextbox")->text();
+        auto* box = Control<QLineEdit>(*panel.form, "ConfigAddrText_1");
+        const QString fileValue = box->text();
+        if (!atStartUp) {
+            Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(otherOption))->click();
+            QCOMPARE(panel.form->session().selectedOption(), otherOption);
+        }
+        if (typeConfiguration) box->setText("F1");
+        Control<QPushButton>(*panel.form, "WriteButton")->click();
+        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
+        QCOMPARE(panel.messages.asked.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(panel.messages.asked.back().text)
+                     .contains("the configuration typed in is lost"),
+                 typeConfiguration);
+        QCOMPARE(panel.form->session().selectedOption(), chipOption);
+        QVERIFY(
+            Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(chipOption))->isChecked());
+        // The file stays loaded: its name, its configuration, and the chip holds it.
+        QCOMPARE(Control<QLineEdit>(*panel.form, "FilenameTextbox")->text(), fileBox);
+        QCOMPARE(box->text(), fileValue);
+        QCOMPARE(panel.form->session().images().haveData, std::int16_t{1});
+        Control<QPushButton>(*panel.form, "VerifyButton")->click();
+        QCOMPARE(panel.Notes(), QString("Verify Complete"));
+        QVERIFY(panel.messages.shown.empty());
+    }
+
+    // The configuration by name follows the boxes as they are typed in and
+    // shows the chip's at the last READ; protection that is on is named.
+    void configurationByNameFollowsTheBoxesAndTheChip_data() {
+        QTest::addColumn<QString>("chip");
+        QTest::newRow("18F452") << "18F452";
+        QTest::newRow("18F4520") << "18F4520";
+    }
+    void configurationByNameFollowsTheBoxesAndTheChip() {
+        QFETCH(QString, chip);
+        Panel panel(qPrintable(chip));
+        QVERIFY(panel.form->Form_Load());
+        panel.form->menuAction("CONFIG_NAMES")->trigger();
+        auto* window = panel.form->findChild<ConfigNamesWindow*>("ConfigNamesWindow");
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(Control<QLabel>(*window, "ConfigNamesDevice")->text(), chip + " configuration");
+        const ConfigNamesModel& model = window->model();
+        auto cell = [&model](const QString& field, int column) {
+            for (int row = 0; row < model.rowCount(); ++row) {
+                if (model.index(row, 1).data().toString() == field) {
+                    return model.index(row, column).data().toString();
+                }
+            }
+            return QString("no field ") + field;
+        };
+        Control<QLineEdit>(*panel.form, "ConfigAddrText_1")->setText("F2");
+        Control<QLineEdit>(*panel.form, "ConfigAddrText_8")->setText("FE");
+        QCOMPARE(cell("OSC", 2), QString("HS"));
+        QCOMPARE(cell("CP0", 2), QString("ON (protection on)"));
+        QCOMPARE(cell("CP1", 2), QString("OFF"));
+        QCOMPARE(cell("CP0", 3), QString("not read"));
+        // The erased chip: nothing protected, in the boxes too once READ took them.
+        panel.form->menuAction("READ")->trigger();
+        QCOMPARE(cell("CP0", 3), QString("OFF"));
+        QCOMPARE(cell("CP0", 2), QString("OFF"));
     }
 
   private:

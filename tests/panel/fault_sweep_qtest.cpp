@@ -120,9 +120,9 @@ struct ImageSnapshot {
           config(images.config),
           haveData(images.haveData) {}
     bool operator==(const ImageSnapshot&) const = default;
-    std::array<std::uint8_t, kProgramBytes> program;
-    std::array<std::uint8_t, kEepromEntries> eeprom;
-    std::array<std::uint8_t, kEepromBytes> eepromRead;
+    std::array<std::uint8_t, kMaxProgramBytes> program;
+    std::array<std::uint8_t, kMaxEepromBytes> eeprom;
+    std::array<std::uint8_t, kMaxEepromBytes> eepromRead;
     std::array<std::uint8_t, kConfigEntries> config;
     std::int16_t haveData;
 };
@@ -427,7 +427,10 @@ class FaultSweepTest : public QObject {
              emu::Device::Pic18F4520},
             {"WRITE, wrong group: refused by the device check",
              Kind::Programming,
-             withProgram(startedAs4520),
+             [withProgram, startedAs4520](Panel& panel) {
+                 panel.messages.answer = false;  // no switch to the chip's group
+                 withProgram(startedAs4520)(panel);
+             },
              click("WriteButton"),
              emu::Device::Pic18F452,
              {"18F4520 selected, the target reports 18F452 (427)"},

@@ -134,14 +134,16 @@ class GoldenTracesTest : public QObject {
             trace += panel.Take("start-up");
         }
         Panel panel(option, other);
+        panel.messages.answer = false;  // the selection is made by the click below
         QVERIFY(panel.form->Form_Load());
+        panel.messages.answer = true;
         panel.Take("start-up with the other group");
         Find<QRadioButton>(panel.form.get(), qPrintable(QString("PICsel_%1").arg(option)))->click();
         trace += panel.Take("device selection");
 
-        for (const char* button : {"Command_ID", "Command_VCC", "Command_VCC", "Command_LED",
-                                   "Command_LED", "Command_Vset_0", "Command_Vset_1",
-                                   "Command_Vset_2", "Command_RESET"}) {
+        for (const char* button :
+             {"Command_ID", "Command_VCC", "Command_VCC", "Command_LED", "Command_LED",
+              "Command_Vset_0", "Command_Vset_1", "Command_Vset_2", "Command_RESET"}) {
             panel.Click(button);
             trace += panel.Take(button);
         }

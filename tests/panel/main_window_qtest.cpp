@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "common/twips.h"
@@ -132,6 +133,7 @@ class MainWindowTest : public QObject {
         QFETCH(int, option);
         QFETCH(bool, rewritten);
         Bench bench;
+        bench.messages.answer = false;  // the 18F452 on the bench does not switch the group
         bench.store.Write("TAMRO18", "DATA", "DEVICE", stored.toStdString());
         bench.store.writes.clear();
         QVERIFY(bench.form->Form_Load());
@@ -682,7 +684,8 @@ class MainWindowTest : public QObject {
         bench.form->session().images().program.fill(0);
         bench.form->toolFiles().HexFileName = path;
         bench.form->HexLoad();
-        QVERIFY(bench.form->session().images().program == saved);
+        QVERIFY(std::equal(saved.begin(), saved.begin() + kProgramBytes,
+                           bench.form->session().images().program.begin()));
         // A folder that cannot be written reports the error.
         bench.dialogs.saveAnswer = path + "/inside-a-file.hex";
         bench.form->menuAction("SaveHex")->trigger();

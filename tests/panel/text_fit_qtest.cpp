@@ -306,6 +306,15 @@ QStringList DeviceTexts() {
     return texts;
 }
 
+// What the label beside PIC Select can name: every device of the table.
+QStringList TargetDeviceTexts() {
+    QStringList texts{"no target", "unknown"};
+    for (const devices::Device& device : devices::Table().Devices()) {
+        texts << QString::fromStdString(device.name);
+    }
+    return texts;
+}
+
 // Every window with the fakes it needs.
 struct Windows : testing::PanelFakes {
     Windows() { driver.responder = testing::EmulatorResponder(); }
@@ -461,8 +470,10 @@ class TextFitTest : public QObject {
                 "Driver Open:NG(ドライバをオープンしていない)"}},
               {"Text_Device", DeviceTexts()},
               {"Text_ADMON", {"32767  255"}},
+              {"TargetDeviceLabel", TargetDeviceTexts()},
               {"NotesLabel",
                {QString::fromStdString(DeviceMismatchText(DeviceGroup::Pic18F4520, 0x0427)),
+                QString::fromStdString(GroupSwitchText(DeviceGroup::Pic18F4520, 0x1087)),
                 "Stopped: Vpp 0 V, supply off"}},
               {"Text_AD", {"22.0"}},
               {"StartAddrText", {"FFFFFF"}},

@@ -67,11 +67,11 @@ TEST(DeviceCheck, VerdictsAndTextsForTheSelectedGroup) {
         {k452, 0x1087, OtherGroup, "18F452 selected, the target reports 18F4520 (1087)"},
         {k4520, 0x0427, OtherGroup, "18F4520 selected, the target reports 18F452 (427)"},
         {k4520, 0x1205, Served, "18F4520 selected, the target reports 18F4550 (1205)"},
-        // The same family with the group device's values; another write buffer is not served.
+        // Every device of the family, whatever its write buffer and memories.
         {k4520, 0x1245, Served, "18F4520 selected, the target reports 18F2550 (1245)"},
         {k452, 0x0805, Served, "18F452 selected, the target reports 18F248 (805)"},
-        {k4520, 0x0C05, Unknown, "18F4520 selected, the target reports 18F4620 (C05)"},
-        {k452, 0x2125, Unknown, "18F452 selected, the target reports 18F2321 (2125)"},
+        {k4520, 0x0C05, Served, "18F4520 selected, the target reports 18F4620 (C05)"},
+        {k452, 0x2125, OtherGroup, "18F452 selected, the target reports 18F2321 (2125)"},
         // In the table, identified only.
         {k452, 0x0525, Unknown, "18F452 selected, the target reports 18F4320 (525)"},
         {k452, 0x3456, Unknown, "18F452 selected, the target reports an unknown device (3456)"},

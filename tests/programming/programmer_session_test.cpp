@@ -10,6 +10,7 @@
 
 #include "tests/programming/operations_support.h"
 #include "tests/testing/fakes.h"
+#include "tests/testing/file_reload_fake.h"
 
 namespace tamro {
 namespace {
@@ -215,6 +216,8 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
          "18F452 selected, the target reports 18F4520 (1087)"},
         {emu::Device::Pic18F452, false, {}, OperationResult::DeviceRefused, "No target found"},
     };
+    // The switch to the other device's group is declined: refused as before.
+    messages.answer = false;
     for (const Case& c : cases) {
         for (const auto& erase : {true, false}) {
             SCOPED_TRACE(c.box + (erase ? " ERASE" : " WRITE"));
@@ -265,6 +268,67 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
                   yes ? OperationResult::Completed : OperationResult::DeviceRefused);
         EXPECT_EQ(asked, std::vector<Question>{Question::UnknownDevice});
         EXPECT_EQ(Sent().size(), yes ? 9u + 12u : 9u);
+    }
+}
+
+// An 18F4520 on the programmer while the 18F452 group is selected: the
+// session asks once per ID whether to switch, and a switch loads the file
+// again or, when it no longer loads, leaves group and images as they were.
+TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
+    struct Case {
+        const char* name;
+        bool fileLoaded;
+        bool answer;
+        bool fileLoads;
+        OperationResult result;  // of each of two ERASEs (or WRITEs)
+        bool switched;
+        int asked;    // over both
+        int reloads;  // over both
+        bool write = false;
+        const char* file = "blink.hex";  // the file the image came from
+    };
+    const Case cases[] = {
+        {"yes: switched, file loaded again", true, true, true, OperationResult::Completed, true, 1,
+         1},
+        {"yes, file no longer loads", true, true, false, OperationResult::DeviceRefused, false, 2,
+         2},
+        {"no: refused, not asked again", true, false, true, OperationResult::DeviceRefused, false,
+         1, 0},
+        {"yes, no file loaded", false, true, true, OperationResult::Completed, true, 1, 0},
+        {"WRITE of an image from no file", true, true, true, OperationResult::NoData, true, 1, 0,
+         true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingMessageBoxes boxes;
+        testing::MemorySettingsStore store;
+        ProgrammerSession chipSession(driver, boxes, store);
+        driver.responder = testing::EmulatedTarget(emu::Device::Pic18F4520);
+        chipSession.UseDeviceGroup(DeviceGroup::Pic18F452);
+        chipSession.images().haveData = c.fileLoaded ? 1 : 0;
+        chipSession.images().program[0] = 0x11;
+        const Images before = chipSession.images();
+        testing::FakeFileReload file(chipSession);
+        file.loads = c.fileLoads;
+        file.file = c.file;
+        chipSession.SetFileReload(&file);
+        boxes.answer = c.answer;
+        for (int run = 0; run < 2; ++run) {
+            EXPECT_EQ(c.write ? chipSession.Write(0x1F) : chipSession.Erase(), c.result);
+        }
+        EXPECT_EQ(static_cast<int>(boxes.asked.size()), c.asked);
+        EXPECT_EQ(file.reloads, c.reloads);
+        EXPECT_EQ(file.shown, c.switched && c.reloads > 0 ? 1 : 0);
+        EXPECT_EQ(chipSession.group(),
+                  c.switched ? DeviceGroup::Pic18F4520 : DeviceGroup::Pic18F452);
+        EXPECT_EQ(store.Read("TAMRO18", "DATA", "DEVICE"), c.switched ? " 10" : "");
+        if (c.switched) {
+            EXPECT_EQ(chipSession.images().program[0], c.reloads > 0 ? 0xA5 : 0x11);
+            EXPECT_EQ(chipSession.images().haveData, c.reloads > 0 ? 1 : 0);
+            EXPECT_EQ(chipSession.images().config[1], GroupForOption(kOption4520).defaultConfig[1]);
+        } else {
+            EXPECT_TRUE(chipSession.images() == before);
+        }
     }
 }
 

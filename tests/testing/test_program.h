@@ -7,10 +7,21 @@
 
 namespace tamro::testing {
 
+// The memories the program fills to their ends: the last 16 bytes of flash
+// hold data, and so do the first three and the last bytes of the EEPROM
+// (none when it has none).
+struct TestProgramMemories {
+    int flashBytes = 32768;
+    int eepromBytes = 256;
+};
+
 // Assembles the program for `processor` (gpasm's name, "18f452") in `folder`,
 // with `extraLines` of source before its end; the HEX file's path, or empty
 // when gpasm is not installed or fails.
 std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
                                 const std::string& extraLines = "");
+// The same for a device with these memories, its last EEPROM byte written too.
+std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
+                                const TestProgramMemories& memories);
 
 }  // namespace tamro::testing

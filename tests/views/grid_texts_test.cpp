@@ -15,7 +15,8 @@ TEST(GridTextsTest, HeadersAndRowLabels) {
     EXPECT_EQ(GridHeaderText(15), "+F");
 
     EXPECT_EQ(ProgramGridRows(16384), 1024);
-    EXPECT_EQ(ProgramGridRows(65536), 1024);  // never past ProgramImage
+    EXPECT_EQ(ProgramGridRows(32768), 2048);
+    EXPECT_EQ(ProgramGridRows(65536), 2048);  // never past ProgramImage
     EXPECT_EQ(GridRowLabel(0, 5), "    0");
     EXPECT_EQ(GridRowLabel(1, 5), "   10");
     EXPECT_EQ(GridRowLabel(1023, 5), " 3FF0");
@@ -26,8 +27,9 @@ TEST(GridTextsTest, HeadersAndRowLabels) {
 TEST(GridTextsTest, ProgramCellsShowWordsHighByteFirst) {
     Images images;
     images.program.fill(0xFF);
-    EXPECT_EQ(ProgramCellText(images.program, 0, 0), "FFFF ");
-    EXPECT_EQ(ProgramCellText(images.program, 1023, 15), "FFFF ");
+    const auto flash = std::span<const std::uint8_t>(images.program).first(kProgramBytes);
+    EXPECT_EQ(ProgramCellText(flash, 0, 0), "FFFF ");
+    EXPECT_EQ(ProgramCellText(flash, 1023, 15), "FFFF ");
 
     images.program[0] = 0x34;
     images.program[1] = 0x12;
@@ -35,12 +37,12 @@ TEST(GridTextsTest, ProgramCellsShowWordsHighByteFirst) {
     images.program[33] = 0x00;
     images.program[32766] = 0xBC;
     images.program[32767] = 0x0A;
-    EXPECT_EQ(ProgramCellText(images.program, 0, 0), "1234 ");
-    EXPECT_EQ(ProgramCellText(images.program, 1, 0), "0005 ");
-    EXPECT_EQ(ProgramCellText(images.program, 1023, 15), "0ABC ");
-    EXPECT_EQ(ProgramCellText(images.program, 1024, 0), "");
-    EXPECT_EQ(ProgramCellText(images.program, 0, 16), "");
-    EXPECT_EQ(ProgramCellText(images.program, -1, 0), "");
+    EXPECT_EQ(ProgramCellText(flash, 0, 0), "1234 ");
+    EXPECT_EQ(ProgramCellText(flash, 1, 0), "0005 ");
+    EXPECT_EQ(ProgramCellText(flash, 1023, 15), "0ABC ");
+    EXPECT_EQ(ProgramCellText(flash, 1024, 0), "");
+    EXPECT_EQ(ProgramCellText(flash, 0, 16), "");
+    EXPECT_EQ(ProgramCellText(flash, -1, 0), "");
 }
 
 TEST(GridTextsTest, EepromCellsShowBytes) {
@@ -98,16 +100,17 @@ TEST(BufferGridModelTest, CellsStayEmptyUntilAFill) {
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "+0");
     EXPECT_EQ(model.headerData(1023, Qt::Vertical).toString(), " 3FF0  07FE0");
 
+    const auto flash = std::span<const std::uint8_t>(images.program).first(kProgramBytes);
     int changes = 0;
     QObject::connect(&model, &BufferGridModel::dataChanged, [&] { ++changes; });
-    model.Fill(images.program);
+    model.Fill(flash);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(model.data(model.index(1023, 15)).toString(), "FFFF ");
 
     // The grid shows the image as it was at the fill.
     images.program[0] = 0;
     EXPECT_EQ(model.CellText(0, 0), "FFFF ");
-    model.Fill(images.program);
+    model.Fill(flash);
     EXPECT_EQ(model.CellText(0, 0), "FF00 ");
 
     model.Clear();
@@ -124,6 +127,10 @@ TEST(BufferGridModelTest, EepromModel) {
     EXPECT_EQ(model.CellText(1, 2), "12 ");
     EXPECT_EQ(model.CellText(15, 15), "FF ");
     EXPECT_EQ(model.headerData(15, Qt::Vertical).toString(), " F0");
+    // A 1 KB EEPROM fills 64 rows.
+    model.Fill(images.eeprom);
+    EXPECT_EQ(model.rowCount(), 64);
+    EXPECT_EQ(model.headerData(63, Qt::Vertical).toString(), "3F0");
 }
 
 }  // namespace

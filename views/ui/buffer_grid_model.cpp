@@ -45,6 +45,17 @@ QVariant BufferGridModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 void BufferGridModel::Fill(std::span<const std::uint8_t> bytes) {
+    // The rows follow the memory filled in: a device's whole flash or EEPROM.
+    const int bytesPerRow = kind_ == Kind::Program ? 2 * kGridColumns : kGridColumns;
+    const int rows = static_cast<int>(bytes.size()) / bytesPerRow;
+    if (rows != dataRows_) {
+        beginResetModel();
+        dataRows_ = rows;
+        bytes_.assign(bytes.begin(), bytes.end());
+        filled_ = true;
+        endResetModel();
+        return;
+    }
     bytes_.assign(bytes.begin(), bytes.end());
     filled_ = true;
     if (dataRows_ > 0) emit dataChanged(index(0, 0), index(dataRows_ - 1, kAsciiColumn));

@@ -26,7 +26,8 @@ class BufferGridModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Writes every data cell from `bytes` (ProgramImage or EepromImage).
+    // Writes every data cell from `bytes` (ProgramImage or EepromImage), with
+    // as many rows as they fill.
     void Fill(std::span<const std::uint8_t> bytes);
     // Back to the empty table of a newly opened window.
     void Clear();

@@ -198,7 +198,8 @@ void BufferViewers::ShowProgramView() {
 }
 
 void BufferViewers::FillProgramGrid(const Images& images) {
-    ProgramView().Model().Fill(images.program);
+    ProgramView().Model().Fill(std::span<const std::uint8_t>(
+        images.program.data(), static_cast<std::size_t>(images.flashBytes)));
 }
 
 EEVIEW& BufferViewers::EepromView() {
@@ -214,7 +215,12 @@ void BufferViewers::ShowEepromView() {
 }
 
 void BufferViewers::FillEepromGrid(const Images& images) {
-    EepromView().Model().Fill(std::span<const std::uint8_t>(images.eepromRead));
+    EEVIEW& view = EepromView();
+    view.Model().Fill(std::span<const std::uint8_t>(images.eepromRead.data(),
+                                                    static_cast<std::size_t>(images.eepromBytes)));
+    // The window is as high as the 256 bytes' 16 rows: a larger EEPROM scrolls.
+    view.DataGrid1->setVerticalScrollBarPolicy(
+        view.Model().rowCount() > kEepromGridRows ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 }  // namespace tamro
