@@ -343,6 +343,11 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
     if (!deviceId_.linkOk) return OperationResult::LinkFailed;
     switch (OfferGroupSwitch()) {
         case SwitchOutcome::Switched:
+            // A WRITE whose image held no file to load again has nothing left to write.
+            if (change == ChipChange::Write && images_.haveData == 0) {
+                messages_.Show(MessageIcon::Critical, "WRITE ERROR", "I have no data");
+                return OperationResult::NoData;
+            }
             if (const auto declined = protectionDeclined()) {
                 return refuse(ChipChangeRefusal::Reason::Protection, *declined,
                               OperationResult::Declined);

@@ -280,10 +280,12 @@ TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
         bool fileLoaded;
         bool answer;
         bool fileLoads;
-        OperationResult result;  // of each of two ERASEs
+        OperationResult result;  // of each of two ERASEs (or WRITEs)
         bool switched;
         int asked;    // over both
         int reloads;  // over both
+        bool write = false;
+        const char* file = "blink.hex";  // the file the image came from
     };
     const Case cases[] = {
         {"yes: switched, file loaded again", true, true, true, OperationResult::Completed, true, 1,
@@ -293,6 +295,8 @@ TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
         {"no: refused, not asked again", true, false, true, OperationResult::DeviceRefused, false,
          1, 0},
         {"yes, no file loaded", false, true, true, OperationResult::Completed, true, 1, 0},
+        {"WRITE of an image from no file", true, true, true, OperationResult::NoData, true, 1, 0,
+         true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -306,18 +310,21 @@ TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
         const Images before = chipSession.images();
         testing::FakeFileReload file(chipSession);
         file.loads = c.fileLoads;
+        file.file = c.file;
         chipSession.SetFileReload(&file);
         boxes.answer = c.answer;
-        for (int run = 0; run < 2; ++run) EXPECT_EQ(chipSession.Erase(), c.result);
+        for (int run = 0; run < 2; ++run) {
+            EXPECT_EQ(c.write ? chipSession.Write(0x1F) : chipSession.Erase(), c.result);
+        }
         EXPECT_EQ(static_cast<int>(boxes.asked.size()), c.asked);
         EXPECT_EQ(file.reloads, c.reloads);
-        EXPECT_EQ(file.shown, c.switched && c.fileLoaded ? 1 : 0);
+        EXPECT_EQ(file.shown, c.switched && c.reloads > 0 ? 1 : 0);
         EXPECT_EQ(chipSession.group(),
                   c.switched ? DeviceGroup::Pic18F4520 : DeviceGroup::Pic18F452);
         EXPECT_EQ(store.Read("TAMRO18", "DATA", "DEVICE"), c.switched ? " 10" : "");
         if (c.switched) {
-            EXPECT_EQ(chipSession.images().program[0], c.fileLoaded ? 0xA5 : 0x11);
-            EXPECT_EQ(chipSession.images().haveData, c.fileLoaded ? 1 : 0);
+            EXPECT_EQ(chipSession.images().program[0], c.reloads > 0 ? 0xA5 : 0x11);
+            EXPECT_EQ(chipSession.images().haveData, c.reloads > 0 ? 1 : 0);
             EXPECT_EQ(chipSession.images().config[1], GroupForOption(kOption4520).defaultConfig[1]);
         } else {
             EXPECT_TRUE(chipSession.images() == before);
