@@ -57,8 +57,7 @@ std::string FileText(const fs::path& path) {
 // A program with configuration, ID locations and EEPROM data, assembled by
 // gpasm; empty when gpasm is not installed.
 std::string Assemble(const std::string& processor) {
-    return testing::AssembleTestProgram(kFolder, processor,
-                                        "        org 0xF000FE\n        de 0xEE\n");
+    return testing::AssembleTestProgram(kFolder, processor);
 }
 
 // One region of an Intel HEX file as srec_cat reads it, erased bytes filled.

@@ -81,10 +81,11 @@ TEST(FirmwareBoard, EveryOperationOfBothGroupsRunsThroughTheFirmwareWithinThePin
         ASSERT_TRUE(HEX_LOAD(readBack.string(), cloned).ok);
         EXPECT_EQ(cloned.program, source.program);
         EXPECT_EQ(cloned.id, source.id);
-        // The program's EEPROM data is its first three bytes; the rest stays erased.
+        // The program's EEPROM data is its first three bytes and its last; the rest stays erased.
         EXPECT_TRUE(
             std::equal(source.eeprom.begin(), source.eeprom.begin() + 3, cloned.eeprom.begin()));
-        EXPECT_EQ(std::count(cloned.eeprom.begin(), cloned.eeprom.end(), 0xFF), 253);
+        EXPECT_EQ(cloned.eeprom[255], source.eeprom[255]);
+        EXPECT_EQ(std::count(cloned.eeprom.begin(), cloned.eeprom.begin() + 256, 0xFF), 252);
         const ConfigBytes mask = GroupForOption(option).configMask;
         for (int i = 0; i < kConfigSize; ++i) {
             if (source.configPresent[i]) {

@@ -2,13 +2,11 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 namespace tamro::testing {
-namespace {
 
-std::string Assemble(const std::filesystem::path& folder, const std::string& processor,
-                     const TestProgramMemories& memories, const std::string& extraLines) {
+std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
+                                const TestProgramMemories& memories) {
     std::filesystem::create_directories(folder);
     const std::filesystem::path source = folder / (processor + ".asm");
     std::ofstream file(source);
@@ -20,32 +18,17 @@ std::string Assemble(const std::filesystem::path& folder, const std::string& pro
          << "        __IDLOCS _IDLOC5, 0xA\n"
          << "        org 0\n        goto start\n"
          << "        org 0x40\nstart:  movlw 0x5A\n        bra start\n"
-         << "        org 0x" << std::hex << memories.flashBytes - 16 << std::dec
-         << "\n        db 0x12, 0x34\n";
-    if (memories.eepromBytes > 0) file << "        org 0xF00000\n        de 0x11, 0x22, 0x33\n";
-    file << extraLines << "        end\n";
+         << std::hex << "        org 0x" << memories.flashBytes - 16 << "\n        db 0x12, 0x34\n";
+    if (memories.eepromBytes > 0) {
+        file << "        org 0xF00000\n        de 0x11, 0x22, 0x33\n"
+             << "        org 0x" << 0xF00000 + memories.eepromBytes - 1 << "\n        de 0xEE\n";
+    }
+    file << "        end\n";
     file.close();
     const std::filesystem::path hex = folder / (processor + ".hex");
     const std::string command = "cd '" + folder.string() + "' && gpasm -q -o '" + hex.string() +
                                 "' '" + source.string() + "' > /dev/null 2>&1";
     return std::system(command.c_str()) == 0 ? hex.string() : "";
-}
-
-}  // namespace
-
-std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
-                                const std::string& extraLines) {
-    return Assemble(folder, processor, {}, extraLines);
-}
-
-std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
-                                const TestProgramMemories& memories) {
-    std::ostringstream lastEeprom;
-    if (memories.eepromBytes > 0) {
-        lastEeprom << "        org 0x" << std::hex << 0xF00000 + memories.eepromBytes - 1
-                   << "\n        de 0xEE\n";
-    }
-    return Assemble(folder, processor, memories, lastEeprom.str());
 }
 
 }  // namespace tamro::testing

@@ -15,13 +15,9 @@ struct TestProgramMemories {
     int eepromBytes = 256;
 };
 
-// Assembles the program for `processor` (gpasm's name, "18f452") in `folder`,
-// with `extraLines` of source before its end; the HEX file's path, or empty
-// when gpasm is not installed or fails.
+// Assembles the program for `processor` (gpasm's name, "18f452") in `folder`;
+// the HEX file's path, or empty when gpasm is not installed or fails.
 std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
-                                const std::string& extraLines = "");
-// The same for a device with these memories, its last EEPROM byte written too.
-std::string AssembleTestProgram(const std::filesystem::path& folder, const std::string& processor,
-                                const TestProgramMemories& memories);
+                                const TestProgramMemories& memories = {});
 
 }  // namespace tamro::testing
