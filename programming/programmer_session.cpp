@@ -159,7 +159,9 @@ OperationResult ProgrammerSession::SelectDevice(DeviceGroup group) {
     {
         OperationGuard::Scope scope(guard_);
         const bool keepFile = KeepsFile();
-        if (keepFile && group != group_.group) {
+        // The same group's button loads the file again too, so typed-in
+        // changes are lost either way.
+        if (keepFile) {
             const std::string typed = fileReload_->TypedChanges();
             if (!typed.empty() &&
                 !Confirm(Question::SwitchFamily, "Choosing the " + std::string(GroupName(group)) +

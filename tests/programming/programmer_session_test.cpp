@@ -332,6 +332,44 @@ TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
     }
 }
 
+// Choosing a group, the other or the same one, loads the file again: it asks
+// first when that loses typed-in changes, and a "no" keeps everything.
+TEST_F(SessionTest, ChoosingAGroupAsksBeforeTypedInChangesAreLost) {
+    const struct {
+        DeviceGroup chosen;
+        const char* typed;
+        bool answer;
+        int asked;
+        int reloads;
+    } cases[] = {
+        {DeviceGroup::Pic18F4520, "", false, 0, 1},
+        {DeviceGroup::Pic18F4520, "the configuration typed in", false, 1, 0},
+        {DeviceGroup::Pic18F452, "the configuration typed in", false, 1, 0},
+        {DeviceGroup::Pic18F452, "the configuration typed in", true, 1, 1},
+    };
+    for (const auto& c : cases) {
+        RecordingMessageBoxes boxes;
+        testing::MemorySettingsStore store;
+        ProgrammerSession chipSession(driver, boxes, store);
+        chipSession.UseDeviceGroup(DeviceGroup::Pic18F452);
+        chipSession.images().haveData = 1;
+        chipSession.images().config[0] = 0x3C;
+        const Images before = chipSession.images();
+        testing::FakeFileReload file(chipSession);
+        file.typed = c.typed;
+        chipSession.SetFileReload(&file);
+        boxes.answer = c.answer;
+        const OperationResult result = chipSession.SelectDevice(c.chosen);
+        EXPECT_EQ(static_cast<int>(boxes.asked.size()), c.asked) << c.typed;
+        EXPECT_EQ(file.reloads, c.reloads);
+        if (c.reloads == 0) {
+            EXPECT_EQ(result, OperationResult::Declined);
+            EXPECT_EQ(chipSession.group(), DeviceGroup::Pic18F452);
+            EXPECT_TRUE(chipSession.images() == before);
+        }
+    }
+}
+
 TEST_F(SessionTest, TestPanelTogglesFollowTheCaptions) {
     EXPECT_FALSE(session.SupplyOn());
     session.ToggleSupply();
