@@ -258,12 +258,41 @@ OperationResult ProgrammerSession::MatchTargetGroup() {
     deviceId_ = ReadDeviceIdPowered(true);
     if (!deviceId_.linkOk) return OperationResult::LinkFailed;
     WarnOfDeviceMismatch();
-    if (OfferGroupSwitch() == SwitchOutcome::ReloadFailed) {
+    if (OfferGroupSwitch() == SwitchOutcome::ReloadFailed ||
+        (CheckDevice(group_.group, deviceId_.deviceId) == DeviceVerdict::Served &&
+         FollowTargetDevice() == FollowOutcome::ReloadFailed)) {
         refusal_ =
             ChipChangeRefusal{ChipChangeRefusal::Reason::ReloadFailed, fileReload_->LoadedFile()};
         return OperationResult::DeviceRefused;
     }
     return OperationResult::Completed;
+}
+
+std::string ProgrammerSession::OtherDeviceText() const {
+    const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+    return group_.device.name + " selected, the target reports " +
+           (found ? found->name : std::string("an unknown device")) + " (" +
+           HexText(deviceId_.deviceId) + ")";
+}
+
+ProgrammerSession::FollowOutcome ProgrammerSession::FollowTargetDevice() {
+    // Another device of the group may have another write buffer or memories:
+    // the selected device's sequences are not its own. The session follows
+    // the chip (the file loaded again under its memories) unless the device
+    // was named or typed-in changes would be lost.
+    const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
+    if (!found || found->name == group_.device.name) return FollowOutcome::SameDevice;
+    if (deviceNamed_ || (KeepsFile() && !fileReload_->TypedChanges().empty())) {
+        return FollowOutcome::Held;
+    }
+    const std::string text = OtherDeviceText();
+    if (!SwitchGroupKeepingFile(group_.group)) {
+        relay_.SetNotesColour(kNotesRed);
+        relay_.SetNotesCaption(fileReload_->LoadedFile() + " did not load for the " + found->name);
+        return FollowOutcome::ReloadFailed;
+    }
+    relay_.SetNotesCaption(text + ": the " + found->name + " is selected");
+    return FollowOutcome::Followed;
 }
 
 OperationResult ProgrammerSession::ReadDeviceId() {
@@ -366,37 +395,29 @@ OperationResult ProgrammerSession::CheckChipChange(ChipChange change) {
             break;
     }
     switch (CheckDevice(group_.group, deviceId_.deviceId)) {
-        case DeviceVerdict::Served: {
-            // Another device of the group may have another write buffer or
-            // memories: the selected device's sequences are not its own. The
-            // session follows the chip (the file loaded again under its
-            // memories) unless the device was named or typed-in changes
-            // would be lost.
-            const devices::Device* found = devices::Table().ForId(deviceId_.deviceId);
-            if (!found || found->name == group_.device.name) return OperationResult::Completed;
-            const std::string text = group_.device.name + " selected, the target reports " +
-                                     found->name + " (" + HexText(deviceId_.deviceId) + ")";
-            if (!deviceNamed_ && (!KeepsFile() || fileReload_->TypedChanges().empty())) {
-                if (!SwitchGroupKeepingFile(group_.group)) {
-                    relay_.SetNotesColour(kNotesRed);
-                    relay_.SetNotesCaption(fileReload_->LoadedFile() + " did not load for the " +
-                                           found->name);
+        case DeviceVerdict::Served:
+            switch (FollowTargetDevice()) {
+                case FollowOutcome::SameDevice:
+                    return OperationResult::Completed;
+                case FollowOutcome::Followed:
+                    if (const auto declined = protectionDeclined()) {
+                        return refuse(ChipChangeRefusal::Reason::Protection, *declined,
+                                      OperationResult::Declined);
+                    }
+                    return OperationResult::Completed;
+                case FollowOutcome::ReloadFailed:
                     return refuse(ChipChangeRefusal::Reason::ReloadFailed,
                                   fileReload_->LoadedFile(), OperationResult::DeviceRefused);
+                case FollowOutcome::Held: {
+                    const std::string text = OtherDeviceText();
+                    relay_.SetNotesColour(kNotesRed);
+                    relay_.SetNotesCaption(text);
+                    messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
+                    return refuse(ChipChangeRefusal::Reason::OtherDevice, text,
+                                  OperationResult::DeviceRefused);
                 }
-                relay_.SetNotesCaption(text + ": the " + found->name + " is selected");
-                if (const auto declined = protectionDeclined()) {
-                    return refuse(ChipChangeRefusal::Reason::Protection, *declined,
-                                  OperationResult::Declined);
-                }
-                return OperationResult::Completed;
             }
-            relay_.SetNotesColour(kNotesRed);
-            relay_.SetNotesCaption(text);
-            messages_.Show(MessageIcon::Critical, "DEVICE ERROR", text);
-            return refuse(ChipChangeRefusal::Reason::OtherDevice, text,
-                          OperationResult::DeviceRefused);
-        }
+            return OperationResult::Completed;
         case DeviceVerdict::Unknown: {
             const std::string found = DeviceMismatchText(group_.group, deviceId_.deviceId);
             if (Confirm(Question::UnknownDevice,

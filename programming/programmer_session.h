@@ -137,8 +137,9 @@ class ProgrammerSession {
     OperationResult ReadDeviceId();
     // Reads the device ID and, when the target is a device the other group
     // serves, asks once (per ID) whether to switch to that group, and
-    // switches keeping the loaded file. Start-up and the chip-change check do
-    // the same after their own ID reads.
+    // switches keeping the loaded file; another device of the selected group
+    // is followed as the chip-change check follows it. Start-up and the
+    // chip-change check do the same after their own ID reads.
     OperationResult MatchTargetGroup();
 
     // Test panel.
@@ -299,6 +300,13 @@ class ProgrammerSession {
     // Switches to `group` for the target just read (no second ID read),
     // loading the file again; on a failed reload everything stays as it was.
     bool SwitchGroupKeepingFile(DeviceGroup group);
+    // After an ID read naming another device of the selected group: takes
+    // that device (the file loaded again under its memories) unless the
+    // device was named or typed-in changes would be lost (Held).
+    enum class FollowOutcome { SameDevice, Followed, Held, ReloadFailed };
+    FollowOutcome FollowTargetDevice();
+    // "18F4520 selected, the target reports 18F4620 (C07)".
+    std::string OtherDeviceText() const;
     bool KeepsFile() const;
     // The DEVICE setting follows the selected option.
     void StoreSelection();

@@ -221,8 +221,9 @@ class ProgrammingRun {
         return std::nullopt;
     }
 
-    // Without --device: reads the chip's ID first and takes the group that
-    // serves it (write and erase do so in their device check).
+    // Without --device: reads the chip's ID first and takes the device and
+    // group that serve it, so a file loads under the chip's own memories and
+    // configuration fields (erase does so in its device check).
     CommandResult FollowTarget() {
         if (invocation_.global.device) return std::nullopt;
         const OperationResult result = opened_.session().MatchTargetGroup();
@@ -413,6 +414,10 @@ CommandResult WithLoadedFile(const Invocation& invocation,
     if (CommandResult wrong = FileOnly(invocation, file)) return wrong;
     return Programming(invocation, [&](ProgrammingRun& run) -> CommandResult {
         ProgrammerSession& session = run.session();
+        // The chip first, so the file loads under its memories and fields.
+        if (followTarget) {
+            if (CommandResult failed = run.FollowTarget()) return failed;
+        }
         CommandFileReload reload(session, invocation.err);
         std::string hexFileName = file;
         const HexFileLoadResult loaded = reload.load().Load(hexFileName, "", session.images());
@@ -420,8 +425,7 @@ CommandResult WithLoadedFile(const Invocation& invocation,
             return FileFailure(FileUse::Load, file, loaded.outcome.errorText);
         }
         session.SetFileReload(&reload);
-        CommandResult result = followTarget ? run.FollowTarget() : std::nullopt;
-        if (!result) result = run.Outcome(operation(session));
+        CommandResult result = run.Outcome(operation(session));
         session.SetFileReload(nullptr);
         return result;
     });
@@ -478,7 +482,7 @@ CommandResult RunWrite(const Invocation& invocation) {
     return WithLoadedFile(
         invocation,
         [](ProgrammerSession& session) { return session.Write(session.images().lastAddress); },
-        false);
+        true);
 }
 
 CommandResult RunVerify(const Invocation& invocation) {

@@ -227,6 +227,12 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) 
     fs::create_directories(folder / "TAMRO18");
     const std::string loop = LoopFile().string();
     const std::string chipHex = (folder / "chip.hex").string();
+    // gpasm's defaults for an 18F2510, which has no data EEPROM: the bits
+    // an 18F4520 uses for its EEPROM's protection are 0.
+    const std::string noEepromDefaults = (folder / "2510.hex").string();
+    std::ofstream(noEepromDefaults) << ":04000000812AFED77C\n:020000040030CA\n"
+                                       ":03000100081A1EBC\n:020005008181F7\n"
+                                       ":060008000F400F600F40E5\n:00000001FF\n";
     const char* const k9 = "[DATA]\nDEVICE=\" 9\"\n";
     const char* const k10 = "[DATA]\nDEVICE=\" 10\"\n";
     const emu::Device k452 = emu::Device::Pic18F452, k4520 = emu::Device::Pic18F4520;
@@ -257,6 +263,9 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) 
         // is held to.
         {k10, {"write", loop}, emu::Device{"18F4620"}, 0, false, "\nflash 64 B written"},
         {k9, {"write", loop}, emu::Device{"18F2321"}, 0, true, "\nflash 8 B written"},
+        // The file loads under the chip's own memories and fields.
+        {k10, {"read", chipHex}, emu::Device{"18F4620"}, 0, false, "flash 65536 B read"},
+        {k9, {"write", noEepromDefaults}, emu::Device{"18F2510"}, 0, true, "\nflash 32 B written"},
         {k10,
          {"write", loop, "--device", "18F4520"},
          emu::Device{"18F4620"},
@@ -266,7 +275,8 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) 
     const std::map<std::string, std::string> said = {
         {"18F4520", "the target reports 18F4520 (1087): switching to the 18F4520 family\n"},
         {"18F452", "the target reports 18F452 (427): switching to the 18F452 family\n"},
-        {"18F2321", "the target reports 18F2321 (2127): switching to the 18F4520 family\n"}};
+        {"18F2321", "the target reports 18F2321 (2127): switching to the 18F4520 family\n"},
+        {"18F2510", "the target reports 18F2510 (1127): switching to the 18F4520 family\n"}};
     const fs::path file = folder / "TAMRO18" / "TAMRO18.conf";
     for (const Case& c : cases) {
         fs::remove(file);
