@@ -693,6 +693,12 @@ OperationResult TargetOperations::ReadEeprom() {
     OperationGuard::Scope scope(guard_);
     if (!scope) return OperationResult::Refused;
     constexpr const char* kError = "EE Read Error";
+    // A device without data EEPROM has nothing to read; its EEDATA holds no byte of the chip.
+    if (group_.eepromLast < 0) {
+        images_.eepromReadLast = -1;
+        Notes(kNotesWhite, "The " + group_.device.name + " has no data EEPROM");
+        return OperationResult::Completed;
+    }
     std::array<std::uint8_t, kMaxEepromBytes> scratch = images_.eepromRead;
     if (!SwitchLed(true, kError) || !SwitchSupply(true, kError) || !ReadEepromData(scratch) ||
         !SwitchSupply(false, kError) || !SwitchLed(false, kError)) {
@@ -701,7 +707,7 @@ OperationResult TargetOperations::ReadEeprom() {
     // What was read goes to the viewer and to Save HEX; the bytes WRITE
     // writes stay those of the loaded file.
     images_.eepromRead = scratch;
-    images_.eepromReadLast = std::max(group_.eepromLast, 0);
+    images_.eepromReadLast = group_.eepromLast;
     view_.ShowEepromBuffer();
     tickCountdown_ = 0;
     return OperationResult::Completed;

@@ -161,6 +161,8 @@ void WriteReadAndClone(const std::string& device, const std::string& processor) 
     const fs::path readBack = folder / "read.hex";
     const CliRun read = Tool({"read", readBack.string()}, device, chip);
     ASSERT_EQ(read.status, kExitSuccess) << read.err;
+    // A device without data EEPROM has none read.
+    EXPECT_EQ(read.out.find("EEPROM") == std::string::npos, eeprom == 0) << read.out;
 
     const unsigned end = static_cast<unsigned>(flash);
     for (const auto& [low, high] :
