@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include "app/cli/cli.h"
@@ -31,7 +30,22 @@ CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment& enviro
 
 // The output with every time taken ("in 2.4 s") as "in T s".
 std::string WithoutTimes(const std::string& text) {
-    return std::regex_replace(text, std::regex(R"( in [0-9]+\.[0-9] s)"), " in T s");
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string result;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t j = i + 4;  // past " in " and at least one digit
+        if (text.compare(i, 4, " in ") == 0 && j < text.size() && digit(text[j])) {
+            while (j < text.size() && digit(text[j])) ++j;
+            if (text.compare(j, 1, ".") == 0 && j + 1 < text.size() && digit(text[j + 1]) &&
+                text.compare(j + 2, 2, " s") == 0) {
+                result += " in T s";
+                i = j + 4;
+                continue;
+            }
+        }
+        result += text[i++];
+    }
+    return result;
 }
 
 fs::path LoopFile() {
