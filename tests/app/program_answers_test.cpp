@@ -5,17 +5,14 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
+
+#include "tests/testing/daemon_process.h"
 
 namespace tamro {
 namespace {
 
 TEST(ProgramAnswersTest, HelpAndVersionAnswerAndEnd) {
-    const char* binaryDir = std::getenv("TAMRO_BINARY_DIR");
-    const std::filesystem::path app =
-        std::filesystem::path(binaryDir ? binaryDir : "../..") / "app";
     const struct {
         const char* program;
         const char* argument;
@@ -28,8 +25,9 @@ TEST(ProgramAnswersTest, HelpAndVersionAnswerAndEnd) {
         {"tamro18-cli", "--version", "tamro18-cli "},
     };
     for (const auto& c : cases) {
-        const std::string command = "env QT_QPA_PLATFORM=nonesuch '" + (app / c.program).string() +
-                                    "' " + c.argument + " 2>/dev/null";
+        const std::string command = "env QT_QPA_PLATFORM=nonesuch '" +
+                                    testing::AppProgramPath(c.program) + "' " + c.argument +
+                                    " 2>/dev/null";
         FILE* pipe = popen(command.c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         std::string out;

@@ -9,7 +9,11 @@
 #include <sstream>
 
 #include "app/cli/cli.h"
+#include "images/checksum.h"
 #include "images/hex_loader.h"
+#include "programming/programmer_session.h"
+#include "tests/testing/fakes.h"
+#include "tests/testing/operations_fakes.h"
 
 namespace tamro::cli {
 namespace {
@@ -29,23 +33,14 @@ CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment& enviro
 }
 
 // The output with every time taken ("in 2.4 s") as "in T s".
-std::string WithoutTimes(const std::string& text) {
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    std::string result;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t j = i + 4;  // past " in " and at least one digit
-        if (text.compare(i, 4, " in ") == 0 && j < text.size() && digit(text[j])) {
-            while (j < text.size() && digit(text[j])) ++j;
-            if (text.compare(j, 1, ".") == 0 && j + 1 < text.size() && digit(text[j + 1]) &&
-                text.compare(j + 2, 2, " s") == 0) {
-                result += " in T s";
-                i = j + 4;
-                continue;
-            }
+std::string WithoutTimes(std::string text) {
+    for (auto at = text.find(" in "); at != std::string::npos; at = text.find(" in ", at + 1)) {
+        const auto end = text.find_first_not_of("0123456789.", at + 4);
+        if (end != std::string::npos && end > at + 4 && text.compare(end, 2, " s") == 0) {
+            text.replace(at, end + 2 - at, " in T s");
         }
-        result += text[i++];
     }
-    return result;
+    return text;
 }
 
 fs::path LoopFile() {
@@ -61,12 +56,17 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
     const std::string loop = LoopFile().string();
     const std::string unread = loop + ".unread";
     fs::remove(unread);
-    const std::string noDriver =
-        "link failure: Unit not Found: no driver backend named \"nosuch\"\n";
+    const std::string noDriver = "Unit not Found: no driver backend named \"nosuch\"\n";
     const fs::path protecting = fs::temp_directory_path() / "tamro_cli_protecting.hex";
-    std::ofstream(protecting) << ":020000040030CA\n:0100080000F7\n:00000001FF\n";  // CP0-CP3
+    std::ofstream(protecting) << ":020000040030CA\n:02000800007F77\n:00000001FF\n";  // CP0-CP3, CPD
     const std::string noFolder = "/nonexistent/folder";
-    const std::string missing = ": No such file or directory\n";
+    const auto at = [&](const char* name) { return noFolder + "/" + name; };
+    const auto cannotWrite = [&](const char* name) {
+        return "cannot write " + at(name) + ": No such file or directory\n";
+    };
+    const std::string noTty =
+        "Unit not Found: driver setting \"serial:/nonexistent/tty\": "
+        "/nonexistent/tty does not exist\n";
     CliEnvironment noTarget, other, failingRead;
     noTarget.driverOptions.emulator.targetAttached = false;
     other.driverOptions.emulator.device = emu::Device::Pic18F4520;
@@ -79,76 +79,67 @@ TEST(CliCommandsTest, EachFailureKindHasOneWordingAndItsExitStatus) {
         std::string out = "";
     };
     const Case cases[] = {
-        {{"write"}, kExitUsage, "usage error: write needs one file name\n"},
-        {{"erase", "x.hex"}, kExitUsage, "usage error: erase takes no file name\n"},
+        {{"write"}, kExitUsage, "write needs one file name\n"},
+        {{"erase", "x.hex"}, kExitUsage, "erase takes no file name\n"},
         {{"frob", "x.hex"},
          kExitUsage,
-         "usage error: unknown command frob (tamro18-cli --help lists the commands)\n"},
+         "unknown command frob (tamro18-cli --help lists the commands)\n"},
         {{"id", "--device", "16F84"},
          kExitUsage,
-         "usage error: unknown device 16F84 (tamro18-cli devices lists the table)\n"},
-        {{"--bogus", "id"}, kExitUsage, "usage error: unknown option --bogus\n"},
-        {{"erase", "--last", "1F"}, kExitUsage, "usage error: unknown option --last\n"},
-        {{"read", "out.hex", "--last"}, kExitUsage, "usage error: --last needs a value\n"},
-        {{"volts", "--driver"}, kExitUsage, "usage error: --driver needs a value\n"},
-        {{"count", "--gate", "1s"}, kExitUsage, "usage error: unknown argument --gate for count\n"},
-        {{"--quiet", "id", "--verbose"},
-         kExitUsage,
-         "usage error: --quiet and --verbose exclude each other\n"},
-        {{"write", noFolder + "/in.hex"},
+         "unknown device 16F84 (tamro18-cli devices lists the table)\n"},
+        {{"--bogus", "id"}, kExitUsage, "unknown option --bogus\n"},
+        {{"erase", "--last", "1F"}, kExitUsage, "unknown option --last\n"},
+        {{"read", "out.hex", "--last"}, kExitUsage, "--last needs a value\n"},
+        {{"volts", "--driver"}, kExitUsage, "--driver needs a value\n"},
+        {{"count", "--gate", "1s"}, kExitUsage, "unknown argument --gate for count\n"},
+        {{"--quiet", "id", "--verbose"}, kExitUsage, "--quiet and --verbose exclude each other\n"},
+        {{"write", at("in.hex")},
          kExitFile,
-         "file error: cannot load " + noFolder + "/in.hex: cannot open the file\n"},
-        {{"hex", loop, "--bin", noFolder + "/out.bin"},
-         kExitFile,
-         "file error: cannot write " + noFolder + "/out.bin" + missing},
-        {{"capture", "--vcd", noFolder + "/c.vcd"},
-         kExitFile,
-         "file error: cannot write " + noFolder + "/c.vcd" + missing},
-        {{"--trace", noFolder + "/trace", "id"},
-         kExitFile,
-         "file error: cannot write " + noFolder + "/trace" + missing},
-        {{"read", noFolder + "/chip.hex"},
-         kExitFile,
-         "file error: cannot write " + noFolder + "/chip.hex" + missing},
+         "cannot load " + at("in.hex") + ": cannot open the file\n"},
+        {{"hex", loop, "--bin", at("out.bin")}, kExitFile, cannotWrite("out.bin")},
+        {{"capture", "--vcd", at("c.vcd")}, kExitFile, cannotWrite("c.vcd")},
+        {{"--trace", at("trace"), "id"}, kExitFile, cannotWrite("trace")},
+        {{"read", at("chip.hex")}, kExitFile, cannotWrite("chip.hex")},
         {{"id", "--driver", "nosuch:thing"}, kExitLink, noDriver},
         {{"read", unread, "--driver", "nosuch:thing"}, kExitLink, noDriver},
         // The driver's own text only with --verbose.
-        {{"--driver", "serial:/nonexistent/tty", "id"},
-         kExitLink,
-         "link failure: Unit not Found: driver setting \"serial:/nonexistent/tty\": "
-         "/nonexistent/tty does not exist\n"},
+        {{"--driver", "serial:/nonexistent/tty", "id"}, kExitLink, noTty},
         {{"--verbose", "--driver", "serial:/nonexistent/tty", "id"},
          kExitLink,
-         "link failure: Unit not Found: driver setting \"serial:/nonexistent/tty\": "
-         "/nonexistent/tty does not exist\n  driver: Driver Open:NG(ドライバオープンエラー)\n"},
-        {{"write", loop}, kExitLink, "link failure: no reply from the programmer\n", failingRead},
+         noTty + "  driver: Driver Open:NG(ドライバオープンエラー)\n"},
+        {{"write", loop}, kExitLink, "no reply from the programmer\n", failingRead},
         // The twelfth exchange fails; four more leave the target safe.
         {{"--verbose", "write", loop},
          kExitLink,
-         "link failure: no reply from the programmer\n  driver: USB Read Error\n",
+         "no reply from the programmer\n  driver: USB Read Error\n",
          failingRead,
          "16 exchanges in T s\n"},
-        {{"write", loop}, kExitDeviceRefused, "refused: No target found\n", noTarget},
+        {{"write", loop}, kExitDeviceRefused, "No target found\n", noTarget},
         {{"write", loop, "--device", "18F452"},
          kExitDeviceRefused,
-         "refused: 18F452 selected, the target reports 18F4520 (1087)\n",
+         "18F452 selected, the target reports 18F4520 (1087)\n",
          other},
         {{"write", protecting.string()},
          kExitDeviceRefused,
-         "refused: the configuration turns on code or data protection (CP0, CP1, CP2, CP3) "
+         "the configuration turns on code or data protection (CP0, CP1, CP2, CP3, CPD) "
          "(--allow-protect writes it)\n"},
         {{"verify", loop},
          kExitVerifyDifference,
-         "verify: 4 differences\n  flash 000000h: file 00h, chip FFh\n"
+         "4 differences\n  flash 000000h: file 00h, chip FFh\n"
          "  flash 000001h: file EFh, chip FFh\n  flash 000002h: file 00h, chip FFh\n"
          "  flash 000003h: file F0h, chip FFh\n",
          {},
          "flash 6 B verified in T s: 4 differences\n"},
     };
+    const std::map<int, std::string> kind = {{kExitUsage, "usage error: "},
+                                             {kExitFile, "file error: "},
+                                             {kExitLink, "link failure: "},
+                                             {kExitDeviceRefused, "refused: "},
+                                             {kExitVerifyDifference, "verify: "}};
     for (const Case& c : cases) {
         const CliRun run = RunCli(c.args, c.environment);
         EXPECT_EQ(run.status, c.status) << ::testing::PrintToString(c.args);
-        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.err, kind.at(c.status) + c.err);
         EXPECT_EQ(WithoutTimes(run.out), c.out) << ::testing::PrintToString(c.args);
     }
     EXPECT_FALSE(fs::exists(unread));
@@ -187,6 +178,27 @@ TEST(CliCommandsTest, OneLinePerRegionWhereverTheOptionsStand) {
     const CliRun list = RunCli({"list"});
     EXPECT_EQ(list.status, 0);
     EXPECT_TRUE(list.out.starts_with("emulator  ")) << list.out;
+}
+
+// With nothing loaded, the panel's checksum is the tool's checksum of an empty
+// HEX file: the erased chip's.
+TEST(CliCommandsTest, PanelAndToolSumTheErasedChipAlike) {
+    const fs::path empty = fs::temp_directory_path() / "tamro_empty_checksum.hex";
+    std::ofstream(empty) << ":00000001FF\n";
+    for (const auto& [name, option] : {std::pair{"18F452", kOption452}, {"18F4520", kOption4520}}) {
+        testing::RecordingDriver driver;
+        driver.responder = testing::EmulatedTarget(emu::Device{name});
+        testing::RecordingMessageBoxes messages;
+        testing::MemorySettingsStore settings;
+        settings.Write("TAMRO18", "DATA", "DEVICE", StoredDeviceText(option));
+        ProgrammerSession session{driver, messages, settings};
+        ASSERT_TRUE(session.Start()) << name;
+        const std::string sum =
+            "checksum " +
+            ChecksumText(ImageChecksum(session.images(), session.groupValues().configMask));
+        const CliRun run = RunCli({"hex", empty.string(), "--device", name});
+        EXPECT_NE(run.out.find(sum + "\n"), std::string::npos) << name << run.out << run.err;
+    }
 }
 
 TEST(CliCommandsTest, TraceHasOneLinePerExchangeAndCountEndsTheOutput) {

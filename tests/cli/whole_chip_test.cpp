@@ -226,7 +226,6 @@ TEST_F(WholeChipTest, EveryServedDeviceIsWrittenAndItsConfigurationReadsByName) 
         {"18F4450", "18f4450"},  // 16-byte buffer, no EEPROM
         {"18F2550", "18f2550"},  // 32-byte buffer
         {"18F4620", "18f4620"},  // 64-byte buffer, 64 KB, 1 KB EEPROM
-        {"18F2410", "18f2410"},  // no EEPROM
         {"18F4510", "18f4510"},  // the user's entry
     };
     for (const auto& row : served) WriteReadAndClone(row.device, row.processor);
