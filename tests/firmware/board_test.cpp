@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "app/cli/cli.h"
@@ -29,6 +27,13 @@ using Block = std::array<std::uint8_t, 8>;
 const fs::path kFolder =
     fs::temp_directory_path() / ("tamro_firmware_board_" + std::to_string(getpid()));
 
+// The firmware build with the shortened programming hold, for the simulator's --firmware.
+std::string ShortP9FirmwarePath() {
+    const fs::path sim = testing::AppProgramPath("tamro18-firmware-sim");
+    return (sim.parent_path().parent_path() / "firmware" / "tamro18-firmware-short-p9.elf")
+        .string();
+}
+
 struct CliRun {
     int status;
     std::string out, err;
@@ -46,18 +51,12 @@ CliRun Tool(const SimulatedBoard& board, std::vector<std::string> args,
     return {status, out.str(), err.str()};
 }
 
-// A gpasm program with configuration, ID locations and EEPROM data; empty
-// without gpasm.
-std::string Assemble(const std::string& processor) {
-    return testing::AssembleTestProgram(kFolder, processor);
-}
-
 TEST(FirmwareBoard, EveryOperationOfBothGroupsRunsThroughTheFirmwareWithinThePinTiming) {
     for (const auto& [processor, device, option] :
          {std::tuple{"18f452", "18F452", kOption452},
           std::tuple{"18f4520", "18F4520", kOption4520}}) {
         SCOPED_TRACE(device);
-        const std::string program = Assemble(processor);
+        const std::string program = testing::AssembleTestProgram(kFolder, processor);
         if (program.empty()) GTEST_SKIP() << "gpasm is not available";
         SimulatedBoard board({"--device", device});
         ASSERT_TRUE(board.Started());
@@ -123,30 +122,13 @@ TEST(FirmwareBoard, TheInstrumentsReadTheBoardsInputs) {
     EXPECT_EQ(board.Finish().violations, 0);
 }
 
-// What a host sends before it stops in the middle of a WRITE.
-std::vector<Block> WriteStart() {
-    using protocol::Code;
-    using protocol::Command;
-    const auto packet = [](Command command, std::uint8_t d1 = 0, std::uint8_t d2 = 0,
-                           std::uint8_t d3 = 0) {
-        return Block{Code(command), d1, d2, d3};
-    };
-    return {packet(Command::Led, 1),
-            packet(Command::TargetSupply, 1),
-            packet(Command::VppLevel, Code(protocol::VppLevel::ZeroVolts)),
-            packet(Command::LineMode, Code(protocol::LineMode::Mode1)),
-            packet(Command::VppLevel, Code(protocol::VppLevel::Programming)),
-            packet(Command::SetTablePointer, 0, 0, 0),
-            packet(Command::Icsp, protocol::icsp::kTableWritePostIncrement2, 0x12, 0x34)};
-}
-
 TEST(FirmwareBoard, TheBoardCatchesAShortProgrammingHoldAndAHostThatFallsSilent) {
     // A firmware that holds the programming NOP half of P9 (a row whose wait
     // packet comes late is held longer).
     {
-        const std::string program = Assemble("18f4520");
+        const std::string program = testing::AssembleTestProgram(kFolder, "18f4520");
         if (program.empty()) GTEST_SKIP() << "gpasm is not available";
-        SimulatedBoard board({"--device", "18F4520", "--firmware", testing::ShortP9FirmwarePath()});
+        SimulatedBoard board({"--device", "18F4520", "--firmware", ShortP9FirmwarePath()});
         ASSERT_TRUE(board.Started());
         Tool(board, {"write", program}, "18F4520");
         testing::BoardReport report = board.Finish();
@@ -158,28 +140,31 @@ TEST(FirmwareBoard, TheBoardCatchesAShortProgrammingHoldAndAHostThatFallsSilent)
     ASSERT_TRUE(board.Started());
     auto driver = MakeDriver(board.DriverSetting(1));
     ASSERT_EQ(driver->Open(), 0);
-    for (Block packet : WriteStart()) {
+    // The start of a WRITE, then silence.
+    using protocol::Code, protocol::Command;
+    for (Block packet :
+         {Block{Code(Command::Led), 1}, Block{Code(Command::TargetSupply), 1},
+          Block{Code(Command::VppLevel), Code(protocol::VppLevel::ZeroVolts)},
+          Block{Code(Command::LineMode), Code(protocol::LineMode::Mode1)},
+          Block{Code(Command::VppLevel), Code(protocol::VppLevel::Programming)},
+          Block{Code(Command::SetTablePointer), 0, 0, 0},
+          Block{Code(Command::Icsp), protocol::icsp::kTableWritePostIncrement2, 0x12, 0x34}}) {
         ASSERT_EQ(driver->DataWrite(packet.data(), 8), 8);
         ASSERT_EQ(driver->DataRead(packet.data(), 8), 8);
     }
-    std::vector<std::string> lines;
+    std::string lines;  // the supply goes on and Vpp to programming level first
     double off = -1, lastByte = -1;
     while (off < 0) {
         const std::string line = board.NextLine(std::chrono::seconds(20));
-        ASSERT_FALSE(line.empty()) << ::testing::PrintToString(lines);
-        lines.push_back(line);
+        ASSERT_FALSE(line.empty()) << lines;
+        lines += line + "\n";
         if (line.find("Vpp 0 V, supply off, LED off") != std::string::npos) {
             std::sscanf(line.c_str(), "%lf s: %*[^;]; last host byte at %lf s;", &off, &lastByte);
         }
     }
     EXPECT_GE(off - lastByte, 1.998);  // the firmware counts whole milliseconds
     EXPECT_LT(off - lastByte, 2.01);
-    // The supply went on and Vpp to programming level before.
-    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
-                           [](const std::string& line) {
-                               return line.find("Vpp 12 V, supply on, LED on") != std::string::npos;
-                           }),
-              lines.end());
+    EXPECT_NE(lines.find("Vpp 12 V, supply on, LED on"), std::string::npos);
     driver->Close();
     EXPECT_EQ(board.Finish().violations, 0);
 }

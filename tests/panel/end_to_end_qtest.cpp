@@ -149,48 +149,24 @@ class EndToEndTest : public QObject {
         QCOMPARE(panel.form->findChild<EEVIEW*>()->Model().rowCount(), eepromRows);
     }
 
-    void theOtherGroupsWriteIsRefusedAndTheChipKept() {
-        // An 18F4520 holding a program, written again with the 18F452 group's
-        // sequences selected: the device check refuses before anything is sent.
-        Panel panel("18F4520");
-        QVERIFY(panel.form->Form_Load());
-        panel.dialogs.openAnswer = hexFile_.toStdString();
-        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
-        Control<QPushButton>(*panel.form, "WriteButton")->click();
-        QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
-
-        Control<QRadioButton>(*panel.form, "PICsel_9")->click();
-        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
-        panel.form->session().images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
-        panel.messages.answer = false;                         // no switch back to the chip's group
-        Control<QPushButton>(*panel.form, "WriteButton")->click();
-        QCOMPARE(panel.messages.shown.size(), std::size_t{1});
-        const std::string refusal = "18F452 selected, the target reports 18F4520 (1087)";
-        QCOMPARE(panel.messages.shown[0].text, refusal);
-        QCOMPARE(panel.Notes(), QString::fromStdString(refusal));
-
-        // The chip still holds the first program.
-        Control<QRadioButton>(*panel.form, "PICsel_10")->click();
-        Control<QPushButton>(*panel.form, "F_OpenButton")->click();
-        Control<QPushButton>(*panel.form, "VerifyButton")->click();
-        QCOMPARE(panel.Notes(), QString("Verify Complete"));
-    }
-
-    // The other family's chip on the programmer: the panel asks at start-up,
-    // or before WRITE once the other group has been chosen, and switches the
-    // group, keeping the loaded file.
-    void theChipsFamilyIsAskedForAndTheFileKept_data() {
+    // The other group's chip on the programmer: the panel asks at start-up, or
+    // before WRITE once the other group has been chosen. Switched, it writes and
+    // keeps the loaded file; refused, nothing is sent and the chip keeps what it holds.
+    void theChipsGroupIsAskedForBeforeAWrite_data() {
         QTest::addColumn<QString>("chip");
         QTest::addColumn<bool>("atStartUp");
         QTest::addColumn<bool>("typeConfiguration");
-        QTest::newRow("18F4520 chip, at start-up") << "18F4520" << true << false;
-        QTest::newRow("18F4520 chip, at WRITE") << "18F4520" << false << false;
-        QTest::newRow("18F452 chip, at WRITE, a box typed in") << "18F452" << false << true;
+        QTest::addColumn<bool>("switchGroup");
+        QTest::newRow("18F4520 chip, at start-up") << "18F4520" << true << false << true;
+        QTest::newRow("18F4520 chip, at WRITE") << "18F4520" << false << false << true;
+        QTest::newRow("18F452 chip, at WRITE, a box typed in") << "18F452" << false << true << true;
+        QTest::newRow("18F4520 chip, at WRITE, refused") << "18F4520" << false << false << false;
     }
-    void theChipsFamilyIsAskedForAndTheFileKept() {
+    void theChipsGroupIsAskedForBeforeAWrite() {
         QFETCH(QString, chip);
         QFETCH(bool, atStartUp);
         QFETCH(bool, typeConfiguration);
+        QFETCH(bool, switchGroup);
         Panel panel(qPrintable(chip));
         const bool is4520 = chip == "18F4520";
         const int chipOption = is4520 ? kOption4520 : kOption452;
@@ -203,6 +179,10 @@ class EndToEndTest : public QObject {
 
         panel.dialogs.openAnswer = hexFile_.toStdString();
         Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+        if (!switchGroup) {  // the chip holds the program first
+            Control<QPushButton>(*panel.form, "WriteButton")->click();
+            QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
+        }
         const QString fileBox = Control<QLineEdit>(*panel.form, "FilenameTextbox")->text();
         auto* box = Control<QLineEdit>(*panel.form, "ConfigAddrText_1");
         const QString fileValue = box->text();
@@ -211,6 +191,22 @@ class EndToEndTest : public QObject {
             QCOMPARE(panel.form->session().selectedOption(), otherOption);
         }
         if (typeConfiguration) box->setText("F1");
+        if (!switchGroup) {
+            Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+            panel.form->session().images().program[0x100] = 0xFF;  // was 55h (movlw 55h)
+            panel.messages.answer = false;
+            Control<QPushButton>(*panel.form, "WriteButton")->click();
+            QCOMPARE(panel.messages.shown.size(), std::size_t{1});
+            const std::string refusal = "18F452 selected, the target reports 18F4520 (1087)";
+            QCOMPARE(panel.messages.shown[0].text, refusal);
+            QCOMPARE(panel.Notes(), QString::fromStdString(refusal));
+            // The chip still holds the first program.
+            Control<QRadioButton>(*panel.form, QString("PICsel_%1").arg(chipOption))->click();
+            Control<QPushButton>(*panel.form, "F_OpenButton")->click();
+            Control<QPushButton>(*panel.form, "VerifyButton")->click();
+            QCOMPARE(panel.Notes(), QString("Verify Complete"));
+            return;
+        }
         Control<QPushButton>(*panel.form, "WriteButton")->click();
         QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
         QCOMPARE(panel.messages.asked.size(), std::size_t{1});
@@ -233,8 +229,7 @@ class EndToEndTest : public QObject {
     // shows the chip's at the last READ; protection that is on is named.
     void configurationByNameFollowsTheBoxesAndTheChip_data() {
         QTest::addColumn<QString>("chip");
-        QTest::newRow("18F452") << "18F452";
-        QTest::newRow("18F4520") << "18F4520";
+        for (const char* chip : {"18F452", "18F4520"}) QTest::newRow(chip) << chip;
     }
     void configurationByNameFollowsTheBoxesAndTheChip() {
         QFETCH(QString, chip);
@@ -246,12 +241,9 @@ class EndToEndTest : public QObject {
         QCOMPARE(Control<QLabel>(*window, "ConfigNamesDevice")->text(), chip + " configuration");
         const ConfigNamesModel& model = window->model();
         auto cell = [&model](const QString& field, int column) {
-            for (int row = 0; row < model.rowCount(); ++row) {
-                if (model.index(row, 1).data().toString() == field) {
-                    return model.index(row, column).data().toString();
-                }
-            }
-            return QString("no field ") + field;
+            const auto found =
+                model.match(model.index(0, 1), Qt::DisplayRole, field, 1, Qt::MatchExactly);
+            return found.value(0).siblingAtColumn(column).data().toString();
         };
         Control<QLineEdit>(*panel.form, "ConfigAddrText_1")->setText("F2");
         Control<QLineEdit>(*panel.form, "ConfigAddrText_8")->setText("FE");

@@ -137,31 +137,25 @@ class OperationGuardTest : public QObject {
     }
 
     // READ asks before it replaces a loaded file that no WRITE has written.
-    void readAsksBeforeItReplacesAFileNeverWritten_data() {
-        QTest::addColumn<bool>("written");
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("not written, keep it") << false << false << 1 << false;
-        QTest::newRow("not written, replace it") << false << true << 1 << true;
-        QTest::newRow("written") << true << false << 0 << true;
-    }
     void readAsksBeforeItReplacesAFileNeverWritten() {
-        QFETCH(bool, written);
-        QFETCH(bool, answer);
-        QFETCH(int, questions);
-        QFETCH(bool, replaced);
-        Panel panel;
-        QVERIFY(panel.form->Form_Load());
-        panel.dialogs.openAnswer = panel.first.toStdString();
-        panel.Click("F_OpenButton");
-        if (written) panel.Click("WriteButton");
-        panel.form->session().images().program[0] ^= 0xFF;
-        const auto before = panel.form->session().images().program;
-        panel.messages.answer = answer;
-        panel.Trigger("READ");
-        QCOMPARE(int(panel.messages.asked.size()), questions);
-        QCOMPARE(panel.form->session().images().program != before, replaced);
+        const struct {
+            bool written, answer;
+            std::size_t questions;
+            bool replaced;
+        } cases[] = {{false, false, 1, false}, {false, true, 1, true}, {true, false, 0, true}};
+        for (const auto& c : cases) {
+            Panel panel;
+            QVERIFY(panel.form->Form_Load());
+            panel.dialogs.openAnswer = panel.first.toStdString();
+            panel.Click("F_OpenButton");
+            if (c.written) panel.Click("WriteButton");
+            panel.form->session().images().program[0] ^= 0xFF;
+            const auto before = panel.form->session().images().program;
+            panel.messages.answer = c.answer;
+            panel.Trigger("READ");
+            QCOMPARE(panel.messages.asked.size(), c.questions);
+            QCOMPARE(panel.form->session().images().program != before, c.replaced);
+        }
     }
 
     // EXIT (answered yes or no), Esc and the stop button, each during a WRITE.
@@ -205,9 +199,7 @@ class OperationGuardTest : public QObject {
                      (std::vector<std::string>{"32 00 00 00 00 00 00 00", "3A 00 00 00 00 00 00 00",
                                                "3B 00 00 00 00 00 00 00"}));
             QCOMPARE(panel.driver.closes, how == "EXIT" ? 1 : 0);
-            if (how != "EXIT") {
-                QCOMPARE(panel.Notes(), QString("Stopped: Vpp 0 V, supply off"));
-            }
+            if (how != "EXIT") QCOMPARE(panel.Notes(), QString("Stopped: Vpp 0 V, supply off"));
         } else {
             QCOMPARE(panel.Notes(), QString("Write Complete, verified"));
             QCOMPARE(panel.driver.closes, 0);

@@ -8,26 +8,22 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
 #include "convertor/ui/data_conv.h"
-#include "images/hex_writer.h"
 #include "instruments/meter_logic.h"
 #include "instruments/ui/event_counter.h"
 #include "instruments/ui/frequency_counter.h"
 #include "instruments/ui/logic_analyzer.h"
 #include "instruments/ui/logic_capture_view.h"
 #include "instruments/ui/volt_meter.h"
-#include "link/driver_table.h"
 #include "panel/eliding_label.h"
 #include "panel/main_window.h"
 #include "panel/programmer_dialog.h"
@@ -143,16 +139,13 @@ QString Describe(const QWidget& control, const QString& text, const TextRoom& ro
 // The fonts Debian installs for Japanese text (scripts/setup.sh installs
 // them). A text outside Latin-1 is measured with each of them as well as with
 // the control's own font, so that the result does not hang on which fallback
-// font the machine picks; where they are missing only the control's font
-// counts. TAMRO_FONT_ROOT (default "/") is where their folders are looked for.
+// font the machine picks; where they are missing only the control's font counts.
 QStringList JapaneseFontFamilies() {
     static const QStringList families = [] {
-        const QString root = qEnvironmentVariable("TAMRO_FONT_ROOT", "/");
         QStringList found;
-        for (const char* file : {"usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
-                                 "usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
-                                 "usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc"}) {
-            const QString path = root + "/" + file;
+        for (const char* path : {"/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",
+                                 "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+                                 "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc"}) {
             if (!QFileInfo::exists(path)) continue;
             for (const QString& family :
                  QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(path))) {
@@ -165,10 +158,6 @@ QStringList JapaneseFontFamilies() {
         return found;
     }();
     return families;
-}
-
-bool OutsideLatin1(const QString& text) {
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
 }
 
 void CheckOneFont(const QWidget& control, const QString& text, QStringList& faults) {
@@ -192,7 +181,7 @@ void CheckText(QWidget& control, const QString& text, QStringList& faults) {
         return;
     }
     CheckOneFont(control, text, faults);
-    if (!OutsideLatin1(text)) return;
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; })) return;
     const QFont own = control.font();
     for (const QString& family : JapaneseFontFamilies()) {
         QFont font = own;
@@ -387,69 +376,6 @@ class TextFitTest : public QObject {
         faults = faults.filter("ProgressBar lies under");
         if (!faults.isEmpty()) QFAIL(qPrintable(faults.join("\n")));
         QVERIFY(bar->parentWidget()->rect().contains(bar->geometry()));
-    }
-
-    // With TAMRO_SCREENSHOT_DIR set: the pictures of an operation's progress,
-    // of a stopped WRITE, of "Unit not Found", of the programmer dialog with a
-    // typed setting and of both viewers with their ASCII column.
-    void operationScreenshots() {
-        const QString folder = qEnvironmentVariable("TAMRO_SCREENSHOT_DIR");
-        if (folder.isEmpty()) QSKIP("TAMRO_SCREENSHOT_DIR is not set");
-        Windows windows;
-        TAMRO18_form form(windows.Platform(windows.driver));
-        QVERIFY(form.Form_Load());
-        QTemporaryDir scratch;
-        Images program;
-        program.program.fill(0xFF);
-        const std::string message = "Hello, PIC18!";
-        for (int i = 0; i < 0x2000; ++i) program.program[i] = static_cast<std::uint8_t>(i * 7);
-        std::copy(message.begin(), message.end(), program.program.begin() + 0x40);
-        const QString hex = scratch.filePath("blink.hex");
-        QVERIFY(WriteIntelHexFile(hex.toStdString(), program, {HexRegions::FlashOnly, 0xFFF, {}},
-                                  nullptr));
-        form.toolFiles().HexFileName = hex.toStdString();
-        form.HexLoad();
-        form.show();
-
-        // A WRITE under way: its step, share and time left, and the stop button.
-        bool grabbed = false;
-        windows.pump.onPump = [&] {
-            if (grabbed) return;
-            auto* bar = testing::Control<QProgressBar>(form, "ProgressBar");
-            if (!bar->isVisible() || !bar->format().contains("left")) {
-                QTest::qSleep(50);
-                return;
-            }
-            grabbed = true;
-            QVERIFY(form.grab().save(folder + "/write-in-progress.png"));
-            testing::Control<QPushButton>(form, "StopButton")->click();
-        };
-        testing::Control<QPushButton>(form, "WriteButton")->click();
-        windows.pump.onPump = nullptr;
-        QVERIFY(grabbed);
-        QVERIFY(form.grab().save(folder + "/write-stopped.png"));
-
-        const auto missing = MakeDriverOrUnavailable("serial:/dev/ttyACM9");
-        missing->Open();
-        QMessageBox box(QMessageBox::Critical, "USB ERROR",
-                        QString::fromStdString(UnitNotFoundText("serial:/dev/ttyACM9", *missing)));
-        box.show();
-        QVERIFY(box.grab().save(folder + "/unit-not-found.png"));
-
-        ProgrammerDialog dialog(ProgrammerChoices({}), "emulator");
-        dialog.findChild<QLineEdit*>("SettingText")->setText("tcp:192.168.0.20:5000?window=16");
-        dialog.show();
-        QVERIFY(dialog.grab().save(folder + "/programmer-typed-setting.png"));
-
-        BufferViewers viewers;
-        form.session().images().eepromRead.fill(0xFF);
-        std::copy(message.begin(), message.end(), form.session().images().eepromRead.begin());
-        viewers.ShowProgramView();
-        viewers.FillProgramGrid(program);
-        QVERIFY(viewers.ProgramView().grab().save(folder + "/program-buffer.png"));
-        viewers.ShowEepromView();
-        viewers.FillEepromGrid(form.session().images());
-        QVERIFY(viewers.EepromView().grab().save(folder + "/eeprom-buffer.png"));
     }
 
   private:

@@ -3,16 +3,11 @@
 #include <signal.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace tamro::testing {
 
 SimulatedBoard::SimulatedBoard(std::vector<std::string> arguments)
     : daemon_(std::move(arguments), AppProgramPath("tamro18-firmware-sim")) {}
-
-std::string SimulatedBoard::DriverSetting(int window) const {
-    return daemon_.DriverSetting() + "?window=" + std::to_string(window);
-}
 
 BoardReport SimulatedBoard::Finish(std::vector<std::string> earlier) {
     BoardReport report;
@@ -22,8 +17,6 @@ BoardReport SimulatedBoard::Finish(std::vector<std::string> earlier) {
         const std::string line = daemon_.NextLine(std::chrono::seconds(10));
         if (line.empty()) break;
         report.lines.push_back(line);
-        if (line.starts_with("simulated time: "))
-            report.simulatedSeconds = std::atof(line.c_str() + 16);
         if (line.starts_with("  ")) {
             const std::size_t colon = line.rfind(": ");
             report.rules[line.substr(2, colon - 2)] = std::atol(line.c_str() + colon + 2);
@@ -35,12 +28,6 @@ BoardReport SimulatedBoard::Finish(std::vector<std::string> earlier) {
     }
     daemon_.WaitForExit(std::chrono::seconds(10));
     return report;
-}
-
-std::string ShortP9FirmwarePath() {
-    const std::filesystem::path sim = AppProgramPath("tamro18-firmware-sim");
-    return (sim.parent_path().parent_path() / "firmware" / "tamro18-firmware-short-p9.elf")
-        .string();
 }
 
 }  // namespace tamro::testing

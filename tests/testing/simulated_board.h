@@ -12,11 +12,10 @@
 namespace tamro::testing {
 
 struct BoardReport {
-    double simulatedSeconds = -1;
     // Rule -> count, as the simulator lists them; `violations` is its total line.
     std::map<std::string, long> rules;
     long violations = -1;
-    // Every line after the pseudo-terminal's path (power changes, the report).
+    // Every line after the pseudo-terminal's path.
     std::vector<std::string> lines;
 };
 
@@ -26,7 +25,9 @@ class SimulatedBoard {
 
     bool Started() const { return daemon_.FirstLine().starts_with("/dev/"); }
     // "serial:PTY?window=N".
-    std::string DriverSetting(int window = 8) const;
+    std::string DriverSetting(int window = 8) const {
+        return daemon_.DriverSetting() + "?window=" + std::to_string(window);
+    }
     // The next line printed (a power change with --power-log), "" after `limit`.
     std::string NextLine(std::chrono::milliseconds limit) { return daemon_.NextLine(limit); }
     // Stops the simulator (SIGTERM) and reads its report, with the lines read so far.
@@ -35,8 +36,5 @@ class SimulatedBoard {
   private:
     DaemonProcess daemon_;
 };
-
-// The firmware build with the shortened programming hold, for the simulator's --firmware.
-std::string ShortP9FirmwarePath();
 
 }  // namespace tamro::testing

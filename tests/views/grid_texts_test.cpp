@@ -74,22 +74,6 @@ TEST(GridTextsTest, PlacementFollowsTheWindowAndSkipsWhatDoesNotFit) {
     EXPECT_FALSE(PlaceEeviewGridHeight(-1));
 }
 
-// A row as ASCII text, and the program row's word and byte addresses.
-TEST(GridTextsTest, AsciiColumnAndProgramRowLabels) {
-    const std::string text = "Hello, PIC18!\n\x7F\x80";
-    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    const struct {
-        int row, bytesPerRow;
-        const char* ascii;
-    } cases[] = {
-        {0, 16, "Hello, PIC18!..."}, {0, 4, "Hell"}, {2, 4, "IC18"}, {3, 4, "!..."}, {4, 4, ""}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(AsciiText(bytes, c.row, c.bytesPerRow), c.ascii) << c.row;
-    }
-    EXPECT_EQ(ProgramRowLabel(0), "    0  00000");
-    EXPECT_EQ(ProgramRowLabel(1), "   10  00020");
-}
-
 TEST(BufferGridModelTest, CellsStayEmptyUntilAFill) {
     Images images;
     images.program.fill(0xFF);
