@@ -281,7 +281,6 @@ TEST(CliCommandsTest, DeviceGroupComesFromTheOptionTheStoredSelectionOrTheChip) 
         {k9, {"write", loop}, k4520, 0, true, "\nflash 32 B written and verified"},
         {k10, {"write", loop}, k452, 0, true, "\nflash 8 B written and verified"},
         {k9, {"verify", loop}, k4520, kExitVerifyDifference, true},
-        {k10, {"blank-check"}, k452, 0, true},
         {k9, {"read", chipHex, "--last", "1F"}, k4520, 0, true},
         {k9, {"--quiet", "write", loop}, k4520, 0, false},  // switched without a word
         // Another device of the group is followed with its own write buffer,

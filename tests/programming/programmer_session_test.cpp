@@ -271,32 +271,48 @@ TEST_F(SessionTest, DeviceCheckRefusesAsksAndPowersTheTargetForTheRead) {
     }
 }
 
-// An 18F4520 on the programmer while the 18F452 group is selected: the
-// session asks once per ID whether to switch, and a switch loads the file
-// again or, when it no longer loads, leaves group and images as they were.
-TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
+// The group changes because the chip on the programmer is of the other one
+// (an 18F4520 while the 18F452 group is selected: asked once per ID) or
+// because a group is chosen (asked only when typed-in changes would be lost).
+// A change loads the file again; a "no", or a file that no longer loads,
+// leaves group and images as they were.
+TEST_F(SessionTest, AGroupChangeLoadsTheFileAgainOnceAsked) {
+    using R = OperationResult;
+    using G = DeviceGroup;
+    const auto erase = [](ProgrammerSession& s) { return s.Erase(); };
+    const auto write = [](ProgrammerSession& s) { return s.Write(0x1F); };
+    const auto choose = [](G group) {
+        return [group](ProgrammerSession& s) { return s.SelectDevice(group); };
+    };
+    const std::string typed = "the configuration typed in";
     struct Case {
         const char* name;
-        bool fileLoaded;
-        bool answer;
-        bool fileLoads;
-        OperationResult result;  // of each of two ERASEs (or WRITEs)
-        bool switched;
-        int asked;    // over both
-        int reloads;  // over both
-        bool write = false;
+        std::function<R(ProgrammerSession&)> act;
+        int runs;
+        bool fileLoaded, answer, fileLoads;
+        R result;            // of each run
+        G group;             // afterwards
+        int asked, reloads;  // over all runs
+        std::string typed = "";
         const char* file = "blink.hex";  // the file the image came from
     };
     const Case cases[] = {
-        {"yes: switched, file loaded again", true, true, true, OperationResult::Completed, true, 1,
-         1},
-        {"yes, file no longer loads", true, true, false, OperationResult::DeviceRefused, false, 2,
-         2},
-        {"no: refused, not asked again", true, false, true, OperationResult::DeviceRefused, false,
+        {"chip, yes", erase, 2, true, true, true, R::Completed, G::Pic18F4520, 1, 1},
+        {"chip, yes, no longer loads", erase, 2, true, true, false, R::DeviceRefused, G::Pic18F452,
+         2, 2},
+        {"chip, no: not asked again", erase, 2, true, false, true, R::DeviceRefused, G::Pic18F452,
          1, 0},
-        {"yes, no file loaded", false, true, true, OperationResult::Completed, true, 1, 0},
-        {"WRITE of an image from no file", true, true, true, OperationResult::NoData, true, 1, 0,
-         true, ""},
+        {"chip, yes, no file loaded", erase, 2, false, true, true, R::Completed, G::Pic18F4520, 1,
+         0},
+        {"chip, WRITE of an image from no file", write, 2, true, true, true, R::NoData,
+         G::Pic18F4520, 1, 0, "", ""},
+        {"chosen", choose(G::Pic18F4520), 1, true, false, true, R::Completed, G::Pic18F4520, 0, 1},
+        {"chosen, typed, no", choose(G::Pic18F4520), 1, true, false, true, R::Declined,
+         G::Pic18F452, 1, 0, typed},
+        {"same chosen, typed, no", choose(G::Pic18F452), 1, true, false, true, R::Declined,
+         G::Pic18F452, 1, 0, typed},
+        {"same chosen, typed, yes", choose(G::Pic18F452), 1, true, true, true, R::Completed,
+         G::Pic18F452, 1, 1, typed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -304,67 +320,30 @@ TEST_F(SessionTest, AChipOfTheOtherGroupSwitchesItOnceAskedKeepingTheFile) {
         testing::MemorySettingsStore store;
         ProgrammerSession chipSession(driver, boxes, store);
         driver.responder = testing::EmulatedTarget(emu::Device::Pic18F4520);
-        chipSession.UseDeviceGroup(DeviceGroup::Pic18F452);
+        chipSession.UseDeviceGroup(G::Pic18F452);
         chipSession.images().haveData = c.fileLoaded ? 1 : 0;
         chipSession.images().program[0] = 0x11;
+        chipSession.images().config[0] = 0x3C;
         const Images before = chipSession.images();
         testing::FakeFileReload file(chipSession);
         file.loads = c.fileLoads;
         file.file = c.file;
-        chipSession.SetFileReload(&file);
-        boxes.answer = c.answer;
-        for (int run = 0; run < 2; ++run) {
-            EXPECT_EQ(c.write ? chipSession.Write(0x1F) : chipSession.Erase(), c.result);
-        }
-        EXPECT_EQ(static_cast<int>(boxes.asked.size()), c.asked);
-        EXPECT_EQ(file.reloads, c.reloads);
-        EXPECT_EQ(file.shown, c.switched && c.reloads > 0 ? 1 : 0);
-        EXPECT_EQ(chipSession.group(),
-                  c.switched ? DeviceGroup::Pic18F4520 : DeviceGroup::Pic18F452);
-        EXPECT_EQ(store.Read("TAMRO18", "DATA", "DEVICE"), c.switched ? " 10" : "");
-        if (c.switched) {
-            EXPECT_EQ(chipSession.images().program[0], c.reloads > 0 ? 0xA5 : 0x11);
-            EXPECT_EQ(chipSession.images().haveData, c.reloads > 0 ? 1 : 0);
-            EXPECT_EQ(chipSession.images().config[1], GroupForOption(kOption4520).defaultConfig[1]);
-        } else {
-            EXPECT_TRUE(chipSession.images() == before);
-        }
-    }
-}
-
-// Choosing a group, the other or the same one, loads the file again: it asks
-// first when that loses typed-in changes, and a "no" keeps everything.
-TEST_F(SessionTest, ChoosingAGroupAsksBeforeTypedInChangesAreLost) {
-    const struct {
-        DeviceGroup chosen;
-        const char* typed;
-        bool answer;
-        int asked;
-        int reloads;
-    } cases[] = {
-        {DeviceGroup::Pic18F4520, "", false, 0, 1},
-        {DeviceGroup::Pic18F4520, "the configuration typed in", false, 1, 0},
-        {DeviceGroup::Pic18F452, "the configuration typed in", false, 1, 0},
-        {DeviceGroup::Pic18F452, "the configuration typed in", true, 1, 1},
-    };
-    for (const auto& c : cases) {
-        RecordingMessageBoxes boxes;
-        testing::MemorySettingsStore store;
-        ProgrammerSession chipSession(driver, boxes, store);
-        chipSession.UseDeviceGroup(DeviceGroup::Pic18F452);
-        chipSession.images().haveData = 1;
-        chipSession.images().config[0] = 0x3C;
-        const Images before = chipSession.images();
-        testing::FakeFileReload file(chipSession);
         file.typed = c.typed;
         chipSession.SetFileReload(&file);
         boxes.answer = c.answer;
-        const OperationResult result = chipSession.SelectDevice(c.chosen);
-        EXPECT_EQ(static_cast<int>(boxes.asked.size()), c.asked) << c.typed;
+        for (int run = 0; run < c.runs; ++run) EXPECT_EQ(c.act(chipSession), c.result);
+        EXPECT_EQ(static_cast<int>(boxes.asked.size()), c.asked);
         EXPECT_EQ(file.reloads, c.reloads);
-        if (c.reloads == 0) {
-            EXPECT_EQ(result, OperationResult::Declined);
-            EXPECT_EQ(chipSession.group(), DeviceGroup::Pic18F452);
+        EXPECT_EQ(chipSession.group(), c.group);
+        const bool changed = c.result == R::Completed || c.result == R::NoData;
+        EXPECT_EQ(file.shown, changed && c.reloads > 0 ? 1 : 0);
+        const int option = c.group == G::Pic18F4520 ? kOption4520 : kOption452;
+        EXPECT_EQ(store.Read("TAMRO18", "DATA", "DEVICE"), changed ? StoredDeviceText(option) : "");
+        if (changed) {
+            EXPECT_EQ(chipSession.images().program[0], c.reloads > 0 ? 0xA5 : 0x11);
+            EXPECT_EQ(chipSession.images().haveData, c.reloads > 0 ? 1 : 0);
+            EXPECT_EQ(chipSession.images().config[1], GroupForOption(option).defaultConfig[1]);
+        } else {
             EXPECT_TRUE(chipSession.images() == before);
         }
     }
